@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# The two commands of the README:
+#   scripts/dev.sh run    install what is missing, build, start Quillet
+#   scripts/dev.sh test   install what is missing, build, run every test
+# Works as root or as a user with sudo, from a clean clone, on Debian 12.
+set -euo pipefail
+
+cmd=${1:-run}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-qpa-plugins
+    libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    libjpeg62-turbo-dev libgtest-dev
+    xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
+    clang libclang-rt-14-dev libz-mingw-w64
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+    local missing=() p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build_all() {
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$build" --parallel "$(nproc)"
+}
+
+xvfb_pid=
+start_xvfb() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    if [ -s "$fdfile" ]; then
+        export DISPLAY=":$(head -n1 "$fdfile")"
+        echo "Xvfb started on $DISPLAY"
+    else
+        echo "Xvfb did not start; tests that need a display will skip" >&2
+        kill "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+    rm -f "$fdfile"
+}
+stop_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+}
+
+run_program() {
+    if [ -x "$build/app/quillet" ]; then
+        if [ -z "${DISPLAY:-}" ]; then
+            start_xvfb
+            trap stop_xvfb EXIT
+            echo "No display found: Quillet runs on the virtual display $DISPLAY"
+        fi
+        exec_quillet=("$build/app/quillet")
+        "${exec_quillet[@]}"
+        return
+    fi
+    local samples="$build/samples" out="$build/thumbnails"
+    mkdir -p "$samples" "$out"
+    local spec
+    for spec in "1600x1200 gradient:orange-navy" "1200x1600 plasma:" "2000x1000 radial-gradient:yellow-green"; do
+        set -- $spec
+        convert -size "$1" "$2" -quality 92 "$samples/sample-$1.jpg"
+    done
+    "$build/cli/quillet-thumb" --overwrite -o "$out" -s 160x180 "$samples"/*.jpg
+    echo "Thumbnails of the sample photos are in $out"
+}
+
+run_tests() {
+    start_xvfb
+    trap stop_xvfb EXIT
+    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600
+}
+
+case "$cmd" in
+run)
+    install_missing
+    build_all
+    run_program
+    ;;
+test)
+    install_missing
+    build_all
+    run_tests
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
