@@ -1,0 +1,124 @@
+#include "atomicfile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The file a write must replace: the target of a symbolic link rather than the link.
+std::string resolvedTarget(const std::string &fileName) {
+    struct stat st {};
+    if (lstat(fileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return fileName;
+    char buffer[PATH_MAX];
+    if (realpath(fileName.c_str(), buffer) == nullptr)
+        return fileName;
+    return buffer;
+}
+
+std::string folderOf(const std::string &fileName) {
+    std::size_t slash = fileName.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return fileName.substr(0, slash);
+}
+
+// Write permission as a plain write would see it, but with the mode bits also binding the
+// superuser, the way a read-only attribute binds every user.
+bool writable(const std::string &path, const struct stat &st) {
+    return (st.st_mode & anyWrite) != 0 && access(path.c_str(), W_OK) == 0;
+}
+
+mode_t currentUmask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+bool writeAll(int fd, std::string_view contents) {
+    const char *p = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string &fileName) {
+    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> contents;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        contents.emplace();
+        char buffer[8192];
+        for (;;) {
+            ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                contents.reset();
+            if (n <= 0)
+                break;
+            contents->append(buffer, std::size_t(n));
+        }
+    }
+    close(fd);
+    return contents;
+}
+
+bool ReplaceFileContents(const std::string &fileName, std::string_view contents) {
+    const std::string target = resolvedTarget(fileName);
+    const std::string folder = folderOf(target);
+
+    struct stat folderStat {};
+    if (stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
+        !writable(folder, folderStat))
+        return false;
+
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && (!S_ISREG(old.st_mode) || !writable(target, old)))
+        return false;
+    if (!exists && errno != ENOENT)
+        return false;
+
+    std::string temp = target + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+
+    bool ok = writeAll(fd, contents);
+    if (ok && exists) {
+        ok = fchmod(fd, old.st_mode & 07777) == 0;
+        // Only the superuser may hand a file to someone else; a plain user keeps owning it.
+        if (ok && fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+            ok = false;
+    } else if (ok) {
+        ok = fchmod(fd, 0666 & ~currentUmask()) == 0;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        unlink(temp.c_str());
+    return ok;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Replacing a small file so that a reader, or a crash, never meets a half-written file.
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The whole file, or nothing when it does not exist or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string &fileName);
+
+// Writes the contents to a temporary file in the same folder and renames it over the file,
+// keeping the old file's permissions (and, where allowed, its owner). A symbolic link is
+// followed, so the link stays. Refuses, like a plain write would, when the old file or the
+// folder has no write permission at all, even for the superuser, and whenever the system
+// refuses a step; the old file is then left untouched.
+bool ReplaceFileContents(const std::string &fileName, std::string_view contents);

@@ -1,0 +1,177 @@
+#include "atomicfile.h"
+#include "inifile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct ReadCase {
+    const char *name;
+    const char *text;
+    const char *section;
+    const char *key;
+    const char *expected; // nullptr: the key is not found
+};
+
+class IniRead : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniRead, FindsTheValueProfileReadersWouldSee) {
+    const ReadCase &c = GetParam();
+    std::optional<std::string> got = IniText(c.text).value(c.section, c.key);
+    if (c.expected == nullptr)
+        EXPECT_FALSE(got.has_value()) << *got;
+    else
+        EXPECT_EQ(got.value_or("<missing>"), c.expected);
+}
+
+const ReadCase readCases[] = {
+    {"plain", "[settings]\nwidth=160\n", "settings", "width", "160"},
+    {"section_case", "[SeTTings]\nwidth=160\n", "settings", "width", "160"},
+    {"key_case", "[settings]\nWIDTH=160\n", "settings", "width", "160"},
+    {"spaces_trimmed", "[ settings ]\n  width  =  160 \t\n", "settings", "width", "160"},
+    {"crlf", "[settings]\r\nwidth=160\r\nheight=7\r\n", "settings", "width", "160"},
+    {"empty_value", "[settings]\nextension=\n", "settings", "extension", ""},
+    {"value_keeps_inner_equals", "[s]\nk=a=b\n", "s", "k", "a=b"},
+    {"first_of_duplicates", "[s]\nk=1\nk=2\n", "s", "k", "1"},
+    {"other_section", "[other]\nwidth=1\n[settings]\nwidth=2\n", "settings", "width", "2"},
+    {"key_in_other_section", "[other]\nwidth=1\n[settings]\n", "settings", "width", nullptr},
+    {"no_section", "width=1\n", "settings", "width", nullptr},
+    {"commented_out", "[settings]\n;width=1\n", "settings", "width", nullptr},
+    {"no_final_newline", "[settings]\nwidth=9", "settings", "width", "9"},
+    {"empty_text", "", "settings", "width", nullptr},
+};
+INSTANTIATE_TEST_SUITE_P(Table, IniRead, testing::ValuesIn(readCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct WriteCase {
+    const char *name;
+    const char *before;
+    const char *key;
+    const char *value;
+    const char *after;
+};
+
+class IniWrite : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(IniWrite, ChangesOnlyWhatItMust) {
+    const WriteCase &c = GetParam();
+    IniText ini(c.before);
+    ini.setValue("settings", c.key, c.value);
+    EXPECT_EQ(ini.text(), c.after);
+}
+
+const WriteCase writeCases[] = {
+    {"creates_section", "", "width", "160", "[settings]\nwidth=160\n"},
+    {"appends_missing_section", "; mine\n[other]\na=1\n", "width", "160",
+     "; mine\n[other]\na=1\n[settings]\nwidth=160\n"},
+    {"appends_after_text_without_newline", "[other]\na=1", "width", "1",
+     "[other]\na=1\n[settings]\nwidth=1\n"},
+    {"replaces_value_keeps_rest", "[settings]\n; c\nwidth=1\nzoom=3\n", "WIDTH", "2",
+     "[settings]\n; c\nWIDTH=2\nzoom=3\n"},
+    {"new_key_after_last_key", "[settings]\na=1\n\n; note\n[next]\nb=2\n", "width", "5",
+     "[settings]\na=1\nwidth=5\n\n; note\n[next]\nb=2\n"},
+    {"new_key_in_empty_section", "[settings]\n\n[next]\n", "width", "5",
+     "[settings]\nwidth=5\n\n[next]\n"},
+    {"keeps_crlf", "[settings]\r\na=1\r\n", "b", "2", "[settings]\r\na=1\r\nb=2\r\n"},
+    {"empty_value", "[settings]\nk=v\n", "k", "", "[settings]\nk=\n"},
+    {"section_name_case", "[SETTINGS]\nk=v\n", "k", "w", "[SETTINGS]\nk=w\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Table, IniWrite, testing::ValuesIn(writeCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A throw-away folder per test.
+class ProfileFile : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quillet-ini-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        file_ = dir_ + "/Quillet.ini";
+    }
+    void TearDown() override {
+        chmod(dir_.c_str(), 0755);
+        std::string command = "rm -rf '" + dir_ + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    void put(const std::string &text) const { std::ofstream(file_, std::ios::binary) << text; }
+    std::string contents() const { return ReadWholeFile(file_).value_or("<no file>"); }
+    int entries() const {
+        int n = 0;
+        DIR *d = opendir(dir_.c_str());
+        while (dirent *e = readdir(d))
+            n += e->d_name[0] != '.';
+        closedir(d);
+        return n;
+    }
+
+    std::string dir_;
+    std::string file_;
+};
+
+TEST_F(ProfileFile, MissingFileGivesTheDefault) {
+    EXPECT_EQ(ReadProfileString(file_, "settings", "width", "x"), "x");
+}
+
+TEST_F(ProfileFile, ReadsAreCutTo2047Characters) {
+    const std::string longText(3000, 'f');
+    put("[settings]\ntargetfolder=" + longText + "\n");
+    EXPECT_EQ(ReadProfileString(file_, "settings", "targetfolder", ""), longText.substr(0, 2047));
+    EXPECT_EQ(ReadProfileString(file_, "settings", "missing", longText).size(), 2047u);
+}
+
+TEST_F(ProfileFile, EachWriteReachesTheFileAndLeavesNoTemporaryFile) {
+    ASSERT_TRUE(WriteProfileString(file_, "settings", "width", "160"));
+    EXPECT_EQ(contents(), "[settings]\nwidth=160\n");
+    ASSERT_TRUE(WriteProfileString(file_, "settings", "height", "180"));
+    EXPECT_EQ(contents(), "[settings]\nwidth=160\nheight=180\n");
+    EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(ProfileFile, ReplacingKeepsThePermissions) {
+    put("[settings]\n");
+    ASSERT_EQ(chmod(file_.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteProfileString(file_, "settings", "width", "1"));
+    struct stat st {};
+    ASSERT_EQ(stat(file_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(ProfileFile, WritesThroughASymbolicLink) {
+    const std::string real = dir_ + "/real.ini";
+    std::ofstream(real) << "[settings]\n";
+    ASSERT_EQ(symlink(real.c_str(), file_.c_str()), 0);
+    ASSERT_TRUE(WriteProfileString(file_, "settings", "width", "1"));
+    struct stat st {};
+    ASSERT_EQ(lstat(file_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(real).value_or(""), "[settings]\nwidth=1\n");
+}
+
+TEST_F(ProfileFile, ReadOnlyFileRefusesAndStaysAsItWas) {
+    put("[settings]\nwidth=1\n");
+    ASSERT_EQ(chmod(file_.c_str(), 0444), 0);
+    EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
+    EXPECT_EQ(contents(), "[settings]\nwidth=1\n");
+    EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(ProfileFile, ReadOnlyFolderRefuses) {
+    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
+    EXPECT_EQ(entries(), 0);
+}
+
+TEST_F(ProfileFile, MissingFolderOrAFolderInTheWayRefuses) {
+    EXPECT_FALSE(WriteProfileString(dir_ + "/none/Quillet.ini", "settings", "width", "2"));
+    ASSERT_EQ(mkdir(file_.c_str(), 0755), 0);
+    EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
+}
+
+} // namespace
