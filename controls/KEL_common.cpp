@@ -5,8 +5,7 @@
 
 namespace {
 
-QPalette::ColorRole roleOf(TColor c)
-{
+QPalette::ColorRole roleOf(TColor c) {
     switch (c & 0xFF) {
     case 5:
         return QPalette::Base;
@@ -29,26 +28,25 @@ QPalette::ColorRole roleOf(TColor c)
     }
 }
 
-TColor paletteColor(TColor c)
-{
+TColor paletteColor(TColor c) {
     QColor q = QGuiApplication::palette().color(roleOf(c));
     return rgbColor(q.red(), q.green(), q.blue());
 }
 
 } // namespace
 
-QColor ToQColor(TColor c)
-{
+QColor ToQColor(TColor c) {
     if (isSystemColor(c) && qGuiApp)
         c = paletteColor(c);
     c = ResolveColor(c);
     return QColor(redOf(c), greenOf(c), blueOf(c));
 }
 
-void InstallPaletteColorResolver() { SetSystemColorResolver(&paletteColor); }
+void InstallPaletteColorResolver() {
+    SetSystemColorResolver(&paletteColor);
+}
 
-QFont KelFont::toQFont() const
-{
+QFont KelFont::toQFont() const {
     QFont f(Name);
     int px = Height < 0 ? -Height : (Height * 4 + 2) / 5;
     f.setPixelSize(px > 0 ? px : 11);

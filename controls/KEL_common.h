@@ -40,9 +40,7 @@ public:
 
     KelFont() = default;
     KelFont(const QString &name, int height, TColor color, bool bold = false)
-        : Name(name), Height(height), Color(color), Bold(bold)
-    {
-    }
+        : Name(name), Height(height), Color(color), Bold(bold) {}
 
     // The QFont to draw with; a positive height counts the whole cell, so the character
     // height is a little smaller.

@@ -4,8 +4,7 @@
 
 namespace {
 
-TColor classicSystemColor(TColor c)
-{
+TColor classicSystemColor(TColor c) {
     switch (c & 0xFF) {
     case 5: // window
         return clWhite;
@@ -28,12 +27,13 @@ std::atomic<SystemColorResolver> resolver{nullptr};
 
 } // namespace
 
-TColor ResolveColor(TColor c)
-{
+TColor ResolveColor(TColor c) {
     if (!isSystemColor(c))
         return c & 0x00FFFFFF;
     SystemColorResolver r = resolver.load();
     return (r ? r(c) : classicSystemColor(c)) & 0x00FFFFFF;
 }
 
-void SetSystemColorResolver(SystemColorResolver r) { resolver.store(r); }
+void SetSystemColorResolver(SystemColorResolver r) {
+    resolver.store(r);
+}

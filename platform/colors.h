@@ -18,7 +18,9 @@ constexpr TColor clGray = 0x00808080;
 constexpr TColor clTeal = 0x00808000;
 
 // System colours: the high bit set, the low byte names the desktop role.
-constexpr TColor systemColor(int role) { return static_cast<TColor>(0x80000000u | unsigned(role)); }
+constexpr TColor systemColor(int role) {
+    return static_cast<TColor>(0x80000000u | unsigned(role));
+}
 constexpr TColor clWindow = systemColor(5);
 constexpr TColor clWindowText = systemColor(8);
 constexpr TColor clBtnFace = systemColor(15);
@@ -28,11 +30,21 @@ constexpr TColor clBtnShadow = systemColor(16);
 constexpr TColor clGrayText = systemColor(17);
 constexpr TColor clBtnText = systemColor(18);
 
-constexpr bool isSystemColor(TColor c) { return c < 0; }
-constexpr int redOf(TColor c) { return c & 0xFF; }
-constexpr int greenOf(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int blueOf(TColor c) { return (c >> 16) & 0xFF; }
-constexpr TColor rgbColor(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
+constexpr bool isSystemColor(TColor c) {
+    return c < 0;
+}
+constexpr int redOf(TColor c) {
+    return c & 0xFF;
+}
+constexpr int greenOf(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int blueOf(TColor c) {
+    return (c >> 16) & 0xFF;
+}
+constexpr TColor rgbColor(int r, int g, int b) {
+    return TColor(r | (g << 8) | (b << 16));
+}
 
 // Turns a system colour into its current plain value; a plain colour comes back as it is
 // (only its low three bytes). Without an installed resolver, system colours take the

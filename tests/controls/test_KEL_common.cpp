@@ -7,14 +7,12 @@
 class TestKelCommon : public QObject {
     Q_OBJECT
 private slots:
-    void plainColoursConvertByteForByte()
-    {
+    void plainColoursConvertByteForByte() {
         QCOMPARE(ToQColor(clNavy), QColor(0, 0, 128));
         QCOMPARE(ToQColor(0x00CCCCCC), QColor(204, 204, 204));
         QCOMPARE(ToQColor(0x0080FFFF), QColor(255, 255, 128));
     }
-    void systemColoursFollowThePalette()
-    {
+    void systemColoursFollowThePalette() {
         QPalette p = QApplication::palette();
         p.setColor(QPalette::Button, QColor(1, 2, 3));
         QApplication::setPalette(p);
@@ -22,8 +20,7 @@ private slots:
         InstallPaletteColorResolver();
         QCOMPARE(ResolveColor(clBtnFace), rgbColor(1, 2, 3));
     }
-    void fontHeightIsPixelHeight()
-    {
+    void fontHeightIsPixelHeight() {
         KelFont f(QStringLiteral("Tahoma"), -11, clRed, true);
         QFont q = f.toQFont();
         QCOMPARE(q.pixelSize(), 11);

@@ -1,0 +1,276 @@
+#include "jpegfixtures.h"
+
+#include "geometry.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+namespace {
+
+struct Trap {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+void trapExit(j_common_ptr c) {
+    std::longjmp(reinterpret_cast<Trap *>(c->err)->jump, 1);
+}
+void trapMessage(j_common_ptr, int) {}
+
+} // namespace
+
+Picture PatternPicture(int width, int height, int components, unsigned seed) {
+    Picture p{width, height, components, {}};
+    p.pixels.resize(std::size_t(width) * std::size_t(height) * std::size_t(components));
+    unsigned state = seed * 2654435761u + 12345u;
+    std::size_t i = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < components; ++c) {
+                state = state * 1103515245u + 12345u;
+                // Smooth gradients plus some noise: photo-like, every row distinct.
+                int v = (x * (37 + 11 * c) + y * (53 - 7 * c)) / 3 + int((state >> 16) % 24);
+                p.pixels[i++] = std::uint8_t(v & 0xFF);
+            }
+    return p;
+}
+
+Picture SolidPicture(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    Picture p{width, height, 3, {}};
+    p.pixels.resize(std::size_t(width) * std::size_t(height) * 3);
+    for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
+        p.pixels[i] = r;
+        p.pixels[i + 1] = g;
+        p.pixels[i + 2] = b;
+    }
+    return p;
+}
+
+std::string EncodeJpeg(const Picture &picture, const JpegOptions &options) {
+    jpeg_compress_struct c{};
+    Trap trap{};
+    c.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = trapExit;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&c);
+        std::free(buffer);
+        throw std::runtime_error("fixture encoding failed");
+    }
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = JDIMENSION(picture.width);
+    c.image_height = JDIMENSION(picture.height);
+    c.input_components = picture.components;
+    c.in_color_space = picture.components == 1   ? JCS_GRAYSCALE
+                       : picture.components == 3 ? JCS_RGB
+                                                 : JCS_CMYK;
+    jpeg_set_defaults(&c);
+    if (picture.components == 4)
+        jpeg_set_colorspace(&c, options.ycck ? JCS_YCCK : JCS_CMYK);
+    c.write_Adobe_marker = options.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&c, options.quality, TRUE);
+    if (picture.components == 3) {
+        int h = options.sampling == Sampling::S444 ? 1 : 2;
+        int v = options.sampling == Sampling::S420 ? 2 : 1;
+        c.comp_info[0].h_samp_factor = h;
+        c.comp_info[0].v_samp_factor = v;
+    }
+    c.restart_in_rows = options.restartRows;
+    if (options.progressive)
+        jpeg_simple_progression(&c);
+    std::vector<jpeg_scan_info> scans;
+    if (options.everyBitItsOwnScan) {
+        const int lowestBit = 10; // the deepest successive approximation 8-bit data allows
+        scans.push_back({c.num_components, {0, 1, 2, 3}, 0, 0, 0, 0});
+        for (int component = 0; component < c.num_components; ++component)
+            for (int k = 1; k < 64; ++k) {
+                scans.push_back({1, {component}, k, k, 0, lowestBit});
+                for (int bit = lowestBit; bit > 0; --bit)
+                    scans.push_back({1, {component}, k, k, bit, bit - 1});
+            }
+        c.scan_info = scans.data();
+        c.num_scans = int(scans.size());
+    }
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < picture.height; ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(picture.at(0, y));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::string bytes(reinterpret_cast<char *>(buffer), size);
+    std::free(buffer);
+    return bytes;
+}
+
+namespace {
+
+// Decodes every row into `out`; returns false on a libjpeg error. Kept free of C++ objects
+// with destructors between setjmp and the library calls.
+bool decodeAll(const std::string *bytes, DecodedJpeg *out, std::vector<std::uint8_t> *raw) {
+    jpeg_decompress_struct d{};
+    Trap trap{};
+    d.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = trapExit;
+    trap.manager.emit_message = trapMessage;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&d);
+        return false;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, reinterpret_cast<const unsigned char *>(bytes->data()),
+                 static_cast<unsigned long>(bytes->size()));
+    jpeg_read_header(&d, TRUE);
+    out->progressive = jpeg_has_multiple_scans(&d);
+    out->inputComponents = d.num_components;
+    d.do_block_smoothing = TRUE;
+    if (d.out_color_space == JCS_GRAYSCALE) {
+        d.quantize_colors = TRUE;
+        d.desired_number_of_colors = 236;
+    }
+    jpeg_start_decompress(&d);
+    const int n = d.output_components;
+    out->components = n;
+    raw->resize(std::size_t(d.output_width) * d.output_height * std::size_t(n));
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW row = raw->data() + std::size_t(d.output_scanline) * d.output_width * n;
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    out->picture.width = int(d.output_width);
+    out->picture.height = int(d.output_height);
+    const bool grey = d.out_color_space == JCS_GRAYSCALE;
+    const bool adobe = d.saw_Adobe_marker;
+    const std::size_t count = std::size_t(d.output_width) * d.output_height;
+    out->picture.components = 3;
+    out->picture.pixels.resize(count * 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t *s = raw->data() + i * std::size_t(n);
+        std::uint8_t *t = out->picture.pixels.data() + i * 3;
+        for (int k = 0; k < 3; ++k) {
+            if (grey)
+                t[k] = d.colormap[0][s[0]];
+            else if (n == 3)
+                t[k] = s[k];
+            else if (adobe)
+                t[k] = std::uint8_t((s[k] * s[3] + 127) / 255);
+            else
+                t[k] = std::uint8_t(((255 - s[k]) * (255 - s[3]) + 127) / 255);
+        }
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return true;
+}
+
+bool encodeCanvas(const std::vector<std::uint8_t> *canvas, int w, int h, bool progressive,
+                  std::string *out) {
+    jpeg_compress_struct c{};
+    Trap trap{};
+    c.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = trapExit;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&c);
+        return false;
+    }
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = JDIMENSION(w);
+    c.image_height = JDIMENSION(h);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < h; ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(canvas->data() + std::size_t(y) * std::size_t(w) * 3);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    out->assign(reinterpret_cast<char *>(buffer), size);
+    std::free(buffer);
+    return true;
+}
+
+} // namespace
+
+DecodedJpeg DecodeJpeg(const std::string &bytes) {
+    DecodedJpeg out;
+    std::vector<std::uint8_t> raw;
+    out.ok = decodeAll(&bytes, &out, &raw);
+    return out;
+}
+
+ReferenceResult ReferenceThumbnail(const std::string &source, int width, int height,
+                                   bool keepAspect, TColor fill, bool eraseEmpty) {
+    ReferenceResult result;
+    if (width < 1 || height < 1)
+        return result;
+    DecodedJpeg decoded = DecodeJpeg(source);
+    if (!decoded.ok)
+        return result;
+    const Picture &src = decoded.picture;
+    const ThumbnailGeometry g =
+        ComputeGeometry(src.width, src.height, width, height, ModeOf(keepAspect, eraseEmpty));
+    result.ok = true;
+    if (g.canvasWidth == 0 || g.canvasHeight == 0)
+        return result;
+    const TColor rgb = ResolveColor(fill);
+    std::vector<std::uint8_t> canvas(std::size_t(g.canvasWidth) * g.canvasHeight * 3);
+    for (int cy = 0; cy < g.canvasHeight; ++cy)
+        for (int cx = 0; cx < g.canvasWidth; ++cx) {
+            std::uint8_t *t = canvas.data() + (std::size_t(cy) * g.canvasWidth + cx) * 3;
+            const int i = cx - g.x, j = cy - g.y;
+            if (i >= 0 && i < g.width && j >= 0 && j < g.height) {
+                const std::uint8_t *s = src.at(int(SampleIndex(i, src.width, g.width)),
+                                               int(SampleIndex(j, src.height, g.height)));
+                t[0] = s[0];
+                t[1] = s[1];
+                t[2] = s[2];
+            } else {
+                t[0] = std::uint8_t(redOf(rgb));
+                t[1] = std::uint8_t(greenOf(rgb));
+                t[2] = std::uint8_t(blueOf(rgb));
+            }
+        }
+    result.ok =
+        encodeCanvas(&canvas, g.canvasWidth, g.canvasHeight, decoded.progressive, &result.bytes);
+    return result;
+}
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Test pictures made with libjpeg, and a reference thumbnailer that decodes the whole source
+// into memory before sampling: the engine's streaming output must match it byte for byte.
+#include "colors.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int components = 3; // 1 grey, 3 RGB, 4 CMYK
+    std::vector<std::uint8_t> pixels;
+
+    const std::uint8_t *at(int x, int y) const {
+        return pixels.data() +
+               (std::size_t(y) * std::size_t(width) + std::size_t(x)) * std::size_t(components);
+    }
+};
+
+// A picture with detail everywhere, so that wrong rows or columns show.
+Picture PatternPicture(int width, int height, int components = 3, unsigned seed = 1);
+Picture SolidPicture(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+enum class Sampling { S420, S422, S444 };
+
+struct JpegOptions {
+    int quality = 85;
+    bool progressive = false;
+    Sampling sampling = Sampling::S420;
+    int restartRows = 0;      // restart interval in MCU rows, 0 for none
+    bool adobeMarker = false; // for four-component pictures: write an Adobe marker
+    bool ycck = false;        // four components stored as YCCK (needs adobeMarker)
+    // Progressive with one scan per coefficient and bit: over two thousand scans for a
+    // colour picture (valid, but far beyond what any encoder writes).
+    bool everyBitItsOwnScan = false;
+};
+
+std::string EncodeJpeg(const Picture &picture, const JpegOptions &options = {});
+
+// A full decode with libjpeg as the engine sets it up; false on a libjpeg error.
+struct DecodedJpeg {
+    bool ok = false;
+    Picture picture; // RGB, or grey levels already looked up for greyscale sources
+    int components = 0;
+    bool progressive = false;
+    int inputComponents = 0;
+};
+DecodedJpeg DecodeJpeg(const std::string &bytes);
+
+// Full decode, then the engine's sampling and encoding: the expected bytes ("" for an
+// empty canvas; `ok` false when the engine must fail).
+struct ReferenceResult {
+    bool ok = false;
+    std::string bytes;
+};
+ReferenceResult ReferenceThumbnail(const std::string &source, int width, int height,
+                                   bool keepAspect, TColor fill, bool eraseEmpty);
+
+// Helpers for files on disk.
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &bytes);
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,382 @@
+#include "jpegcodec.h"
+
+#include <cstdlib>
+#include <istream>
+#include <limits>
+
+namespace {
+
+void ignoreMessage(j_common_ptr, int) {}
+void ignoreOutput(j_common_ptr) {}
+
+[[noreturn]] void leaveThroughTrap(j_common_ptr cinfo) {
+    auto *trap = reinterpret_cast<JpegErrorTrap *>(cinfo->err);
+    std::longjmp(trap->jump, 1);
+}
+
+void armTrap(JpegErrorTrap &trap) {
+    jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = leaveThroughTrap;
+    trap.manager.emit_message = ignoreMessage;
+    trap.manager.output_message = ignoreOutput;
+}
+
+// The one place where a libjpeg error lands. Nothing with a destructor lives in the frames
+// between setjmp and the library's longjmp: the step functions below hold only pointers.
+template <typename Owner>
+bool runTrapped(JpegErrorTrap &trap, void (*step)(Owner *), Owner *owner) {
+    if (setjmp(trap.jump) != 0)
+        return false;
+    step(owner);
+    return true;
+}
+
+} // namespace
+
+// ---- reading from a std::istream in chunks -------------------------------------------------
+
+struct JpegDecoder::Source {
+    jpeg_source_mgr manager;
+    std::istream *in;
+    JOCTET *buffer;
+    std::size_t capacity;
+    bool startOfFile;
+
+    static Source *of(j_decompress_ptr cinfo) { return reinterpret_cast<Source *>(cinfo->src); }
+
+    static void init(j_decompress_ptr cinfo) { of(cinfo)->startOfFile = true; }
+
+    static boolean fill(j_decompress_ptr cinfo) {
+        Source *s = of(cinfo);
+        std::streamsize n = 0;
+        bool readFailed = false;
+        try {
+            s->in->read(reinterpret_cast<char *>(s->buffer), std::streamsize(s->capacity));
+            n = s->in->gcount();
+        } catch (...) {
+            readFailed = true;
+        }
+        // Raised only after the handler above has ended, so no exception is alive.
+        if (readFailed)
+            ERREXIT(cinfo, JERR_FILE_READ);
+        if (n <= 0) {
+            if (s->startOfFile)
+                ERREXIT(cinfo, JERR_INPUT_EMPTY);
+            WARNMS(cinfo, JWRN_JPEG_EOF);
+            // A missing tail reads as the end of the picture.
+            s->buffer[0] = 0xFF;
+            s->buffer[1] = JPEG_EOI;
+            n = 2;
+        }
+        s->manager.next_input_byte = s->buffer;
+        s->manager.bytes_in_buffer = std::size_t(n);
+        s->startOfFile = false;
+        return TRUE;
+    }
+
+    static void skip(j_decompress_ptr cinfo, long count) {
+        Source *s = of(cinfo);
+        while (count > 0) {
+            if (std::size_t(count) <= s->manager.bytes_in_buffer) {
+                s->manager.next_input_byte += count;
+                s->manager.bytes_in_buffer -= std::size_t(count);
+                return;
+            }
+            count -= long(s->manager.bytes_in_buffer);
+            s->manager.bytes_in_buffer = 0;
+            fill(cinfo);
+        }
+    }
+
+    static void term(j_decompress_ptr) {}
+};
+
+namespace {
+
+void limitScans(j_common_ptr common) {
+    auto *cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number > kMaxScans)
+        ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+}
+
+// Step functions: plain code on raw state, called under the trap.
+void stepReadHeader(JpegDecoder *d) {
+    jpeg_read_header(&d->cinfo_, TRUE);
+}
+
+void stepStart(JpegDecoder *d) {
+    jpeg_start_decompress(&d->cinfo_);
+}
+
+void stepReadRow(JpegDecoder *d) {
+    JSAMPROW row = d->rowBuffer_.data();
+    while (jpeg_read_scanlines(&d->cinfo_, &row, 1) != 1) {
+        // A suspending source never happens with our reader; guard against a stall anyway.
+        if (++d->stepCount_ > 16)
+            ERREXIT(&d->cinfo_, JERR_FILE_READ);
+    }
+}
+
+void stepSkipRows(JpegDecoder *d) {
+    jpeg_skip_scanlines(&d->cinfo_, d->stepCount_);
+}
+
+void stepFinish(JpegDecoder *d) {
+    jpeg_finish_decompress(&d->cinfo_);
+}
+
+} // namespace
+
+JpegDecoder::JpegDecoder(std::istream &source) : in_(source), inputBuffer_(64 * 1024) {
+    armTrap(trap_);
+    cinfo_.err = &trap_.manager;
+    if (!runTrapped<jpeg_decompress_struct>(
+            trap_, [](jpeg_decompress_struct *c) { jpeg_create_decompress(c); }, &cinfo_)) {
+        failed_ = true;
+        return;
+    }
+    cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
+    progress_.progress_monitor = limitScans;
+    cinfo_.progress = &progress_;
+
+    auto *src = static_cast<Source *>((*cinfo_.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&cinfo_), JPOOL_PERMANENT, sizeof(Source)));
+    src->manager.init_source = Source::init;
+    src->manager.fill_input_buffer = Source::fill;
+    src->manager.skip_input_data = Source::skip;
+    src->manager.resync_to_restart = jpeg_resync_to_restart;
+    src->manager.term_source = Source::term;
+    src->manager.bytes_in_buffer = 0;
+    src->manager.next_input_byte = nullptr;
+    src->in = &in_;
+    src->buffer = inputBuffer_.data();
+    src->capacity = inputBuffer_.size();
+    src->startOfFile = true;
+    cinfo_.src = &src->manager;
+}
+
+JpegDecoder::~JpegDecoder() {
+    if (cinfo_.mem)
+        jpeg_destroy_decompress(&cinfo_);
+}
+
+bool JpegDecoder::run(void (*step)(JpegDecoder *)) {
+    if (failed_)
+        return false;
+    failed_ = !runTrapped(trap_, step, this);
+    return !failed_;
+}
+
+bool JpegDecoder::readHeader() {
+    if (!run(stepReadHeader))
+        return false;
+    progressive_ = jpeg_has_multiple_scans(&cinfo_);
+    const std::uint64_t pixels = std::uint64_t(cinfo_.image_width) * cinfo_.image_height;
+    if (pixels == 0 || pixels > kMaxSourcePixels)
+        failed_ = true;
+    return !failed_;
+}
+
+bool JpegDecoder::start() {
+    if (failed_)
+        return false;
+    cinfo_.scale_num = 1;
+    cinfo_.scale_denom = 1;
+    cinfo_.do_block_smoothing = TRUE;
+    cinfo_.buffered_image = FALSE;
+    switch (cinfo_.out_color_space) {
+    case JCS_GRAYSCALE:
+        cinfo_.quantize_colors = TRUE;
+        cinfo_.desired_number_of_colors = 236;
+        layout_ = PixelLayout::GreyIndexed;
+        break;
+    case JCS_RGB:
+        layout_ = PixelLayout::Rgb;
+        break;
+    case JCS_CMYK:
+        // Adobe writes CMYK (and YCCK) inverted: 255 means no ink.
+        layout_ = cinfo_.saw_Adobe_marker ? PixelLayout::AdobeCmyk : PixelLayout::Cmyk;
+        break;
+    default:
+        failed_ = true;
+        return false;
+    }
+    if (!run(stepStart))
+        return false;
+    const int expected = layout_ == PixelLayout::GreyIndexed ? 1
+                         : layout_ == PixelLayout::Rgb       ? 3
+                                                             : 4;
+    if (cinfo_.output_components != expected) {
+        failed_ = true;
+        return false;
+    }
+    // Dithering carries error from row to row, so the grey path reads every row.
+    canSkip_ = layout_ != PixelLayout::GreyIndexed;
+    rowBuffer_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));
+    return true;
+}
+
+bool JpegDecoder::advanceTo(int y) {
+    while (nextRow_ < y) {
+        const int gap = y - nextRow_;
+        if (canSkip_) {
+            stepCount_ = unsigned(gap);
+            if (!run(stepSkipRows))
+                return false;
+            nextRow_ = y;
+        } else {
+            stepCount_ = 0;
+            if (!run(stepReadRow))
+                return false;
+            ++nextRow_;
+        }
+    }
+    return true;
+}
+
+const std::uint8_t *JpegDecoder::row(int y) {
+    if (failed_)
+        return nullptr;
+    if (y == currentRow_)
+        return rowBuffer_.data();
+    if (y < nextRow_ || y >= height() || !advanceTo(y))
+        return nullptr;
+    stepCount_ = 0;
+    if (!run(stepReadRow))
+        return nullptr;
+    currentRow_ = y;
+    nextRow_ = y + 1;
+    return rowBuffer_.data();
+}
+
+bool JpegDecoder::finish() {
+    if (failed_ || !advanceTo(height()))
+        return false;
+    if (!run(stepFinish))
+        return false;
+    // The caller's stream is left at its end, as after reading it whole.
+    try {
+        in_.ignore(std::numeric_limits<std::streamsize>::max());
+    } catch (...) {
+    }
+    return true;
+}
+
+// ---- encoding into memory --------------------------------------------------------------------
+
+namespace {
+
+void stepStartCompress(JpegEncoder *e) {
+    jpeg_start_compress(&e->cinfo_, TRUE);
+}
+
+void stepWriteRow(JpegEncoder *e) {
+    JSAMPROW row = const_cast<JSAMPROW>(e->pendingRow_);
+    jpeg_write_scanlines(&e->cinfo_, &row, 1);
+}
+
+void stepFinishCompress(JpegEncoder *e) {
+    jpeg_finish_compress(&e->cinfo_);
+}
+
+} // namespace
+
+JpegEncoder::JpegEncoder() {
+    armTrap(trap_);
+    cinfo_.err = &trap_.manager;
+    failed_ = !runTrapped<jpeg_compress_struct>(
+        trap_, [](jpeg_compress_struct *c) { jpeg_create_compress(c); }, &cinfo_);
+}
+
+JpegEncoder::~JpegEncoder() {
+    if (cinfo_.mem)
+        jpeg_destroy_compress(&cinfo_);
+    std::free(output_);
+}
+
+bool JpegEncoder::run(void (*step)(JpegEncoder *)) {
+    if (failed_)
+        return false;
+    failed_ = !runTrapped(trap_, step, this);
+    return !failed_;
+}
+
+namespace {
+
+// Collects the encoded bytes in one growing malloc'd block that the encoder owns, so an
+// error part-way leaves nothing dangling.
+struct MemoryDestination {
+    jpeg_destination_mgr manager;
+    JpegEncoder *encoder;
+
+    static MemoryDestination *of(j_compress_ptr c) {
+        return reinterpret_cast<MemoryDestination *>(c->dest);
+    }
+
+    static void init(j_compress_ptr c) { grow(c, 64 * 1024); }
+
+    static void grow(j_compress_ptr c, std::size_t capacity) {
+        JpegEncoder *e = of(c)->encoder;
+        auto *bigger = static_cast<unsigned char *>(std::realloc(e->output_, capacity));
+        if (!bigger)
+            ERREXIT1(c, JERR_OUT_OF_MEMORY, 10);
+        e->output_ = bigger;
+        of(c)->manager.next_output_byte = bigger + e->capacity_;
+        of(c)->manager.free_in_buffer = capacity - e->capacity_;
+        e->capacity_ = capacity;
+    }
+
+    static boolean empty(j_compress_ptr c) {
+        grow(c, of(c)->encoder->capacity_ * 2);
+        return TRUE;
+    }
+
+    static void term(j_compress_ptr c) {
+        JpegEncoder *e = of(c)->encoder;
+        e->size_ = e->capacity_ - of(c)->manager.free_in_buffer;
+    }
+};
+
+struct EncoderSetup {
+    JpegEncoder *encoder;
+    int width, height;
+    bool progressive;
+};
+
+void stepSetup(EncoderSetup *s) {
+    jpeg_compress_struct *c = &s->encoder->cinfo_;
+    auto *dest = static_cast<MemoryDestination *>((*c->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(c), JPOOL_PERMANENT, sizeof(MemoryDestination)));
+    dest->manager.init_destination = MemoryDestination::init;
+    dest->manager.empty_output_buffer = MemoryDestination::empty;
+    dest->manager.term_destination = MemoryDestination::term;
+    dest->encoder = s->encoder;
+    c->dest = &dest->manager;
+    c->image_width = JDIMENSION(s->width);
+    c->image_height = JDIMENSION(s->height);
+    c->input_components = 3;
+    c->in_color_space = JCS_RGB;
+    jpeg_set_defaults(c);
+    jpeg_set_quality(c, 90, TRUE);
+    if (s->progressive)
+        jpeg_simple_progression(c);
+}
+
+} // namespace
+
+bool JpegEncoder::start(int width, int height, bool progressive) {
+    if (failed_)
+        return false;
+    EncoderSetup setup{this, width, height, progressive};
+    failed_ = !runTrapped(trap_, stepSetup, &setup);
+    return !failed_ && run(stepStartCompress);
+}
+
+bool JpegEncoder::writeRow(const std::uint8_t *rgb) {
+    pendingRow_ = rgb;
+    return run(stepWriteRow);
+}
+
+bool JpegEncoder::finish() {
+    return run(stepFinishCompress);
+}

@@ -1,0 +1,107 @@
+#pragma once
+// libjpeg behind a small interface. Every library call runs under an error trap: a libjpeg
+// error becomes a false result, warnings are ignored. The trap's longjmp only crosses
+// libjpeg and the plain step functions in jpegcodec.cpp, never a C++ object with a
+// destructor.
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <vector>
+
+#include <stdio.h> // jpeglib.h needs FILE and size_t declared first
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+// A source above this many pixels is refused from its header alone.
+constexpr std::uint64_t kMaxSourcePixels = 268'435'456;
+// Cap on what libjpeg may allocate for one picture (whole-image coefficient buffers of
+// progressive sources are the large part).
+constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
+// A progressive source with more scans than this is hostile or broken.
+constexpr int kMaxScans = 1000;
+
+struct JpegErrorTrap {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+// How the decoded rows look: one sample (a grey level index), three (RGB) or four (CMYK).
+enum class PixelLayout { GreyIndexed, Rgb, Cmyk, AdobeCmyk };
+
+class JpegDecoder {
+public:
+    explicit JpegDecoder(std::istream &source);
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder &) = delete;
+    JpegDecoder &operator=(const JpegDecoder &) = delete;
+
+    bool readHeader();
+    int width() const { return int(cinfo_.image_width); }
+    int height() const { return int(cinfo_.image_height); }
+    bool progressive() const { return progressive_; }
+
+    // Full-size decoding; greyscale sources are quantised to 236 dithered grey levels.
+    bool start();
+    PixelLayout layout() const { return layout_; }
+    int components() const { return int(cinfo_.output_components); }
+    // Grey value of a quantised sample (GreyIndexed only).
+    std::uint8_t grey(std::uint8_t index) const { return cinfo_.colormap[0][index]; }
+
+    // Decodes source row `y` (rows only move forward) and returns it; rows in between are
+    // skipped as cheaply as exactness allows.
+    const std::uint8_t *row(int y);
+    // Passes over the remaining rows and checks the rest of the file.
+    bool finish();
+
+    // Internals shared with the trapped step functions.
+    struct Source;
+    jpeg_decompress_struct cinfo_{};
+    JpegErrorTrap trap_{};
+    jpeg_progress_mgr progress_{};
+    std::vector<std::uint8_t> rowBuffer_;
+    unsigned stepCount_ = 0;
+    bool failed_ = false;
+
+private:
+    bool run(void (*step)(JpegDecoder *));
+    bool advanceTo(int y);
+
+    std::istream &in_;
+    std::vector<std::uint8_t> inputBuffer_;
+    bool progressive_ = false;
+    bool canSkip_ = false;
+    PixelLayout layout_ = PixelLayout::Rgb;
+    int nextRow_ = 0;
+    int currentRow_ = -1;
+    unsigned pendingSkip_ = 0;
+};
+
+class JpegEncoder {
+public:
+    JpegEncoder();
+    ~JpegEncoder();
+    JpegEncoder(const JpegEncoder &) = delete;
+    JpegEncoder &operator=(const JpegEncoder &) = delete;
+
+    // Quality 90 with baseline tables; progressive when asked.
+    bool start(int width, int height, bool progressive);
+    bool writeRow(const std::uint8_t *rgb);
+    bool finish();
+    const unsigned char *data() const { return output_; }
+    std::size_t size() const { return size_; }
+
+    // Internals shared with the trapped step functions and the destination manager.
+    jpeg_compress_struct cinfo_{};
+    JpegErrorTrap trap_{};
+    const std::uint8_t *pendingRow_ = nullptr;
+    unsigned char *output_ = nullptr;
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;
+
+private:
+    bool run(void (*step)(JpegEncoder *));
+
+    bool failed_ = false;
+};
