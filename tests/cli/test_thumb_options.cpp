@@ -1,0 +1,108 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ParseResult Parse(std::vector<std::string> args) {
+    return ParseThumbCommandLine(args);
+}
+
+TEST(ThumbOptions, defaults_match_the_main_window) {
+    const ParseResult r = Parse({"a.jpg"});
+    ASSERT_EQ(r.outcome, ParseOutcome::Run);
+    EXPECT_EQ(r.options.outputFolder, ".");
+    EXPECT_EQ(r.options.width, 160);
+    EXPECT_EQ(r.options.height, 180);
+    EXPECT_TRUE(r.options.keepAspect);
+    EXPECT_FALSE(r.options.eraseEmpty);
+    EXPECT_EQ(r.options.fill, clBlack);
+    EXPECT_EQ(r.options.suffix, ".thumb.jpg");
+    EXPECT_TRUE(r.options.addSuffix);
+    EXPECT_FALSE(r.options.overwrite);
+    EXPECT_EQ(r.options.jobs, 0);
+    EXPECT_EQ(r.options.sources, std::vector<std::string>{"a.jpg"});
+}
+
+TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
+    const ParseResult r =
+        Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix", "_t.jpg",
+               "--overwrite", "-j", "3", "-q", "x.jpg", "--", "-odd.jpg"});
+    ASSERT_EQ(r.outcome, ParseOutcome::Run) << r.error;
+    const ThumbOptions &o = r.options;
+    EXPECT_EQ(o.outputFolder, "out");
+    EXPECT_EQ(o.width, 200);
+    EXPECT_EQ(o.height, 100);
+    EXPECT_TRUE(o.keepAspect);
+    EXPECT_TRUE(o.eraseEmpty);
+    EXPECT_EQ(o.fill, rgbColor(0xFF, 0x80, 0x00));
+    EXPECT_EQ(o.suffix, "_t.jpg");
+    EXPECT_TRUE(o.overwrite);
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(o.sources, (std::vector<std::string>{"x.jpg", "-odd.jpg"}));
+
+    const ParseResult s = Parse({"--stretch", "--no-suffix", "--output=o", "--size", "7X9", "p"});
+    ASSERT_EQ(s.outcome, ParseOutcome::Run) << s.error;
+    EXPECT_FALSE(s.options.keepAspect);
+    EXPECT_FALSE(s.options.addSuffix);
+    EXPECT_EQ(s.options.outputFolder, "o");
+    EXPECT_EQ(s.options.width, 7);
+    EXPECT_EQ(s.options.height, 9);
+}
+
+TEST(ThumbOptions, help_and_version_win_over_everything) {
+    EXPECT_EQ(Parse({"--help"}).outcome, ParseOutcome::Help);
+    EXPECT_EQ(Parse({"a.jpg", "--version"}).outcome, ParseOutcome::Version);
+}
+
+struct UsageCase {
+    std::vector<std::string> args;
+    const char *messagePart;
+};
+
+class UsageErrors : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrors, are_refused_with_a_message) {
+    const ParseResult r = Parse(GetParam().args);
+    EXPECT_EQ(r.outcome, ParseOutcome::UsageError);
+    EXPECT_NE(r.error.find(GetParam().messagePart), std::string::npos) << r.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UsageErrors,
+    ::testing::Values(UsageCase{{}, "no source"}, UsageCase{{"-s", "0x10", "a"}, "size"},
+                      UsageCase{{"-s", "10", "a"}, "size"}, UsageCase{{"-s", "-5x5", "a"}, "size"},
+                      UsageCase{{"-s", "10x", "a"}, "size"}, UsageCase{{"a", "-s"}, "size"},
+                      UsageCase{{"--fill", "#12345", "a"}, "colour"},
+                      UsageCase{{"--fill", "red", "a"}, "colour"},
+                      UsageCase{{"-j", "0", "a"}, "jobs"}, UsageCase{{"-j", "x", "a"}, "jobs"},
+                      UsageCase{{"--stretch", "--crop", "a"}, "exclude"},
+                      UsageCase{{"--frobnicate", "a"}, "unknown option"},
+                      UsageCase{{"--overwrite=yes", "a"}, "no value"},
+                      UsageCase{{"-o", "", "a"}, "folder"}));
+
+struct ColourCase {
+    const char *text;
+    bool ok;
+    TColor value;
+};
+
+class FillColours : public ::testing::TestWithParam<ColourCase> {};
+
+TEST_P(FillColours, parse_as_rgb_or_as_the_stored_number) {
+    TColor c = 12345;
+    const ColourCase &t = GetParam();
+    EXPECT_EQ(ParseFillColor(t.text, c), t.ok) << t.text;
+    EXPECT_EQ(c, t.ok ? t.value : 12345) << t.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FillColours,
+    ::testing::Values(ColourCase{"#FF0000", true, clRed}, ColourCase{"#0000ff", true, clBlue},
+                      ColourCase{"#000080", true, clNavy}, ColourCase{"0x00FF0000", true, clBlue},
+                      ColourCase{"$FF", true, clRed}, ColourCase{"16711680", true, clBlue},
+                      ColourCase{"-16777201", true, -16777201}, ColourCase{"#GG0000", false, 0},
+                      ColourCase{"0x1FFFFFFFF", false, 0}, ColourCase{"", false, 0}));
+
+} // namespace
