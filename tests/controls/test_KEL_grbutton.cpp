@@ -486,6 +486,31 @@ private slots:
         QCOMPARE(b.FontMouseOver().Name, QStringLiteral("DejaVu Sans"));
     }
 
+    void hintsFollowShowHint_data() {
+        QTest::addColumn<QVariant>("parentShowHint");
+        QTest::addColumn<bool>("ownShowHint");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("default: no hint") << QVariant() << false << false;
+        QTest::newRow("own choice") << QVariant() << true << true;
+        QTest::newRow("parent shows hints") << QVariant(true) << false << true;
+        QTest::newRow("own choice beats parent") << QVariant(false) << true << true;
+    }
+    void hintsFollowShowHint() {
+        QFETCH(QVariant, parentShowHint);
+        QFETCH(bool, ownShowHint);
+        QFETCH(bool, shown);
+        QWidget window;
+        window.setProperty("ShowHint", parentShowHint);
+        TKEL_grbutton b(&window);
+        b.setToolTip(QStringLiteral("Start converting"));
+        if (ownShowHint)
+            b.setShowHint(true);
+        QCOMPARE(b.ParentShowHint(), !ownShowHint);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), QPoint(5, 5));
+        QApplication::sendEvent(&b, &help);
+        QCOMPARE(help.isAccepted(), shown);
+    }
+
     void captionTakesNameOnParenting() {
         QWidget window;
         TKEL_grbutton b;
@@ -523,6 +548,12 @@ private slots:
         row("ColorOver", clRed, false, false);
         row("ColorDown", clRed, false, false);
         row("FontSynchronize", false, false, false);
+        QImage glyph(4, 4, QImage::Format_RGB32);
+        glyph.fill(Qt::blue);
+        row("Glyph", glyph, true, true);
+        row("FontMouseOver", QVariant::fromValue(KelFont(QStringLiteral("x"), -20, clRed)), true,
+            true);
+        row("Font", QVariant::fromValue(KelFont(QStringLiteral("x"), -20, clRed)), false, true);
     }
     void repaints() {
         QFETCH(QString, name);
