@@ -7,6 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 int horizontalFlag(TKEL_grbutton::TAlignment alignment) {

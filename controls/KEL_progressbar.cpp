@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace {
