@@ -1,0 +1,28 @@
+#pragma once
+// The window's questions and notices, behind an interface so that tests can answer them.
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class TPrompt {
+public:
+    virtual ~TPrompt() = default;
+    // A question box titled "Confirm" with Yes and No; true for Yes.
+    virtual bool Confirm(const QString &text) = 0;
+    // An information box titled "Information" with one OK button.
+    virtual void Inform(const QString &text) = 0;
+    // The application's general error report.
+    virtual void ReportError(const QString &text) = 0;
+};
+
+// The real thing: modal message boxes over the given window.
+class TMessageBoxPrompt : public TPrompt {
+public:
+    explicit TMessageBoxPrompt(QWidget *owner) : owner_(owner) {}
+    bool Confirm(const QString &text) override;
+    void Inform(const QString &text) override;
+    void ReportError(const QString &text) override;
+
+private:
+    QPointer<QWidget> owner_;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// The batch settings kept between runs in the INI file beside the executable.
+#include "colors.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+struct TSettings {
+    int width = 0;
+    int height = 0;
+    std::string extension;
+    std::string targetfolder;
+    bool addextension = false;
+    bool overwrite = false;
+    TColor fillcolor = clBlack;
+    bool maintainaspect = false;
+    bool transparent = false;
+};
+
+// A write that the system refused; what() reads "Unable to write to <file>".
+class ESettingsWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The settings of the file, a missing or unreadable key taking that key's default; nothing
+// when there is no file, so the caller keeps its own first-start values.
+std::optional<TSettings> LoadSettings(const std::string &fileName);
+
+// Writes the nine keys in their fixed order, each reaching the file at once. The first
+// refused write raises ESettingsWriteError and the remaining keys are not written.
+void SaveSettings(const std::string &fileName, const TSettings &settings);
