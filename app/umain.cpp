@@ -1,0 +1,237 @@
+#include "umain.h"
+
+#include "KEL_edit.h"
+#include "KEL_files.h"
+#include "KEL_grbutton.h"
+#include "KEL_listbox.h"
+#include "KEL_progressbar.h"
+#include "colorpanel.h"
+#include "filefilter.h"
+#include "previewimage.h"
+#include "prompt.h"
+#include "settingsfile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <exception>
+
+namespace {
+
+std::string fileSystemName(const QString &name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+// The local files among dropped items, in the order they were dropped.
+QStringList droppedFiles(const QMimeData *mime) {
+    QStringList files;
+    if (mime == nullptr)
+        return files;
+    for (const QUrl &url : mime->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files << url.toLocalFile();
+    return files;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &settingsFileName, TPrompt *prompt, QWidget *parent)
+    : QWidget(parent), settingsFileName_(settingsFileName), prompt_(prompt) {
+    setObjectName(QStringLiteral("Form1"));
+    if (prompt_ == nullptr) {
+        ownPrompt_ = std::make_unique<TMessageBoxPrompt>(this);
+        prompt_ = ownPrompt_.get();
+    }
+    buildWindow();
+    connectHandlers();
+    // An error while the window is being made is reported, and start-up goes on.
+    try {
+        FormCreate();
+    } catch (const std::exception &error) {
+        prompt_->ReportError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+TForm1::~TForm1() {
+    // A refused save is reported and the program still ends.
+    try {
+        FormDestroy();
+    } catch (const std::exception &error) {
+        prompt_->ReportError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TForm1::connectHandlers() {
+    connect(Addfiles1, &QAction::triggered, this, &TForm1::Addfiles1Click);
+    connect(Deleteselected1, &QAction::triggered, this, &TForm1::Deleteselected1Click);
+    connect(KEL_grbutton1, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton1Click);
+    connect(KEL_grbutton2, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton2Click);
+    connect(KEL_grbutton3, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton3Click);
+    connect(KEL_grbutton4, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton4Click);
+    connect(KEL_listbox1, &TKEL_listbox::OnClick, this, &TForm1::KEL_listbox1Click);
+    connect(Panel1, &TColorPanel::OnClick, this, &TForm1::Panel1Click);
+    connect(KEL_listbox1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        PopupMenu1->popup(KEL_listbox1->viewport()->mapToGlobal(at));
+    });
+    KEL_listbox1->installEventFilter(this);
+    KEL_listbox1->viewport()->installEventFilter(this);
+}
+
+void TForm1::FormCreate() {
+    exeFolder_ = QCoreApplication::applicationDirPath();
+    if (settingsFileName_.isEmpty())
+        settingsFileName_ = exeFolder_ + QStringLiteral("/Quillet.ini");
+    colorDialogColor_ = clBlack;
+    Panel1->setColor(clBlack);
+    KEL_edit3->setText(QString::number(160));
+    KEL_edit4->setText(QString::number(180));
+    KEL_progressbar1->setPosition(0);
+    CheckBox4->setChecked(true);
+    CheckBox3->setChecked(true);
+    CheckBox1->setChecked(true);
+    CheckBox2->setChecked(false);
+    loadSettings();
+}
+
+void TForm1::FormDestroy() {
+    saveSettings();
+}
+
+void TForm1::loadSettings() {
+    const std::optional<TSettings> s = LoadSettings(fileSystemName(settingsFileName_));
+    if (!s)
+        return;
+    KEL_edit3->setText(QString::number(s->width));
+    KEL_edit4->setText(QString::number(s->height));
+    KEL_edit6->setText(QString::fromLocal8Bit(s->extension));
+    KEL_edit5->setText(QString::fromLocal8Bit(s->targetfolder));
+    CheckBox4->setChecked(s->addextension);
+    CheckBox3->setChecked(s->overwrite);
+    Panel1->setColor(s->fillcolor);
+    CheckBox1->setChecked(s->maintainaspect);
+    CheckBox2->setChecked(s->transparent);
+}
+
+void TForm1::saveSettings() {
+    TSettings s;
+    s.width = KEL_edit3->IntegerValue();
+    s.height = KEL_edit4->IntegerValue();
+    s.extension = KEL_edit6->Text().toLocal8Bit().toStdString();
+    s.targetfolder = KEL_edit5->Text().toLocal8Bit().toStdString();
+    s.addextension = CheckBox4->isChecked();
+    s.overwrite = CheckBox3->isChecked();
+    s.fillcolor = Panel1->Color();
+    s.maintainaspect = CheckBox1->isChecked();
+    s.transparent = CheckBox2->isChecked();
+    SaveSettings(fileSystemName(settingsFileName_), s);
+}
+
+void TForm1::appendFiles(const QStringList &fileNames) {
+    for (const QString &name : fileNames)
+        KEL_listbox1->AddItem(name);
+}
+
+void TForm1::Addfiles1Click() {
+    OpenDialog1->setNameFilters(NameFiltersFromFilter(
+        QStringLiteral("Jpegs (*.jpg, *.jpeg)|*.jpg;*.jpeg|All Files (*.*)|*.*")));
+    if (OpenDialog1->exec() == QDialog::Accepted)
+        appendFiles(OpenDialog1->selectedFiles());
+}
+
+void TForm1::Deleteselected1Click() {
+    KEL_listbox1->DeleteSelected();
+}
+
+void TForm1::KEL_grbutton2Click() {
+    close();
+}
+
+void TForm1::Panel1Click() {
+    // The dialog opens on the colour it last returned, not on the panel's colour.
+    ColorDialog1->setCurrentColor(ToQColor(colorDialogColor_));
+    if (ColorDialog1->exec() != QDialog::Accepted)
+        return;
+    const QColor chosen = ColorDialog1->selectedColor();
+    colorDialogColor_ = rgbColor(chosen.red(), chosen.green(), chosen.blue());
+    Panel1->setColor(colorDialogColor_);
+}
+
+void TForm1::KEL_grbutton3Click() {
+    KEL_edit5->setText(
+        KEL_files1->BrowseFolder(QStringLiteral("Save icons to.."), KEL_edit5->Text(), false));
+}
+
+void TForm1::setAboutWindow(QDialog *about) {
+    aboutWindow_ = about;
+}
+
+void TForm1::KEL_grbutton4Click() {
+    if (aboutWindow_)
+        aboutWindow_->exec();
+}
+
+void TForm1::KEL_listbox1Click() {
+    const int row = KEL_listbox1->ItemIndex();
+    if (row < 0)
+        return;
+    const QString fileName = KEL_listbox1->ItemText(row);
+    // A file that has gone leaves the preview as it was.
+    if (QFileInfo(fileName).isFile())
+        Image1->LoadFromFile(fileName);
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    // Nothing may go away under a running batch: the close waits for the run's end.
+    if (running_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == KEL_listbox1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !running_) {
+        Deleteselected1Click();
+        return true;
+    }
+    if (watched != KEL_listbox1->viewport())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (running_ || droppedFiles(drag->mimeData()).isEmpty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList files = droppedFiles(drop->mimeData());
+        if (running_ || files.isEmpty()) {
+            drop->ignore();
+        } else {
+            appendFiles(files);
+            drop->acceptProposedAction();
+        }
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}

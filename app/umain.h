@@ -1,0 +1,133 @@
+#pragma once
+// The main window: the list of photos, the batch settings, the log and the progress of a run.
+#include "colors.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QColorDialog;
+class QDialog;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class TColorPanel;
+class TImage;
+class TKEL_edit;
+class TKEL_files;
+class TKEL_grbutton;
+class TKEL_listbox;
+class TKEL_progressbar;
+class TPrompt;
+class TSplitter;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // An empty settings file name means "Quillet.ini" in the executable's folder. Without a
+    // prompt the window asks through message boxes; a given prompt must outlive the window.
+    explicit TForm1(const QString &settingsFileName = QString(), TPrompt *prompt = nullptr,
+                    QWidget *parent = nullptr);
+    // Saves the settings; a refused write goes to the general error report.
+    ~TForm1() override;
+
+    // The folder of the running executable, without a trailing "/".
+    QString ExeFolder() const { return exeFolder_; }
+    QString SettingsFileName() const { return settingsFileName_; }
+    bool Running() const { return running_; }
+
+    // The window the About button shows modally; none, and the button opens nothing.
+    void setAboutWindow(QDialog *about);
+
+    // Appends one line to the log: the time, "> " and the message; at most 501 lines stay.
+    void WriteLog(const QString &Message);
+
+    // The window's parts, named as the objectName of each.
+    QWidget *Panel2;
+    TSplitter *Splitter1;
+    QWidget *Panel4;
+    QLabel *Label1;
+    QLabel *Label5;
+    QWidget *Panel3;
+    TKEL_listbox *KEL_listbox1;
+    TSplitter *Splitter2;
+    TImage *Image1;
+    QLabel *Label10;
+    TKEL_edit *KEL_edit5;
+    TKEL_grbutton *KEL_grbutton3;
+    QLabel *Label3;
+    TKEL_grbutton *KEL_grbutton4;
+    QLabel *Label4;
+    QLabel *Label7;
+    TKEL_edit *KEL_edit3;
+    QLabel *Label8;
+    TKEL_edit *KEL_edit4;
+    QCheckBox *CheckBox1;
+    QCheckBox *CheckBox4;
+    QLabel *Label9;
+    TKEL_edit *KEL_edit6;
+    TColorPanel *Panel1;
+    QCheckBox *CheckBox2;
+    QCheckBox *CheckBox3;
+    QCheckBox *CheckBox5;
+    QLabel *Label2;
+    TKEL_progressbar *KEL_progressbar1;
+    QPlainTextEdit *Memo1;
+    TKEL_grbutton *KEL_grbutton1;
+    TKEL_grbutton *KEL_grbutton2;
+    QFileDialog *OpenDialog1;
+    TKEL_files *KEL_files1;
+    QMenu *PopupMenu1;
+    QAction *Addfiles1;
+    QAction *Deleteselected1;
+    QAction *Cancel1;
+    QColorDialog *ColorDialog1;
+
+public slots:
+    void Addfiles1Click();
+    void Deleteselected1Click();
+    void KEL_grbutton1Click();
+    void KEL_grbutton2Click();
+    void KEL_grbutton3Click();
+    void KEL_grbutton4Click();
+    void KEL_listbox1Click();
+    void Panel1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildUpperPanel();
+    void buildListFrame();
+    void buildLowerPanel();
+    void connectHandlers();
+
+    void FormCreate();
+    void FormDestroy();
+    void loadSettings();
+    void saveSettings();
+
+    // The batch run's pieces.
+    void beginRun();
+    void endRun(qint64 elapsedMs);
+    void interruptRun();
+    bool convertOne(int index, const QString &target);
+
+    void appendFiles(const QStringList &fileNames);
+
+    QString exeFolder_;
+    QString settingsFileName_;
+    std::unique_ptr<TPrompt> ownPrompt_;
+    TPrompt *prompt_;
+    QPointer<QDialog> aboutWindow_;
+    TColor colorDialogColor_ = clBlack;
+    bool running_ = false;
+    bool closeRequested_ = false;
+};

@@ -1,0 +1,265 @@
+// Building the main window: every control with its place, anchors and settings, in the order
+// the window lists them.
+#include "umain.h"
+
+#include "KEL_edit.h"
+#include "KEL_files.h"
+#include "KEL_grbutton.h"
+#include "KEL_listbox.h"
+#include "KEL_progressbar.h"
+#include "anchors.h"
+#include "colorpanel.h"
+#include "previewimage.h"
+#include "splitter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+// The client area that the window's outer 425 x 534 leaves inside a classic frame, and the
+// two panels' design sizes within it.
+constexpr QSize clientSize(417, 507);
+constexpr int upperHeight = 353;
+constexpr int splitterHeight = 8;
+constexpr QSize upperDesign(417, upperHeight);
+constexpr QSize lowerDesign(417, 507 - upperHeight - splitterHeight);
+constexpr TColor splitterColor = 12615680; // red 0, green 128, blue 192
+
+KelFont formFont() {
+    return KelFont(QStringLiteral("Tahoma"), -11, clWindowText);
+}
+
+template <typename W> W *named(W *widget, const char *name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const char *name, const char *text, bool bold = false) {
+    auto *l = named(new QLabel(QString::fromLatin1(text), parent), name);
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    return l;
+}
+
+QCheckBox *checkBox(QWidget *parent, const char *name, const char *text) {
+    return named(new QCheckBox(QString::fromLatin1(text), parent), name);
+}
+
+TKEL_grbutton *graphicButton(QWidget *parent, const char *name, const char *caption) {
+    auto *b = named(new TKEL_grbutton(parent), name);
+    b->setColor(clWhite);
+    b->setBorderWidth(2);
+    b->setColorBorder(clBlack);
+    b->setFont(KelFont(QStringLiteral("Tahoma"), -11, clBlack));
+    b->setFontMouseOver(KelFont(QStringLiteral("Tahoma"), -11, clRed, true));
+    b->setColorOver(clSilver);
+    b->setColorDown(clGray);
+    b->setLedExists(false);
+    b->setShowCaption(true);
+    b->setAlignmentV(TKEL_grbutton::va_center);
+    b->setCaption(QString::fromLatin1(caption));
+    return b;
+}
+
+TKEL_edit *modeEdit(QWidget *parent, const char *name, TKEL_edit::tkeleditmode mode) {
+    auto *e = named(new TKEL_edit(parent), name);
+    e->setFont(formFont());
+    e->setFontMouseOver(formFont());
+    e->setFontEditing(formFont());
+    e->setColor(clWhite);
+    e->setColorIn(clLime);
+    e->setColorOut(clWhite);
+    e->setColorMouse(clYellow);
+    e->setMultiline(false);
+    e->setValueRange(false);
+    e->setDecimals(2);
+    e->setEditMode(mode);
+    e->setAlignment(mode == mNumEdit ? TKEL_edit::taRightJustify : TKEL_edit::taLeftJustify);
+    return e;
+}
+
+} // namespace
+
+void TForm1::buildWindow() {
+    setWindowTitle(QStringLiteral("Quillet"));
+    setFont(formFont().toQFont());
+    setAutoFillBackground(true);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, ToQColor(clBtnFace));
+    setPalette(face);
+    resize(clientSize);
+
+    Panel2 = named(new QWidget(this), "Panel2");
+    Panel2->setFixedHeight(upperHeight);
+    Panel4 = named(new QWidget(this), "Panel4");
+    Splitter1 = named(new TSplitter(Qt::Vertical, Panel2, Panel4, this), "Splitter1");
+    Splitter1->setFixedHeight(splitterHeight);
+    Splitter1->setColor(splitterColor);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Panel2);
+    column->addWidget(Splitter1);
+    column->addWidget(Panel4, 1);
+
+    buildUpperPanel();
+    buildLowerPanel();
+
+    OpenDialog1 = named(new QFileDialog(this), "OpenDialog1");
+    OpenDialog1->setFileMode(QFileDialog::ExistingFiles);
+    OpenDialog1->setSizeGripEnabled(true);
+
+    KEL_files1 = named(new TKEL_files(this), "KEL_files1");
+    KEL_files1->setShowProgress(true);
+    KEL_files1->setConfirmation(false);
+
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    Addfiles1 = named(PopupMenu1->addAction(QStringLiteral("Add file(s)")), "Addfiles1");
+    Deleteselected1 =
+        named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
+    Cancel1 = named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
+
+    ColorDialog1 = named(new QColorDialog(this), "ColorDialog1");
+}
+
+void TForm1::buildUpperPanel() {
+    auto *place = new TAnchorLayout(Panel2, upperDesign);
+    Label1 = label(Panel2, "Label1", "Files to Convert:", true);
+    place->place(Label1, QRect(8, 8, 0, 0));
+    Label5 = label(Panel2, "Label5", "(Right click the list)");
+    place->place(Label5, QRect(104, 8, 0, 0));
+
+    buildListFrame();
+    place->place(Panel3, QRect(8, 24, 395, 129), akAll);
+
+    Label10 = label(Panel2, "Label10", "Target folder:", true);
+    place->place(Label10, QRect(8, 155, 0, 0), akBottomLeft);
+    KEL_edit5 = modeEdit(Panel2, "KEL_edit5", mTextEdit);
+    place->place(KEL_edit5, QRect(8, 171, 310, 21), akStretchBottom);
+    KEL_grbutton3 = graphicButton(Panel2, "KEL_grbutton3", "Browse");
+    place->place(KEL_grbutton3, QRect(328, 171, 80, 25), akBottomRight);
+
+    Label3 = label(Panel2, "Label3", "Settings:", true);
+    place->place(Label3, QRect(8, 199, 0, 0), akBottomLeft);
+    KEL_grbutton4 = graphicButton(Panel2, "KEL_grbutton4", "About");
+    place->place(KEL_grbutton4, QRect(328, 199, 80, 25), akBottomRight);
+
+    Label4 = label(Panel2, "Label4", "Output size:");
+    place->place(Label4, QRect(16, 213, 0, 0), akBottomLeft);
+    Label7 = label(Panel2, "Label7", "width");
+    place->place(Label7, QRect(88, 213, 0, 0), akBottomLeft);
+    KEL_edit3 = modeEdit(Panel2, "KEL_edit3", mNumEdit);
+    place->place(KEL_edit3, QRect(128, 213, 80, 19), akBottomLeft);
+    Label8 = label(Panel2, "Label8", "height");
+    place->place(Label8, QRect(88, 237, 0, 0), akBottomLeft);
+    KEL_edit4 = modeEdit(Panel2, "KEL_edit4", mNumEdit);
+    place->place(KEL_edit4, QRect(128, 237, 80, 19), akBottomLeft);
+
+    CheckBox1 = checkBox(Panel2, "CheckBox1", "Maintain aspect ratio");
+    place->place(CheckBox1, QRect(88, 264, 0, 0), akBottomLeft);
+    CheckBox4 = checkBox(Panel2, "CheckBox4", "Add this as file extension");
+    place->place(CheckBox4, QRect(224, 264, 0, 0), akBottomLeft);
+    Label9 = label(Panel2, "Label9", "Fill color:");
+    place->place(Label9, QRect(16, 285, 0, 0), akBottomLeft);
+    KEL_edit6 = modeEdit(Panel2, "KEL_edit6", mTextEdit);
+    KEL_edit6->setText(QStringLiteral(".thumb.jpg"));
+    place->place(KEL_edit6, QRect(256, 280, 153, 20), akStretchBottom);
+    Panel1 = named(new TColorPanel(Panel2), "Panel1");
+    place->place(Panel1, QRect(88, 288, 121, 20), akBottomLeft);
+    CheckBox2 = checkBox(Panel2, "CheckBox2", "Transparent");
+    place->place(CheckBox2, QRect(88, 312, 0, 0), akBottomLeft);
+    CheckBox3 = checkBox(Panel2, "CheckBox3", "Allow overwrite existing files");
+    place->place(CheckBox3, QRect(224, 312, 0, 0), akBottomLeft);
+    CheckBox5 = checkBox(Panel2, "CheckBox5", "Erase empty area");
+    CheckBox5->setChecked(false);
+    place->place(CheckBox5, QRect(88, 328, 0, 0), akBottomLeft);
+}
+
+void TForm1::buildListFrame() {
+    Panel3 = named(new QWidget(Panel2), "Panel3");
+    Panel3->setAutoFillBackground(true);
+    QPalette black = Panel3->palette();
+    black.setColor(QPalette::Window, ToQColor(clBlack));
+    Panel3->setPalette(black);
+
+    KEL_listbox1 = named(new TKEL_listbox(Panel3), "KEL_listbox1");
+    KEL_listbox1->setFont(formFont());
+    KEL_listbox1->setFontMouseOver(formFont());
+    KEL_listbox1->setItemHeight(16);
+    KEL_listbox1->setMultiSelect(true);
+    KEL_listbox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    KEL_listbox1->setColor(clWhite);
+    KEL_listbox1->setLineColorSelected(clYellow);
+    KEL_listbox1->setTextColorSelected(clBlack);
+    KEL_listbox1->setLineColoring(true);
+    KEL_listbox1->setLineColorOdd(13421772);
+    KEL_listbox1->setLineColorEven(clWhite);
+    KEL_listbox1->setMouseIsOver(false);
+    KEL_listbox1->setProgressExists(false);
+    KEL_listbox1->setColumnSeparator(QStringLiteral("||"));
+    KEL_listbox1->setColumnDefaultWidth(92);
+    KEL_listbox1->setColumnCount(0);
+    KEL_listbox1->setAcceptDrops(true);
+    KEL_listbox1->viewport()->setAcceptDrops(true);
+
+    Image1 = named(new TImage(Panel3), "Image1");
+    Image1->setFixedWidth(72);
+    Splitter2 = named(new TSplitter(Qt::Horizontal, Image1, KEL_listbox1, Panel3), "Splitter2");
+    Splitter2->setFixedWidth(8);
+    Splitter2->setColor(splitterColor);
+
+    // The lowered one-pixel bevel of the frame is the margin around its contents.
+    auto *row = new QHBoxLayout(Panel3);
+    row->setContentsMargins(1, 1, 1, 1);
+    row->setSpacing(0);
+    row->addWidget(KEL_listbox1, 1);
+    row->addWidget(Splitter2);
+    row->addWidget(Image1);
+}
+
+void TForm1::buildLowerPanel() {
+    auto *place = new TAnchorLayout(Panel4, lowerDesign);
+    Label2 = label(Panel4, "Label2", "Progress:", true);
+    place->place(Label2, QRect(8, 4, 0, 0));
+
+    KEL_progressbar1 = named(new TKEL_progressbar(Panel4), "KEL_progressbar1");
+    KEL_progressbar1->setBorderWidth(1);
+    KelFont barFont = formFont();
+    barFont.Color = clYellow;
+    KEL_progressbar1->setFont(barFont);
+    KEL_progressbar1->setPosition(20.0);
+    KEL_progressbar1->setMax(100.0);
+    KEL_progressbar1->setBackColor(clGray);
+    KEL_progressbar1->setStartColor(clLime);
+    KEL_progressbar1->setEndColor(clRed);
+    KEL_progressbar1->setShowText(false);
+    KEL_progressbar1->setAddToText(QStringLiteral("%"));
+    KEL_progressbar1->setVertical(false);
+    KEL_progressbar1->setBorderColor(clGray);
+    place->place(KEL_progressbar1, QRect(8, 20, 403, 17), akTopStretch);
+
+    Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // WriteLog keeps at most 501 lines: more than 500 lose their first before an append.
+    Memo1->setMaximumBlockCount(501);
+    place->place(Memo1, QRect(8, 33, 403, 72), akAll);
+
+    KEL_grbutton1 = graphicButton(Panel4, "KEL_grbutton1", "Convert");
+    place->place(KEL_grbutton1, QRect(8, 112, 80, 25), akBottomLeft);
+    KEL_grbutton2 = graphicButton(Panel4, "KEL_grbutton2", "Close");
+    place->place(KEL_grbutton2, QRect(328, 112, 80, 25), akBottomRight);
+}
