@@ -1,0 +1,270 @@
+// The settings file as the real window reads it at creation and writes it at destruction.
+#include "KEL_edit.h"
+#include "KEL_listbox.h"
+#include "KEL_progressbar.h"
+#include "colorpanel.h"
+#include "scriptedprompt.h"
+#include "umain.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// What the window shows, in the order of the file's keys.
+struct Shown {
+    QString width, height, extension, folder;
+    bool addExtension, overwrite;
+    int fillColor;
+    bool aspect, transparent;
+};
+
+Shown shownBy(const TForm1 &f) {
+    return {f.KEL_edit3->Text(), f.KEL_edit4->Text(),      f.KEL_edit6->Text(),
+            f.KEL_edit5->Text(), f.CheckBox4->isChecked(), f.CheckBox3->isChecked(),
+            f.Panel1->Color(),   f.CheckBox1->isChecked(), f.CheckBox2->isChecked()};
+}
+
+QByteArray readAll(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no file>");
+}
+
+void writeAll(const QString &name, const QByteArray &text) {
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void firstStartShowsTheFirstStartValues();
+    void firstStartWritesTheNineKeys();
+    void readsEachKey_data();
+    void readsEachKey();
+    void longFolderIsCutTo2047Characters();
+    void saveKeepsUnknownKeysSectionsAndComments();
+    void eraseEmptyIsNotKept();
+    void nonNumericSizeIsSavedAsZero();
+    void readOnlyFileIsReportedAndTheWindowStillCloses();
+    void readOnlyFolderIsReported();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString ini_;
+    ScriptedPrompt prompt_;
+};
+
+void TestSettings::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    ini_ = dir_->filePath(QStringLiteral("Quillet.ini"));
+    prompt_ = ScriptedPrompt();
+}
+
+void TestSettings::firstStartShowsTheFirstStartValues() {
+    TForm1 form(ini_, &prompt_);
+    const Shown s = shownBy(form);
+    QCOMPARE(s.width, QStringLiteral("160"));
+    QCOMPARE(s.height, QStringLiteral("180"));
+    QCOMPARE(s.extension, QStringLiteral(".thumb.jpg"));
+    QCOMPARE(s.folder, QString());
+    QCOMPARE(s.fillColor, clBlack);
+    QVERIFY(s.aspect);
+    QVERIFY(s.addExtension);
+    QVERIFY(s.overwrite);
+    QVERIFY(!s.transparent);
+    QVERIFY(!form.CheckBox5->isChecked());
+    QCOMPARE(form.KEL_progressbar1->Position(), 0.0);
+    QCOMPARE(form.KEL_listbox1->ItemCount(), 0);
+    QCOMPARE(form.Memo1->toPlainText(), QString());
+    QVERIFY(!QFile::exists(ini_));
+}
+
+void TestSettings::firstStartWritesTheNineKeys() {
+    {
+        TForm1 form(ini_, &prompt_);
+        form.KEL_edit5->setText(QStringLiteral("/srv/thumbs"));
+    }
+    QCOMPARE(readAll(ini_), QByteArray("[settings]\n"
+                                       "width=160\n"
+                                       "height=180\n"
+                                       "extension=.thumb.jpg\n"
+                                       "targetfolder=/srv/thumbs\n"
+                                       "addextension=1\n"
+                                       "overwrite=1\n"
+                                       "fillcolor=0\n"
+                                       "maintainaspect=1\n"
+                                       "transparent=0\n"));
+    QVERIFY(prompt_.errors.isEmpty());
+}
+
+void TestSettings::readsEachKey_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<int>("fillColor");
+    QTest::addColumn<bool>("transparent");
+
+    const QString thumb = QStringLiteral(".thumb.jpg");
+    QTest::newRow("section header only") << QByteArray("[settings]\n") << "180"
+                                         << "180" << thumb << true << 0 << true;
+    QTest::newRow("empty file") << QByteArray() << "180"
+                                << "180" << thumb << true << 0 << true;
+    QTest::newRow("0x prefix") << QByteArray("[settings]\nwidth=0x1F4\nheight=0X1f4\n") << "500"
+                               << "500" << thumb << true << 0 << true;
+    QTest::newRow("dollar prefix") << QByteArray("[settings]\nwidth=$1F4\n") << "500"
+                                   << "180" << thumb << true << 0 << true;
+    QTest::newRow("not a number") << QByteArray("[settings]\nwidth=abc\nheight=\n") << "180"
+                                  << "180" << thumb << true << 0 << true;
+    QTest::newRow("bare 0x") << QByteArray("[settings]\nwidth=0x\n") << "180"
+                             << "180" << thumb << true << 0 << true;
+    QTest::newRow("too big") << QByteArray("[settings]\nwidth=2147483648\n") << "180"
+                             << "180" << thumb << true << 0 << true;
+    QTest::newRow("negative and spaced") << QByteArray("[settings]\nwidth =  -7 \n") << "-7"
+                                         << "180" << thumb << true << 0 << true;
+    QTest::newRow("overwrite=2 is true") << QByteArray("[settings]\noverwrite=2\n") << "180"
+                                         << "180" << thumb << true << 0 << true;
+    QTest::newRow("overwrite=0 is false") << QByteArray("[settings]\noverwrite=0\n") << "180"
+                                          << "180" << thumb << false << 0 << true;
+    QTest::newRow("yes gives the defaults")
+        << QByteArray("[settings]\noverwrite=yes\ntransparent=yes\n") << "180"
+        << "180" << thumb << true << 0 << true;
+    QTest::newRow("transparent=0") << QByteArray("[settings]\ntransparent=0\n") << "180"
+                                   << "180" << thumb << true << 0 << false;
+    QTest::newRow("blue and a system colour")
+        << QByteArray("[settings]\nfillcolor=16711680\n") << "180"
+        << "180" << thumb << true << 16711680 << true;
+    QTest::newRow("negative colour") << QByteArray("[settings]\nfillcolor=-2147483633\n") << "180"
+                                     << "180" << thumb << true << int(clBtnFace) << true;
+    QTest::newRow("names ignore case, values are trimmed")
+        << QByteArray("[SETTINGS]\r\nWidth=  90\r\nEXTENSION = .t.jpg \r\n") << "90"
+        << "180"
+        << ".t.jpg" << true << 0 << true;
+    QTest::newRow("empty extension stays empty") << QByteArray("[settings]\nextension=\n") << "180"
+                                                 << "180"
+                                                 << "" << true << 0 << true;
+    QTest::newRow("keys of another section are not read")
+        << QByteArray("[other]\nwidth=5\n[settings]\n") << "180"
+        << "180" << thumb << true << 0 << true;
+}
+
+void TestSettings::readsEachKey() {
+    QFETCH(QByteArray, file);
+    writeAll(ini_, file);
+    TForm1 form(ini_, &prompt_);
+    const Shown s = shownBy(form);
+    QTEST(s.width, "width");
+    QTEST(s.height, "height");
+    QTEST(s.extension, "extension");
+    QTEST(s.overwrite, "overwrite");
+    QTEST(s.fillColor, "fillColor");
+    QTEST(s.transparent, "transparent");
+    QCOMPARE(s.folder, QString());
+    QVERIFY(s.addExtension);
+    QVERIFY(s.aspect);
+    QVERIFY(!form.CheckBox5->isChecked());
+    QCOMPARE(form.KEL_progressbar1->Position(), 0.0);
+}
+
+void TestSettings::longFolderIsCutTo2047Characters() {
+    const QByteArray folder = "/" + QByteArray(2999, 'd');
+    writeAll(ini_, "[settings]\ntargetfolder=" + folder + "\n");
+    TForm1 form(ini_, &prompt_);
+    QCOMPARE(form.KEL_edit5->Text(), QString::fromLatin1(folder.left(2047)));
+}
+
+void TestSettings::saveKeepsUnknownKeysSectionsAndComments() {
+    writeAll(ini_, "; written by hand\n"
+                   "[window]\n"
+                   "left=10\n"
+                   "[settings]\n"
+                   "colour=blue\n"
+                   "width=200\n"
+                   "; keep me\n"
+                   "\n"
+                   "[last]\n"
+                   "x=1\n");
+    {
+        TForm1 form(ini_, &prompt_);
+        QCOMPARE(form.KEL_edit3->Text(), QStringLiteral("200"));
+        form.KEL_edit3->setText(QStringLiteral("64"));
+    }
+    QCOMPARE(readAll(ini_), QByteArray("; written by hand\n"
+                                       "[window]\n"
+                                       "left=10\n"
+                                       "[settings]\n"
+                                       "colour=blue\n"
+                                       "width=64\n"
+                                       "height=180\n"
+                                       "extension=.thumb.jpg\n"
+                                       "targetfolder=\n"
+                                       "addextension=1\n"
+                                       "overwrite=1\n"
+                                       "fillcolor=0\n"
+                                       "maintainaspect=1\n"
+                                       "transparent=1\n"
+                                       "; keep me\n"
+                                       "\n"
+                                       "[last]\n"
+                                       "x=1\n"));
+}
+
+void TestSettings::eraseEmptyIsNotKept() {
+    {
+        TForm1 form(ini_, &prompt_);
+        form.CheckBox5->setChecked(true);
+        form.CheckBox1->setChecked(false);
+        form.Panel1->setColor(rgbColor(1, 2, 3));
+    }
+    TForm1 again(ini_, &prompt_);
+    QVERIFY(!again.CheckBox5->isChecked());
+    QVERIFY(!again.CheckBox1->isChecked());
+    QCOMPARE(again.Panel1->Color(), rgbColor(1, 2, 3));
+}
+
+void TestSettings::nonNumericSizeIsSavedAsZero() {
+    {
+        TForm1 form(ini_, &prompt_);
+        form.KEL_edit3->setText(QStringLiteral("12.5"));
+        form.KEL_edit4->setText(QString());
+    }
+    QVERIFY(readAll(ini_).contains("\nwidth=0\nheight=0\n"));
+    TForm1 again(ini_, &prompt_);
+    QCOMPARE(again.KEL_edit3->Text(), QStringLiteral("0"));
+}
+
+void TestSettings::readOnlyFileIsReportedAndTheWindowStillCloses() {
+    const QByteArray before("[settings]\nwidth=99\n");
+    writeAll(ini_, before);
+    QVERIFY(QFile::setPermissions(ini_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    auto *form = new TForm1(ini_, &prompt_);
+    form->show();
+    QVERIFY(form->close());
+    delete form;
+    QCOMPARE(prompt_.errors, QStringList(QStringLiteral("Unable to write to ") + ini_));
+    QCOMPARE(readAll(ini_), before);
+}
+
+void TestSettings::readOnlyFolderIsReported() {
+    QVERIFY(QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner));
+    { TForm1 form(ini_, &prompt_); }
+    QVERIFY(QFile::setPermissions(dir_->path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(prompt_.errors, QStringList(QStringLiteral("Unable to write to ") + ini_));
+    QVERIFY(!QFile::exists(ini_));
+}
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"

@@ -1,0 +1,413 @@
+// The main window's controls, placement and handlers (everything but the batch run and the
+// settings file, which have their own tests).
+#include "KEL_edit.h"
+#include "KEL_grbutton.h"
+#include "KEL_listbox.h"
+#include "KEL_progressbar.h"
+#include "colorpanel.h"
+#include "previewimage.h"
+#include "scriptedprompt.h"
+#include "splitter.h"
+#include "umain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Runs `answer` on the next modal widget that opens (the window's dialogs are modal).
+void whenModal(std::function<void(QWidget *)> answer) {
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->deleteLater();
+            timer->stop();
+            answer(modal);
+        }
+    });
+    timer->start(10);
+}
+
+} // namespace
+
+class TestUmain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void everyPartIsNamed_data();
+    void everyPartIsNamed();
+    void captionsAndTexts_data();
+    void captionsAndTexts();
+    void placementAtTheStart_data();
+    void placementAtTheStart();
+    void resizingGrowsTheListAndTheLog();
+    void splitterMovesTheBorder();
+    void popupMenuEntries();
+    void addFilesAppendsInDialogOrder();
+    void addFilesCancelledChangesNothing();
+    void deleteSelected();
+    void deleteKeyRemovesTheSelectedRows();
+    void droppedFilesAreAppended();
+    void previewFollowsTheClickedFile();
+    void colourDialogOpensOnItsLastColour();
+    void browseCancelledEmptiesTheFolder();
+    void aboutButtonShowsItsWindowModally();
+    void closeButtonEndsAndSaves();
+
+private:
+    QString photo(const QString &name, QSize size);
+    void clickRow(int row);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    ScriptedPrompt prompt_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestUmain::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    prompt_ = ScriptedPrompt();
+    form_ = std::make_unique<TForm1>(dir_->filePath(QStringLiteral("Quillet.ini")), &prompt_);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void TestUmain::cleanup() {
+    form_.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty() || !QApplication::activeModalWidget());
+}
+
+QString TestUmain::photo(const QString &name, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QString path = dir_->filePath(name);
+    if (!image.save(path, "JPEG"))
+        qFatal("cannot write the test photo");
+    return path;
+}
+
+void TestUmain::clickRow(int row) {
+    TKEL_listbox *list = form_->KEL_listbox1;
+    const QRect rect = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void TestUmain::everyPartIsNamed_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("type");
+    const char *parts[][2] = {
+        {"Panel2", "QWidget"},
+        {"Splitter1", "TSplitter"},
+        {"Panel4", "QWidget"},
+        {"Label1", "QLabel"},
+        {"Label5", "QLabel"},
+        {"Panel3", "QWidget"},
+        {"KEL_listbox1", "TKEL_listbox"},
+        {"Splitter2", "TSplitter"},
+        {"Image1", "TImage"},
+        {"Label10", "QLabel"},
+        {"KEL_edit5", "TKEL_edit"},
+        {"KEL_grbutton3", "TKEL_grbutton"},
+        {"Label3", "QLabel"},
+        {"KEL_grbutton4", "TKEL_grbutton"},
+        {"Label4", "QLabel"},
+        {"Label7", "QLabel"},
+        {"KEL_edit3", "TKEL_edit"},
+        {"Label8", "QLabel"},
+        {"KEL_edit4", "TKEL_edit"},
+        {"CheckBox1", "QCheckBox"},
+        {"CheckBox4", "QCheckBox"},
+        {"Label9", "QLabel"},
+        {"KEL_edit6", "TKEL_edit"},
+        {"Panel1", "TColorPanel"},
+        {"CheckBox2", "QCheckBox"},
+        {"CheckBox3", "QCheckBox"},
+        {"CheckBox5", "QCheckBox"},
+        {"Label2", "QLabel"},
+        {"KEL_progressbar1", "TKEL_progressbar"},
+        {"Memo1", "QPlainTextEdit"},
+        {"KEL_grbutton1", "TKEL_grbutton"},
+        {"KEL_grbutton2", "TKEL_grbutton"},
+        {"OpenDialog1", "QFileDialog"},
+        {"KEL_files1", "TKEL_files"},
+        {"PopupMenu1", "QMenu"},
+        {"Addfiles1", "QAction"},
+        {"Deleteselected1", "QAction"},
+        {"Cancel1", "QAction"},
+        {"ColorDialog1", "QColorDialog"},
+    };
+    for (const auto &part : parts)
+        QTest::newRow(part[0]) << QString::fromLatin1(part[0]) << QString::fromLatin1(part[1]);
+}
+
+void TestUmain::everyPartIsNamed() {
+    QFETCH(QString, name);
+    QFETCH(QString, type);
+    QObject *part = form_->findChild<QObject *>(name);
+    QVERIFY2(part != nullptr, qPrintable(name));
+    QVERIFY2(part->inherits(type.toLatin1()), part->metaObject()->className());
+}
+
+void TestUmain::captionsAndTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("bold");
+    const QList<std::tuple<const char *, const char *, bool>> rows = {
+        {"Label1", "Files to Convert:", true},
+        {"Label5", "(Right click the list)", false},
+        {"Label10", "Target folder:", true},
+        {"Label3", "Settings:", true},
+        {"Label4", "Output size:", false},
+        {"Label7", "width", false},
+        {"Label8", "height", false},
+        {"Label9", "Fill color:", false},
+        {"Label2", "Progress:", true},
+        {"CheckBox1", "Maintain aspect ratio", false},
+        {"CheckBox4", "Add this as file extension", false},
+        {"CheckBox2", "Transparent", false},
+        {"CheckBox3", "Allow overwrite existing files", false},
+        {"CheckBox5", "Erase empty area", false},
+    };
+    for (const auto &[name, text, bold] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << bold;
+}
+
+void TestUmain::captionsAndTexts() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, bold);
+    auto *w = form_->findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(w->property("text").toString(), text);
+    QCOMPARE(w->font().bold(), bold);
+}
+
+void TestUmain::placementAtTheStart_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("Panel2") << "Panel2" << QRect(0, 0, 417, 353);
+    QTest::newRow("Splitter1") << "Splitter1" << QRect(0, 353, 417, 8);
+    QTest::newRow("Panel4") << "Panel4" << QRect(0, 361, 417, 146);
+    QTest::newRow("Panel3") << "Panel3" << QRect(8, 24, 395, 129);
+    QTest::newRow("Image1") << "Image1" << QRect(322, 1, 72, 127);
+    QTest::newRow("KEL_edit5") << "KEL_edit5" << QRect(8, 171, 310, 21);
+    QTest::newRow("KEL_grbutton3") << "KEL_grbutton3" << QRect(328, 171, 80, 25);
+    QTest::newRow("KEL_edit3") << "KEL_edit3" << QRect(128, 213, 80, 19);
+    QTest::newRow("KEL_edit6") << "KEL_edit6" << QRect(256, 280, 153, 20);
+    QTest::newRow("Panel1") << "Panel1" << QRect(88, 288, 121, 20);
+    QTest::newRow("KEL_progressbar1") << "KEL_progressbar1" << QRect(8, 20, 403, 17);
+    QTest::newRow("Memo1") << "Memo1" << QRect(8, 33, 403, 72);
+    QTest::newRow("KEL_grbutton1") << "KEL_grbutton1" << QRect(8, 112, 80, 25);
+    QTest::newRow("KEL_grbutton2") << "KEL_grbutton2" << QRect(328, 112, 80, 25);
+}
+
+void TestUmain::placementAtTheStart() {
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Quillet"));
+    QCOMPARE(form_->findChild<QWidget *>(name)->geometry(), rect);
+}
+
+void TestUmain::resizingGrowsTheListAndTheLog() {
+    const QSize list = form_->KEL_listbox1->size(), memo = form_->Memo1->size();
+    const QRect edit3 = form_->KEL_edit3->geometry(), close = form_->KEL_grbutton2->geometry();
+    form_->resize(form_->width() + 100, form_->height() + 60);
+    QTRY_COMPARE(form_->Memo1->size(), memo + QSize(100, 60));
+    QCOMPARE(form_->KEL_listbox1->size(), list + QSize(100, 0));
+    QCOMPARE(form_->Panel2->height(), 353);
+    QCOMPARE(form_->KEL_edit3->geometry(), edit3);
+    QCOMPARE(form_->KEL_grbutton2->geometry(), close.translated(100, 60));
+    QCOMPARE(form_->KEL_edit5->width(), 410);
+}
+
+void TestUmain::splitterMovesTheBorder() {
+    const QRect edit3 = form_->KEL_edit3->geometry();
+    const int list = form_->KEL_listbox1->height();
+    TSplitter *bar = form_->Splitter1;
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 4));
+    QTest::mouseMove(bar, QPoint(100, 44));
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 44));
+    QTRY_COMPARE(form_->Panel2->height(), 393);
+    QTRY_COMPARE(form_->KEL_edit3->geometry(), edit3.translated(0, 40));
+    QCOMPARE(form_->KEL_listbox1->height(), list + 40);
+    QCOMPARE(form_->Splitter1->cursor().shape(), Qt::SizeVerCursor);
+}
+
+void TestUmain::popupMenuEntries() {
+    QStringList texts;
+    for (QAction *a : form_->PopupMenu1->actions())
+        texts << a->text();
+    QCOMPARE(texts, QStringList({"Add file(s)", "Delete selected", "Cancel"}));
+}
+
+void TestUmain::addFilesAppendsInDialogOrder() {
+    const QString a = photo(QStringLiteral("a.jpg"), {8, 8});
+    const QString b = photo(QStringLiteral("b.jpg"), {8, 8});
+    form_->KEL_listbox1->AddItem(a);
+    QStringList filters;
+    auto pick = [&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        filters = dialog->nameFilters();
+        dialog->setDirectory(dir_->path());
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"b.jpg\" \"a.jpg\""));
+        static_cast<QDialog *>(dialog)->accept();
+    };
+    whenModal(pick);
+    form_->Addfiles1->trigger();
+    QCOMPARE(filters, QStringList({"Jpegs (*.jpg *.jpeg)", "All Files (*)"}));
+    QCOMPARE(form_->KEL_listbox1->Items(), QStringList({a, b, a}));
+}
+
+void TestUmain::addFilesCancelledChangesNothing() {
+    form_->KEL_listbox1->AddItem(QStringLiteral("/x.jpg"));
+    whenModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    form_->Addfiles1->trigger();
+    QCOMPARE(form_->KEL_listbox1->Items(), QStringList({"/x.jpg"}));
+}
+
+void TestUmain::deleteSelected() {
+    TKEL_listbox *list = form_->KEL_listbox1;
+    list->setItems({"r0", "r1", "r2", "r3"});
+    form_->Deleteselected1->trigger();
+    QCOMPARE(list->Items(), QStringList({"r0", "r1", "r2", "r3"}));
+    list->SetSelected(0, true);
+    list->SetSelected(2, true);
+    form_->Deleteselected1->trigger();
+    QCOMPARE(list->Items(), QStringList({"r1", "r3"}));
+}
+
+void TestUmain::deleteKeyRemovesTheSelectedRows() {
+    TKEL_listbox *list = form_->KEL_listbox1;
+    list->setItems({"r0", "r1", "r2"});
+    list->SetSelected(1, true);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(list->Items(), QStringList({"r0", "r2"}));
+}
+
+void TestUmain::droppedFilesAreAppended() {
+    const QString a = photo(QStringLiteral("drop1.jpg"), {8, 8});
+    const QString b = photo(QStringLiteral("drop2.jpg"), {8, 8});
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(b), QUrl::fromLocalFile(dir_->path()),
+                  QUrl(QStringLiteral("https://example.org/x.jpg")), QUrl::fromLocalFile(a)});
+    QWidget *target = form_->KEL_listbox1->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCOMPARE(form_->KEL_listbox1->Items(), QStringList({b, a}));
+}
+
+void TestUmain::previewFollowsTheClickedFile() {
+    const QString big = photo(QStringLiteral("big.jpg"), {300, 200});
+    const QString gone = photo(QStringLiteral("gone.jpg"), {10, 10});
+    const QString text = dir_->filePath(QStringLiteral("notes.txt"));
+    const QString broken = dir_->filePath(QStringLiteral("broken.jpg"));
+    for (const QString &name : {text, broken}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    QVERIFY(QFile::remove(gone));
+    form_->KEL_listbox1->setItems({big, gone, text, big, broken});
+    TImage *image = form_->Image1;
+
+    clickRow(0);
+    QCOMPARE(image->Picture().size(), QSize(300, 200));
+    QImage shown(image->size(), QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    // Scaled down to the 72 pixels of width, at the top-left corner.
+    QCOMPARE(shown.pixelColor(70, 45).blue() > 100, true);
+    QCOMPARE(shown.pixelColor(70, 50), QColor(Qt::white));
+    clickRow(1);
+    QCOMPARE(image->Picture().size(), QSize(300, 200));
+    clickRow(2);
+    QVERIFY(image->Picture().isNull());
+    clickRow(3);
+    QVERIFY(!image->Picture().isNull());
+    clickRow(4);
+    QVERIFY(image->Picture().isNull());
+    // Deleting rows keeps the preview.
+    clickRow(3);
+    form_->KEL_listbox1->SetSelected(3, true);
+    form_->Deleteselected1->trigger();
+    QVERIFY(!image->Picture().isNull());
+}
+
+void TestUmain::colourDialogOpensOnItsLastColour() {
+    form_->Panel1->setColor(clRed); // as if read from the settings file
+    QColor opened;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        opened = dialog->currentColor();
+        dialog->setCurrentColor(QColor(0, 0, 255));
+        dialog->accept();
+    });
+    QTest::mouseClick(form_->Panel1, Qt::LeftButton);
+    QCOMPARE(opened, QColor(Qt::black));
+    QCOMPARE(form_->Panel1->Color(), clBlue);
+
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        opened = dialog->currentColor();
+        dialog->setCurrentColor(QColor(0, 255, 0));
+        dialog->reject();
+    });
+    QTest::mouseClick(form_->Panel1, Qt::LeftButton);
+    QCOMPARE(opened, QColor(0, 0, 255));
+    QCOMPARE(form_->Panel1->Color(), clBlue);
+}
+
+void TestUmain::browseCancelledEmptiesTheFolder() {
+    form_->KEL_edit5->setText(dir_->path());
+    QString title;
+    whenModal([&](QWidget *modal) {
+        title = modal->windowTitle();
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    form_->KEL_grbutton3->Click();
+    QCOMPARE(title, QStringLiteral("Save icons to.."));
+    QCOMPARE(form_->KEL_edit5->Text(), QString());
+}
+
+void TestUmain::aboutButtonShowsItsWindowModally() {
+    form_->KEL_grbutton4->Click(); // nothing to show yet: returns at once
+    QDialog about;
+    form_->setAboutWindow(&about);
+    bool wasModal = false;
+    whenModal([&](QWidget *modal) {
+        wasModal = modal == &about;
+        about.accept();
+    });
+    form_->KEL_grbutton4->Click();
+    QVERIFY(wasModal);
+    QVERIFY(!about.isVisible());
+}
+
+void TestUmain::closeButtonEndsAndSaves() {
+    form_->KEL_grbutton2->Click();
+    QVERIFY(!form_->isVisible());
+    form_.reset();
+    QVERIFY(QFile::exists(dir_->filePath(QStringLiteral("Quillet.ini"))));
+}
+
+QTEST_MAIN(TestUmain)
+#include "test_umain.moc"
