@@ -40,6 +40,9 @@ void TKEL_label::setFont(const KelFont &f) {
     if (f == m_font)
         return;
     m_font = f;
+    // The new colour is the one to come back to after the mouse leaves; keeping an older
+    // one would recolour a label whose colour was set equal to ColorMouse.
+    m_savedColor = m_font.Color;
     QLabel::setFont(m_font.toQFont());
     setTextColor(m_font.Color);
     fitToText();
