@@ -122,9 +122,10 @@ void buildProgressBars(QWidget *c) {
 }
 
 void buildColumnList(QWidget *c) {
-    note(c, "Columns and row progress", {310, 76});
+    note(c, "Columns, row progress, bold while the mouse is over", {310, 76});
     auto *list = create<TKEL_listbox>(c, "Columns", QRect(310, 92, 280, 108));
     list->setFont(tahoma());
+    list->setFontMouseOver(tahoma(clBlack, true));
     list->setColumnCount(2);
     list->setProgressExists(true);
     list->setProgressColor(clLime);
