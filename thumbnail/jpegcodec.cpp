@@ -250,7 +250,9 @@ const std::uint8_t *JpegDecoder::row(int y) {
 }
 
 bool JpegDecoder::finish() {
-    if (failed_ || !advanceTo(height()))
+    // The last row is decoded, not skipped: skipping to the end would stop libjpeg short of
+    // the rest of the scan and the markers after it, where a full decode can still fail.
+    if (failed_ || (currentRow_ != height() - 1 && !row(height() - 1)))
         return false;
     if (!run(stepFinish))
         return false;

@@ -243,6 +243,21 @@ TEST(Failures, engine_reports_success_for_a_truncated_source_and_grey_for_its_ta
     EXPECT_TRUE(Near(PixelAt(d, 32, 60), {128, 128, 128}, 10));
 }
 
+TEST(Failures, an_error_after_the_last_needed_row_still_fails) {
+    // A second scan header behind the only scan of a sequential file is an error that a
+    // full decode meets only at the very end.
+    const std::string good = EncodeJpeg(PatternPicture(64, 480), {85});
+    const std::size_t sos = good.find("\xFF\xDA");
+    ASSERT_NE(sos, std::string::npos);
+    const std::size_t length = (std::uint8_t(good[sos + 2]) << 8) | std::uint8_t(good[sos + 3]);
+    std::string bad = good;
+    bad.insert(bad.size() - 2, good.substr(sos, 2 + length) + std::string(16, '\0'));
+    ASSERT_FALSE(DecodeJpeg(bad).ok);
+    for (int mode = 0; mode < 3; ++mode)
+        EXPECT_FALSE(Thumb(bad, 8, 8, mode != 0, clBlack, mode == 2).ok) << "mode " << mode;
+    EXPECT_TRUE(Thumb(good, 8, 8, true).ok);
+}
+
 TEST(Failures, zero_size_canvas_writes_nothing_and_succeeds) {
     const std::string src = EncodeJpeg(PatternPicture(4000, 30), {50});
     Made m = Thumb(src, 10, 10, true, clBlack, true);
