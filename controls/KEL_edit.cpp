@@ -249,6 +249,9 @@ void TKEL_edit::createEditor() {
         plain_ = new QPlainTextEdit(this);
         plain_->setPlainText(text);
         plain_->setLineWrapMode(wordwrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        // The box has no scroll bars of its own; long text scrolls with the caret.
+        plain_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        plain_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         connect(plain_, &QPlainTextEdit::textChanged, this, &TKEL_edit::OnChange);
     } else {
         line_ = new QLineEdit(this);

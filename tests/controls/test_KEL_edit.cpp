@@ -416,6 +416,8 @@ private slots:
         auto *plain = qobject_cast<QPlainTextEdit *>(box.editor());
         QVERIFY(plain);
         QCOMPARE(box.Text(), QStringLiteral("12"));
+        QCOMPARE(plain->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(plain->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         plain->moveCursor(QTextCursor::End);
         QTest::keyClicks(plain, QStringLiteral("3a4"));
         QCOMPARE(box.Text(), QStringLiteral("1234"));
