@@ -46,7 +46,25 @@ void InstallPaletteColorResolver() {
     SetSystemColorResolver(&paletteColor);
 }
 
+namespace {
+
+// The windows are laid out for the classic 8-point desktop faces; where they are missing,
+// Liberation Sans keeps captions close to their designed widths (wider faces overlap).
+void substituteClassicFaces() {
+    static const bool installed = [] {
+        const QStringList narrowFaces{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                      QStringLiteral("DejaVu Sans")};
+        for (const char *face : {"Tahoma", "MS Sans Serif", "Microsoft Sans Serif"})
+            QFont::insertSubstitutions(QString::fromLatin1(face), narrowFaces);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace
+
 QFont KelFont::toQFont() const {
+    substituteClassicFaces();
     QFont f(Name);
     int px = Height < 0 ? -Height : (Height * 4 + 2) / 5;
     f.setPixelSize(px > 0 ? px : 11);
