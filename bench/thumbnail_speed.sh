@@ -26,7 +26,8 @@ if [ ! -x "$build/cli/quillet-thumb" ]; then
 fi
 thumb=$build/cli/quillet-thumb
 
-# Photo-like content: a smooth fractal with fine grain, so the files have real detail.
+# Photo-like content: a smooth fractal with fine grain, so the files have real detail;
+# colour files use the 4:2:0 chroma subsampling that cameras write.
 echo "Making the corpus in $work ..."
 corpus=$work/corpus
 mkdir -p "$corpus" "$work/out"
@@ -35,11 +36,11 @@ make_photo() { # size name extra-options...
     shift 2
     "$convert" -size "$size" -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian "$@" "$corpus/$name.jpg"
 }
-make_photo 4000x3000 12mp-baseline -quality 90
-make_photo 4000x3000 12mp-progressive -quality 90 -interlace JPEG
+make_photo 4000x3000 12mp-baseline -quality 90 -sampling-factor 2x2
+make_photo 4000x3000 12mp-progressive -quality 90 -sampling-factor 2x2 -interlace JPEG
 make_photo 4000x3000 12mp-grey -colorspace Gray -quality 90
-make_photo 6000x4000 24mp-baseline -quality 90
-make_photo 6000x4000 24mp-progressive -quality 90 -interlace JPEG
+make_photo 6000x4000 24mp-baseline -quality 90 -sampling-factor 2x2
+make_photo 6000x4000 24mp-progressive -quality 90 -sampling-factor 2x2 -interlace JPEG
 make_photo 6000x4000 24mp-grey -colorspace Gray -quality 90
 ls -l "$corpus"
 
