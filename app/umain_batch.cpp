@@ -19,6 +19,8 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
+#include <exception>
+
 namespace {
 
 QString quoted(const QString &text) {
@@ -101,9 +103,15 @@ bool TForm1::convertOne(int index, const QString &target) {
     const TColor fill = ResolveColor(Panel1->Color());
     const bool transparent = CheckBox2->isChecked();
     const bool eraseEmpty = CheckBox5->isChecked();
+    // The engine reports failure as false; should it ever throw (out of memory), the file
+    // counts as failed, so the run still ends in order and gives the window back.
     return RunOffGuiThread([=] {
-        return CreateThumbnail(source, targetName, width, height, keepAspect, fill, transparent,
-                               eraseEmpty);
+        try {
+            return CreateThumbnail(source, targetName, width, height, keepAspect, fill, transparent,
+                                   eraseEmpty);
+        } catch (const std::exception &) {
+            return false;
+        }
     });
 }
 
