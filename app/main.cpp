@@ -4,16 +4,9 @@
 #include "application.h"
 #include "umain.h"
 
-#include <QFont>
-
 int main(int argc, char **argv) {
     TApplication application(argc, argv);
     InstallPaletteColorResolver();
-    // The windows are laid out for Tahoma; where it is missing, faces of about its width
-    // keep captions from running into their neighbours, as the wide default sans would.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans Condensed"),
-                                QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 
     TForm1 Form1;
     // The About window (fabout) and then the Update window (fupdate) are created here, after
