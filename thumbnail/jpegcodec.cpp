@@ -109,7 +109,7 @@ void stepStart(JpegDecoder *d) {
 }
 
 void stepReadRow(JpegDecoder *d) {
-    JSAMPROW row = d->rowBuffer_.data();
+    JSAMPROW row = d->decoded_.data();
     while (jpeg_read_scanlines(&d->cinfo_, &row, 1) != 1) {
         // A suspending source never happens with our reader; guard against a stall anyway.
         if (++d->stepCount_ > 16)
@@ -186,9 +186,9 @@ bool JpegDecoder::start() {
     cinfo_.buffered_image = FALSE;
     switch (cinfo_.out_color_space) {
     case JCS_GRAYSCALE:
-        cinfo_.quantize_colors = TRUE;
-        cinfo_.desired_number_of_colors = 236;
-        layout_ = PixelLayout::GreyIndexed;
+        // Quantised to 236 levels with Floyd-Steinberg dithering; GreyDither gives libjpeg's
+        // own results at a fraction of the cost, so libjpeg delivers plain grey.
+        layout_ = PixelLayout::Grey;
         break;
     case JCS_RGB:
         layout_ = PixelLayout::Rgb;
@@ -203,50 +203,54 @@ bool JpegDecoder::start() {
     }
     if (!run(stepStart))
         return false;
-    const int expected = layout_ == PixelLayout::GreyIndexed ? 1
-                         : layout_ == PixelLayout::Rgb       ? 3
-                                                             : 4;
+    const int expected = layout_ == PixelLayout::Grey ? 1 : layout_ == PixelLayout::Rgb ? 3 : 4;
     if (cinfo_.output_components != expected) {
         failed_ = true;
         return false;
     }
     // Dithering carries error from row to row, so the grey path reads every row.
-    canSkip_ = layout_ != PixelLayout::GreyIndexed;
-    rowBuffer_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));
+    canSkip_ = layout_ != PixelLayout::Grey;
+    decoded_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));
+    if (layout_ == PixelLayout::Grey) {
+        dither_ = std::make_unique<GreyDither>(int(cinfo_.output_width), 236);
+        dithered_.resize(cinfo_.output_width);
+    }
+    return true;
+}
+
+bool JpegDecoder::readRow(std::uint8_t *dithered) {
+    stepCount_ = 0;
+    if (!run(stepReadRow))
+        return false;
+    if (dither_)
+        dither_->row(decoded_.data(), dithered);
     return true;
 }
 
 bool JpegDecoder::advanceTo(int y) {
-    while (nextRow_ < y) {
-        const int gap = y - nextRow_;
-        if (canSkip_) {
-            stepCount_ = unsigned(gap);
-            if (!run(stepSkipRows))
-                return false;
-            nextRow_ = y;
-        } else {
-            stepCount_ = 0;
-            if (!run(stepReadRow))
-                return false;
-            ++nextRow_;
-        }
+    if (canSkip_ && nextRow_ < y) {
+        stepCount_ = unsigned(y - nextRow_);
+        if (!run(stepSkipRows))
+            return false;
+        nextRow_ = y;
     }
+    for (; nextRow_ < y; ++nextRow_)
+        if (!readRow(nullptr))
+            return false;
     return true;
 }
 
 const std::uint8_t *JpegDecoder::row(int y) {
     if (failed_)
         return nullptr;
+    std::uint8_t *pixels = dither_ ? dithered_.data() : decoded_.data();
     if (y == currentRow_)
-        return rowBuffer_.data();
-    if (y < nextRow_ || y >= height() || !advanceTo(y))
-        return nullptr;
-    stepCount_ = 0;
-    if (!run(stepReadRow))
+        return pixels;
+    if (y < nextRow_ || y >= height() || !advanceTo(y) || !readRow(dither_ ? pixels : nullptr))
         return nullptr;
     currentRow_ = y;
     nextRow_ = y + 1;
-    return rowBuffer_.data();
+    return pixels;
 }
 
 bool JpegDecoder::finish() {

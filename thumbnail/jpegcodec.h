@@ -3,10 +3,13 @@
 // error becomes a false result, warnings are ignored. The trap's longjmp only crosses
 // libjpeg and the plain step functions in jpegcodec.cpp, never a C++ object with a
 // destructor.
+#include "greydither.h"
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <vector>
 
 #include <stdio.h> // jpeglib.h needs FILE and size_t declared first
@@ -27,8 +30,8 @@ struct JpegErrorTrap {
     std::jmp_buf jump;
 };
 
-// How the decoded rows look: one sample (a grey level index), three (RGB) or four (CMYK).
-enum class PixelLayout { GreyIndexed, Rgb, Cmyk, AdobeCmyk };
+// How the decoded rows look: one sample (a dithered grey), three (RGB) or four (CMYK).
+enum class PixelLayout { Grey, Rgb, Cmyk, AdobeCmyk };
 
 class JpegDecoder {
 public:
@@ -42,12 +45,10 @@ public:
     int height() const { return int(cinfo_.image_height); }
     bool progressive() const { return progressive_; }
 
-    // Full-size decoding; greyscale sources are quantised to 236 dithered grey levels.
+    // Full-size decoding; greyscale sources are dithered to 236 grey levels.
     bool start();
     PixelLayout layout() const { return layout_; }
     int components() const { return int(cinfo_.output_components); }
-    // Grey value of a quantised sample (GreyIndexed only).
-    std::uint8_t grey(std::uint8_t index) const { return cinfo_.colormap[0][index]; }
 
     // Decodes source row `y` (rows only move forward) and returns it; rows in between are
     // skipped as cheaply as exactness allows.
@@ -60,19 +61,22 @@ public:
     jpeg_decompress_struct cinfo_{};
     JpegErrorTrap trap_{};
     jpeg_progress_mgr progress_{};
-    std::vector<std::uint8_t> rowBuffer_;
+    std::vector<std::uint8_t> decoded_; // the row libjpeg delivered last
     unsigned stepCount_ = 0;
     bool failed_ = false;
 
 private:
     bool run(void (*step)(JpegDecoder *));
     bool advanceTo(int y);
+    bool readRow(std::uint8_t *dithered);
 
     std::istream &in_;
     std::vector<std::uint8_t> inputBuffer_;
     bool progressive_ = false;
     bool canSkip_ = false;
     PixelLayout layout_ = PixelLayout::Rgb;
+    std::unique_ptr<GreyDither> dither_;
+    std::vector<std::uint8_t> dithered_;
     int nextRow_ = 0;
     int currentRow_ = -1;
     unsigned pendingSkip_ = 0;

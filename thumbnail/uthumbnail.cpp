@@ -13,16 +13,15 @@
 namespace {
 
 // One canvas pixel from one decoded source pixel.
-inline void putPixel(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout,
-                     const JpegDecoder &decoder) {
+inline void putPixel(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout) {
     switch (layout) {
     case PixelLayout::Rgb:
         out[0] = in[0];
         out[1] = in[1];
         out[2] = in[2];
         break;
-    case PixelLayout::GreyIndexed:
-        out[0] = out[1] = out[2] = decoder.grey(in[0]);
+    case PixelLayout::Grey:
+        out[0] = out[1] = out[2] = in[0];
         break;
     case PixelLayout::AdobeCmyk: // stored inverted: the sample is the share of light
         for (int c = 0; c < 3; ++c)
@@ -78,7 +77,7 @@ bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegE
                 return false;
             std::uint8_t *dst = line.data() + std::size_t(cols.first) * 3;
             for (std::uint32_t offset : columnOffset) {
-                putPixel(dst, src + offset, layout, decoder);
+                putPixel(dst, src + offset, layout);
                 dst += 3;
             }
             out = line.data();

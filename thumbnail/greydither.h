@@ -1,0 +1,23 @@
+#pragma once
+// Floyd-Steinberg dithering of grey rows to evenly spaced levels, with exactly the results
+// of libjpeg's one-pass quantiser (serpentine rows, errors in sixteenths), but cheaper per
+// pixel: rows whose pixels are not wanted only carry their errors on.
+#include <cstdint>
+#include <vector>
+
+class GreyDither {
+public:
+    GreyDither(int width, int levels);
+
+    // Dithers the next row. `out`, when given, receives each pixel's output grey value.
+    void row(const std::uint8_t *in, std::uint8_t *out);
+
+private:
+    int width_;
+    // The error a clamped input value leaves once it is brought to its level.
+    std::uint8_t level_[256];
+    std::int16_t error_[256];
+    // Errors for the next row, one entry per column plus one on each side.
+    std::vector<std::int16_t> below_;
+    bool oddRow_ = false;
+};
