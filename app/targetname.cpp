@@ -1,12 +1,13 @@
 #include "targetname.h"
 
+#include "thumbnailnaming.h"
+
+#include <QFile>
+
 QString ThumbnailTargetName(const QString &source, const QString &folder, bool addSuffix,
                             const QString &suffix) {
-    QString name = addSuffix ? source + suffix : source;
-    if (name.isEmpty())
-        return name;
-    QString prefix = folder;
-    if (!prefix.isEmpty() && !prefix.endsWith(QLatin1Char('/')))
-        prefix += QLatin1Char('/');
-    return prefix + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    // Named exactly as the command-line tool names its targets.
+    const auto local = [](const QString &text) { return QFile::encodeName(text).toStdString(); };
+    return QFile::decodeName(QByteArray::fromStdString(
+        ThumbnailTargetPath(local(source), local(folder), addSuffix, local(suffix))));
 }

@@ -415,6 +415,14 @@ void TKEL_listbox::mouseReleaseEvent(QMouseEvent *event) {
     }
 }
 
+void TKEL_listbox::focusInEvent(QFocusEvent *event) {
+    // Gaining the focus makes no row current: the highlight follows clicks and keys only.
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void TKEL_listbox::keyPressEvent(QKeyEvent *event) {
     const int rowBefore = ItemIndex();
     const QModelIndexList selectedBefore = selectedIndexes();

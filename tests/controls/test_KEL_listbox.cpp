@@ -2,6 +2,7 @@
 #include "KEL_listbox_columns.h"
 
 #include <QImage>
+#include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -130,6 +131,24 @@ private slots:
             QCOMPARE(actual.toInt(), value.toInt());
         else
             QCOMPARE(actual, value);
+    }
+
+    void focusAloneMakesNoRowCurrent() {
+        QWidget window;
+        auto *other = new QLineEdit(&window);
+        auto *list = new TKEL_listbox(&window);
+        list->AddItem(QStringLiteral("a"));
+        list->AddItem(QStringLiteral("b"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        other->setFocus();
+        list->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        QCOMPARE(list->ItemIndex(), -1);
+        list->setItemIndex(1);
+        other->setFocus();
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(list->ItemIndex(), 1);
     }
 
     void fontsAtCreation() {
