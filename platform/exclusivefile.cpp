@@ -49,14 +49,8 @@ bool ExclusiveFile::openForReading(const std::string &path) {
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || !lockExclusive(fd)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-    return true;
+    const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && lockExclusive(fd);
+    return adopt(fd, st, ok);
 }
 
 bool ExclusiveFile::createForWriting(const std::string &path, const ExclusiveFile *notThis) {
@@ -69,7 +63,13 @@ bool ExclusiveFile::createForWriting(const std::string &path, const ExclusiveFil
     bool refused = ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode);
     if (!refused && notThis && notThis->isOpen())
         refused = st.st_dev == notThis->device_ && st.st_ino == notThis->inode_;
-    if (refused || !lockExclusive(fd) || (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
+    const bool ok =
+        !refused && lockExclusive(fd) && (!S_ISREG(st.st_mode) || ::ftruncate(fd, 0) == 0);
+    return adopt(fd, st, ok);
+}
+
+bool ExclusiveFile::adopt(int fd, const struct stat &st, bool ok) {
+    if (!ok) {
         ::close(fd);
         return false;
     }

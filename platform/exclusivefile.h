@@ -3,6 +3,7 @@
 // a second exclusive open of the same file fails instead of waiting.
 #include <string>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 class ExclusiveFile {
@@ -28,6 +29,9 @@ public:
     void close();
 
 private:
+    // Keeps `fd` as this file when `ok`, closes it otherwise; returns `ok`.
+    bool adopt(int fd, const struct stat &st, bool ok);
+
     int fd_ = -1;
     dev_t device_ = 0;
     ino_t inode_ = 0;
