@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The two commands of the README:
 #   scripts/dev.sh run    install what is missing, build, start Quillet
-#   scripts/dev.sh test   install what is missing, build, run every test
+#   scripts/dev.sh test   install what is missing, build, run every test (also sanitized)
 # Works as root or as a user with sudo, from a clean clone, on Debian 12.
 set -euo pipefail
 
@@ -96,6 +96,11 @@ run_tests() {
     start_xvfb
     trap stop_xvfb EXIT
     ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600
+    # The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+    local sanitized="$root/build-asan"
+    cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON
+    cmake --build "$sanitized" --parallel "$(nproc)"
+    ctest --test-dir "$sanitized" --output-on-failure --parallel "$(nproc)" --timeout 900
 }
 
 case "$cmd" in
