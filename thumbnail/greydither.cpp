@@ -1,20 +1,35 @@
 #include "greydither.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 GreyDither::GreyDither(int width, int levels) : width_(width), below_(std::size_t(width) + 2, 0) {
     // Level j shows grey (255 j + (levels - 1) / 2) / (levels - 1); input values map to the
     // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass.
     const int top = levels - 1;
     auto boundary = [top](int j) { return ((2 * j + 1) * 255 + top) / (2 * top); };
+    std::uint8_t grey[256];
     int level = 0;
     int limit = boundary(0);
+    int largestError = 0;
     for (int v = 0; v < 256; ++v) {
         while (v > limit)
             limit = boundary(++level);
-        const int grey = (level * 255 + top / 2) / top;
-        level_[v] = std::uint8_t(grey);
-        error_[v] = std::int16_t(v - grey);
+        grey[v] = std::uint8_t((level * 255 + top / 2) / top);
+        largestError = std::max(largestError, std::abs(v - grey[v]));
+    }
+    // Carried errors stay within a few times the largest error, so a margin of that size
+    // around 0..255 covers every sum a pixel and its error can make.
+    offset_ = 16 * (largestError + 1);
+    const int size = 256 + 2 * offset_;
+    level_.resize(std::size_t(size));
+    error_.resize(std::size_t(size));
+    error7_.resize(std::size_t(size));
+    for (int i = 0; i < size; ++i) {
+        const int v = std::clamp(i - offset_, 0, 255);
+        level_[std::size_t(i)] = grey[v];
+        error_[std::size_t(i)] = std::int16_t(v - grey[v]);
+        error7_[std::size_t(i)] = std::int16_t(7 * (v - grey[v]));
     }
 }
 
@@ -25,24 +40,22 @@ void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
     std::int16_t *e = oddRow_ ? below_.data() + width_ + 1 : below_.data();
     const std::uint8_t *src = oddRow_ ? in + width_ - 1 : in;
     std::uint8_t *dst = out ? (oddRow_ ? out + width_ - 1 : out) : nullptr;
-    int cur = 0, belowErr = 0, belowPrevErr = 0;
+    const std::uint8_t *level = level_.data() + offset_;
+    const std::int16_t *error = error_.data() + offset_;
+    const std::int16_t *error7 = error7_.data() + offset_;
+    int carried = 0, belowErr = 0, belowPrevErr = 0;
     for (int n = width_; n > 0; --n) {
         // Arithmetic right shift rounds toward minus infinity, as the quantiser's does.
-        cur = (cur + e[dir] + 8) >> 4;
-        const int value = std::clamp(cur + int(*src), 0, 255);
+        const int sum = ((carried + e[dir] + 8) >> 4) + int(*src);
         if (dst) {
-            *dst = level_[value];
+            *dst = level[sum];
             dst += dir;
         }
-        cur = error_[value];
-        const int nextErr = cur;
-        const int twice = cur * 2;
-        cur += twice; // 3/16 to the pixel below and behind
-        e[0] = std::int16_t(belowPrevErr + cur);
-        cur += twice; // 5/16 to the pixel below
-        belowPrevErr = belowErr + cur;
-        belowErr = nextErr; // 1/16 to the pixel below and ahead
-        cur += twice;       // 7/16 to the next pixel
+        carried = error7[sum]; // 7/16 to the next pixel
+        const int err = error[sum];
+        e[0] = std::int16_t(belowPrevErr + 3 * err); // 3/16 below and behind
+        belowPrevErr = belowErr + 5 * err;           // 5/16 below
+        belowErr = err;                              // 1/16 below and ahead
         src += dir;
         e += dir;
     }

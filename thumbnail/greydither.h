@@ -14,9 +14,12 @@ public:
 
 private:
     int width_;
-    // The error a clamped input value leaves once it is brought to its level.
-    std::uint8_t level_[256];
-    std::int16_t error_[256];
+    // Indexed by a pixel value plus its carried error, before clamping to 0..255: the
+    // output grey, and the error it leaves (plain and times seven, for the next pixel).
+    int offset_ = 0;
+    std::vector<std::uint8_t> level_;
+    std::vector<std::int16_t> error_;
+    std::vector<std::int16_t> error7_;
     // Errors for the next row, one entry per column plus one on each side.
     std::vector<std::int16_t> below_;
     bool oddRow_ = false;
