@@ -171,40 +171,6 @@ bool decodeAll(const std::string *bytes, DecodedJpeg *out, std::vector<std::uint
     return true;
 }
 
-bool encodeCanvas(const std::vector<std::uint8_t> *canvas, int w, int h, bool progressive,
-                  std::string *out) {
-    jpeg_compress_struct c{};
-    Trap trap{};
-    c.err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = trapExit;
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_compress(&c);
-        return false;
-    }
-    jpeg_create_compress(&c);
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = JDIMENSION(w);
-    c.image_height = JDIMENSION(h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    for (int y = 0; y < h; ++y) {
-        JSAMPROW row = const_cast<JSAMPROW>(canvas->data() + std::size_t(y) * std::size_t(w) * 3);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    out->assign(reinterpret_cast<char *>(buffer), size);
-    std::free(buffer);
-    return true;
-}
-
 } // namespace
 
 DecodedJpeg DecodeJpeg(const std::string &bytes) {
@@ -246,8 +212,15 @@ ReferenceResult ReferenceThumbnail(const std::string &source, int width, int hei
                 t[2] = std::uint8_t(blueOf(rgb));
             }
         }
-    result.ok =
-        encodeCanvas(&canvas, g.canvasWidth, g.canvasHeight, decoded.progressive, &result.bytes);
+    // The engine's encoder settings: quality 90, the library's default sampling.
+    JpegOptions options;
+    options.quality = 90;
+    options.progressive = decoded.progressive;
+    try {
+        result.bytes = EncodeJpeg({g.canvasWidth, g.canvasHeight, 3, std::move(canvas)}, options);
+    } catch (const std::runtime_error &) {
+        result.ok = false;
+    }
     return result;
 }
 
