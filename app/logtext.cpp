@@ -1,5 +1,7 @@
 #include "logtext.h"
 
+#include "KEL_edittext.h"
+
 QString LongTimeFormat(const QLocale &locale) {
     // "t" (and its longer forms) is the time zone; the separator before it goes with it.
     const QString format = locale.timeFormat(QLocale::LongFormat);
@@ -26,7 +28,7 @@ QString LogLine(const QTime &time, const QString &message, const QLocale &locale
 }
 
 QString SecondsText(double seconds, const QLocale &locale) {
-    QLocale plain = locale;
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(seconds, 'f', 2);
+    // The same "0.00" pattern as the progress bar's text: halves go away from zero.
+    const QString point = locale.decimalPoint();
+    return keledit::FormatFixed(seconds, 2, point.isEmpty() ? QChar(u'.') : point.front());
 }

@@ -109,6 +109,9 @@ void TestAppHelpers::secondsText_data() {
     QTest::newRow("zero") << "C" << 0.0 << "0.00";
     QTest::newRow("pads") << "C" << 1.5 << "1.50";
     QTest::newRow("rounds") << "C" << 2.346 << "2.35";
+    // An exact half of a hundredth goes up, not to the even neighbour.
+    QTest::newRow("half away from zero") << "C" << 0.125 << "0.13";
+    QTest::newRow("half from milliseconds") << "C" << 1005 / 1000.0 << "1.01";
     QTest::newRow("no grouping") << "en_US" << 12345.678 << "12345.68";
     QTest::newRow("decimal comma") << "de_DE" << 3.27 << "3,27";
     QTest::newRow("decimal comma, no grouping") << "de_DE" << 1234.5 << "1234,50";
