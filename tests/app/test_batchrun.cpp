@@ -44,6 +44,15 @@ QString maskSeconds(QString line) {
     return seconds.match(line).hasMatch() ? QStringLiteral("Finished (#s).") : line;
 }
 
+// The data rows name the files T1, T2 and S2; the test knows their real paths.
+QStringList withNames(QStringList lines, const QString &t1, const QString &t2, const QString &s2) {
+    for (QString &line : lines)
+        line.replace(QStringLiteral("T1"), t1)
+            .replace(QStringLiteral("T2"), t2)
+            .replace(QStringLiteral("S2"), s2);
+    return lines;
+}
+
 } // namespace
 
 class TestBatchRun : public QObject {
@@ -220,10 +229,7 @@ void TestBatchRun::existingTarget() {
                             QStringLiteral("log: .. File ") + t1 + " already exists.",
                             QStringLiteral("ask: File \"") + t1 +
                                 "\" already exists, Overwrite file?"};
-    for (QString line : tail)
-        expected << line.replace(QStringLiteral("T1"), t1)
-                        .replace(QStringLiteral("T2"), t2)
-                        .replace(QStringLiteral("S2"), s2);
+    expected << withNames(tail, t1, t2, s2);
     QCOMPARE(run(), expected);
     QCOMPARE(readAll(t1) != "old", firstReplaced);
     QCOMPARE(QFile::exists(t2), secondConverted);
@@ -277,10 +283,7 @@ void TestBatchRun::failedFile() {
                             QStringLiteral("log: Failed to create thumbnail of ") + t1 + ".",
                             QStringLiteral("ask: Failed to convert \"") + s1 +
                                 "\" to thumbnail, Interrupt process?"};
-    for (QString line : tail)
-        expected << line.replace(QStringLiteral("T1"), t1)
-                        .replace(QStringLiteral("T2"), t2)
-                        .replace(QStringLiteral("S2"), s2);
+    expected << withNames(tail, t1, t2, s2);
     QCOMPARE(run(), expected);
     QCOMPARE(QFile::exists(t2), !interrupt);
     QVERIFY(form_->KEL_grbutton1->Enabled() && form_->KEL_grbutton2->Enabled());
