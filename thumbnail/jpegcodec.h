@@ -79,7 +79,6 @@ private:
     std::vector<std::uint8_t> dithered_;
     int nextRow_ = 0;
     int currentRow_ = -1;
-    unsigned pendingSkip_ = 0;
 };
 
 class JpegEncoder {
