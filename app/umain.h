@@ -29,8 +29,9 @@ class TSplitter;
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    // An empty settings file name means "Quillet.ini" in the executable's folder. Without a
-    // prompt the window asks through message boxes; a given prompt must outlive the window.
+    // An empty settings file name means the one SettingsFileFor() finds for the executable's
+    // folder. Without a prompt the window asks through message boxes; a given prompt must
+    // outlive the window.
     explicit TForm1(const QString &settingsFileName = QString(), TPrompt *prompt = nullptr,
                     QWidget *parent = nullptr);
     // Saves the settings; a refused write goes to the general error report.
@@ -40,6 +41,9 @@ public:
     QString ExeFolder() const { return exeFolder_; }
     QString SettingsFileName() const { return settingsFileName_; }
     bool Running() const { return running_; }
+
+    // Appends the files to the list exactly as "Add file(s)" does.
+    void AddFiles(const QStringList &fileNames) { appendFiles(fileNames); }
 
     // The window the About button shows modally; none, and the button opens nothing.
     void setAboutWindow(QDialog *about);
@@ -80,13 +84,12 @@ public:
     QPlainTextEdit *Memo1;
     TKEL_grbutton *KEL_grbutton1;
     TKEL_grbutton *KEL_grbutton2;
-    QFileDialog *OpenDialog1;
     TKEL_files *KEL_files1;
     QMenu *PopupMenu1;
     QAction *Addfiles1;
     QAction *Deleteselected1;
     QAction *Cancel1;
-    QColorDialog *ColorDialog1;
+    // OpenDialog1 and ColorDialog1 are made on first use (openDialog(), colorDialog()).
 
 public slots:
     void Addfiles1Click();
@@ -107,6 +110,9 @@ private:
     void buildUpperPanel();
     void buildListFrame();
     void buildLowerPanel();
+    // The dialogs cost start-up time and memory that the first picture does not need.
+    QFileDialog *openDialog();
+    QColorDialog *colorDialog();
     void connectHandlers();
 
     void FormCreate();
@@ -127,6 +133,8 @@ private:
     std::unique_ptr<TPrompt> ownPrompt_;
     TPrompt *prompt_;
     QPointer<QDialog> aboutWindow_;
+    QFileDialog *openDialog_ = nullptr;
+    QColorDialog *colorDialog_ = nullptr;
     TColor colorDialogColor_ = clBlack;
     bool running_ = false;
     bool closeRequested_ = false;

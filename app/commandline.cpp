@@ -1,0 +1,108 @@
+#include "commandline.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+
+const char *const kQuilletUsage =
+    "Usage: quillet [options] [PHOTO|FOLDER]...\n"
+    "Turns a batch of JPEG photos into JPEG thumbnails. Opens the Quillet window with the\n"
+    "given photos in its list; a folder adds the JPEG files inside it (*.jpg, *.jpeg),\n"
+    "sorted by name. A path that does not exist is skipped with a message.\n"
+    "\n"
+    "      --help         show this help\n"
+    "      --version      show the version\n"
+    "\n"
+    "The settings are kept in Quillet.ini beside the program when that folder can be\n"
+    "written or already holds the file, otherwise in\n"
+    "$XDG_CONFIG_HOME/Quillet/Quillet.ini (by default ~/.config/Quillet/Quillet.ini).\n"
+    "Use quillet-thumb to make thumbnails from a shell.\n";
+
+TCommandLine ParseCommandLine(const QStringList &arguments) {
+    TCommandLine line;
+    bool options = true;
+    for (const QString &argument : arguments) {
+        if (options && argument == QLatin1String("--")) {
+            options = false;
+        } else if (options && argument == QLatin1String("--help")) {
+            line.action = TStartAction::Help;
+            return line;
+        } else if (options && argument == QLatin1String("--version")) {
+            line.action = TStartAction::Version;
+            return line;
+        } else if (options && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
+            line.unknownOptions << argument;
+        } else {
+            line.paths << argument;
+        }
+    }
+    return line;
+}
+
+namespace {
+
+bool isJpegName(const QString &name) {
+    return name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
+}
+
+QStringList jpegFilesIn(const QString &folder) {
+    QDir dir(folder);
+    QStringList names;
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files))
+        if (isJpegName(entry.fileName()))
+            names << entry.fileName();
+    std::sort(names.begin(), names.end());
+    QStringList files;
+    for (const QString &name : names)
+        files << dir.absoluteFilePath(name);
+    return files;
+}
+
+} // namespace
+
+QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
+    QStringList files;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            files << jpegFilesIn(path);
+        else if (info.isFile())
+            files << QDir::cleanPath(info.absoluteFilePath());
+        else if (info.exists() || info.isSymLink())
+            problems << QStringLiteral("%1: not a file or folder, skipped").arg(path);
+        else
+            problems << QStringLiteral("%1: no such file or folder, skipped").arg(path);
+    }
+    return files;
+}
+
+std::optional<int> AnswerInfoRequest(int argc, char **argv, const char *version) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    switch (ParseCommandLine(arguments).action) {
+    case TStartAction::Help:
+        std::fputs(kQuilletUsage, stdout);
+        return 0;
+    case TStartAction::Version:
+        std::printf("quillet %s\n", version);
+        return 0;
+    case TStartAction::Run:
+        break;
+    }
+    return std::nullopt;
+}
+
+QStringList StartFiles(const QStringList &arguments) {
+    const TCommandLine line = ParseCommandLine(arguments.mid(1));
+    QStringList problems;
+    for (const QString &option : line.unknownOptions)
+        problems << QStringLiteral("unknown option %1, ignored").arg(option);
+    const QStringList files = ExpandStartPaths(line.paths, problems);
+    for (const QString &problem : problems)
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(problem));
+    return files;
+}
