@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 
+#include "completefile.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -37,36 +39,17 @@ bool writable(const std::string &path, const struct stat &st) {
     return (st.st_mode & anyWrite) != 0 && access(path.c_str(), W_OK) == 0;
 }
 
-mode_t currentUmask() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-bool writeAll(int fd, std::string_view contents) {
-    const char *p = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string &fileName) {
-    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or device is refused before it is opened; the open itself cannot wait either.
+    struct stat st {};
+    if (stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     std::optional<std::string> contents;
-    struct stat st {};
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         contents.emplace();
         char buffer[8192];
@@ -101,24 +84,9 @@ bool ReplaceFileContents(const std::string &fileName, std::string_view contents)
     if (!exists && errno != ENOENT)
         return false;
 
-    std::string temp = target + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-
-    bool ok = writeAll(fd, contents);
-    if (ok && exists) {
-        ok = fchmod(fd, old.st_mode & 07777) == 0;
-        // Only the superuser may hand a file to someone else; a plain user keeps owning it.
-        if (ok && fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
-            ok = false;
-    } else if (ok) {
-        ok = fchmod(fd, 0666 & ~currentUmask()) == 0;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        unlink(temp.c_str());
-    return ok;
+    RemoveStaleTemporaries(target);
+    std::optional<FileAttributes> attributes;
+    if (exists)
+        attributes = FileAttributes{old.st_mode, old.st_uid, old.st_gid};
+    return WriteCompleteFile(target, contents, {}, attributes) == 0;
 }

@@ -325,6 +325,24 @@ int WriteCompleteFile(const std::string &target, std::string_view contents,
     return writeNamed(where, target, contents, mustNotReplace, attributes);
 }
 
+int CheckCompleteFileTarget(const std::string &target,
+                            std::span<const FileIdentity> mustNotReplace) {
+    if (target.empty())
+        return ENOENT;
+    bool exists = false;
+    if (int error = checkTarget(target, mustNotReplace, exists))
+        return error;
+    const SplitPath where = split(target);
+    if (where.base.empty())
+        return EISDIR;
+    struct stat folder {};
+    if (::stat(where.folder.c_str(), &folder) != 0)
+        return errno;
+    if (!S_ISDIR(folder.st_mode))
+        return ENOTDIR;
+    return ::access(where.folder.c_str(), W_OK) == 0 ? 0 : errno;
+}
+
 void RemoveStaleTemporaries(const std::string &target) {
     const SplitPath where = split(target);
     const std::string prefix = temporaryPrefix(where);

@@ -50,6 +50,12 @@ int WriteCompleteFile(const std::string &target, std::string_view contents,
                       std::span<const FileIdentity> mustNotReplace = {},
                       const std::optional<FileAttributes> &attributes = std::nullopt);
 
+// The checks WriteCompleteFile makes before it writes anything, and that the folder exists
+// and can be written to: 0, or the code WriteCompleteFile would fail with. For callers that
+// have a long way to go before they have the contents.
+int CheckCompleteFileTarget(const std::string &target,
+                            std::span<const FileIdentity> mustNotReplace = {});
+
 // A SIGKILL between naming a temporary file and renaming it (a few system calls) can leave
 // that file behind; this removes such leftovers of `target` whose writer no longer runs.
 void RemoveStaleTemporaries(const std::string &target);

@@ -10,25 +10,42 @@
 
 namespace {
 
-bool lockExclusive(int fd) {
+// 0 when the shared lock is held or the file system offers none; otherwise the errno.
+int lockShared(int fd) {
     int rc;
     do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd, LOCK_SH | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
-    return rc == 0;
+    if (rc == 0)
+        return 0;
+    switch (errno) {
+    case ENOLCK:
+    case EOPNOTSUPP:
+    case EINVAL:
+    case ENOSYS:
+        return 0;
+    default:
+        return errno;
+    }
+}
+
+int refusalFor(const struct stat &st) {
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    return S_ISREG(st.st_mode) ? 0 : kErrorSpecialFile;
 }
 
 } // namespace
 
 ExclusiveFile::ExclusiveFile(ExclusiveFile &&other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), device_(other.device_), inode_(other.inode_) {}
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_), identity_(other.identity_) {}
 
 ExclusiveFile &ExclusiveFile::operator=(ExclusiveFile &&other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
-        device_ = other.device_;
-        inode_ = other.inode_;
+        error_ = other.error_;
+        identity_ = other.identity_;
     }
     return *this;
 }
@@ -43,38 +60,34 @@ void ExclusiveFile::close() {
     fd_ = -1;
 }
 
+bool ExclusiveFile::fail(int error) {
+    close();
+    error_ = error;
+    return false;
+}
+
 bool ExclusiveFile::openForReading(const std::string &path) {
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
+    error_ = 0;
+    // Opening a FIFO waits for a writer and opening a device can act on it: look first.
     struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && lockExclusive(fd);
-    return adopt(fd, st, ok);
-}
-
-bool ExclusiveFile::createForWriting(const std::string &path, const ExclusiveFile *notThis) {
-    close();
-    // No O_TRUNC here: the identity of what was opened is checked before anything is cut.
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool refused = ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode);
-    if (!refused && notThis && notThis->isOpen())
-        refused = st.st_dev == notThis->device_ && st.st_ino == notThis->inode_;
-    const bool ok =
-        !refused && lockExclusive(fd) && (!S_ISREG(st.st_mode) || ::ftruncate(fd, 0) == 0);
-    return adopt(fd, st, ok);
-}
-
-bool ExclusiveFile::adopt(int fd, const struct stat &st, bool ok) {
-    if (!ok) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
+    if (::stat(path.c_str(), &st) != 0)
+        return fail(errno);
+    if (int refusal = refusalFor(st))
+        return fail(refusal);
+    // Non-blocking, in case a FIFO took the name since the look.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd_ < 0)
+        return fail(errno);
+    if (::fstat(fd_, &st) != 0)
+        return fail(errno);
+    if (int refusal = refusalFor(st))
+        return fail(refusal);
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return fail(errno);
+    if (int error = lockShared(fd_))
+        return fail(error);
+    identity_ = {st.st_dev, st.st_ino};
     return true;
 }

@@ -1,10 +1,10 @@
 #pragma once
-// Files opened for one user only: an open descriptor plus a non-blocking exclusive lock, so
-// a second exclusive open of the same file fails instead of waiting.
-#include <string>
+// A source file opened for reading so that no writer holding an exclusive lock can change it
+// underneath: an open descriptor plus a non-blocking shared lock. Other readers may share it;
+// a file locked exclusively by someone else is refused instead of waited for.
+#include "completefile.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
+#include <string>
 
 class ExclusiveFile {
 public:
@@ -15,24 +15,23 @@ public:
     ExclusiveFile &operator=(ExclusiveFile &&other) noexcept;
     ~ExclusiveFile();
 
-    // An existing file (not a folder) for reading. False when it is missing, unreadable, a
-    // folder or locked by another exclusive holder.
+    // An existing regular file for reading. False, with error() telling why, when it is
+    // missing or unreadable (the errno), a folder (EISDIR), a FIFO, device or socket
+    // (kErrorSpecialFile, refused without being opened), or locked exclusively by another
+    // holder (EWOULDBLOCK). Where the file system has no locks (some network shares) the
+    // file is read without one.
     bool openForReading(const std::string &path);
-
-    // Creates or truncates `path` for reading and writing. Refuses, before anything is
-    // truncated, a file that is the same file as `notThis` (same device and inode, through
-    // any name or link), a folder, and a file locked by another exclusive holder.
-    bool createForWriting(const std::string &path, const ExclusiveFile *notThis = nullptr);
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    int error() const { return error_; }
+    FileIdentity identity() const { return identity_; }
     void close();
 
 private:
-    // Keeps `fd` as this file when `ok`, closes it otherwise; returns `ok`.
-    bool adopt(int fd, const struct stat &st, bool ok);
+    bool fail(int error);
 
     int fd_ = -1;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    int error_ = 0;
+    FileIdentity identity_;
 };

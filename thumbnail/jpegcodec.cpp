@@ -1,5 +1,7 @@
 #include "jpegcodec.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <istream>
 #include <limits>
@@ -164,6 +166,11 @@ bool JpegDecoder::run(void (*step)(JpegDecoder *)) {
     if (failed_)
         return false;
     failed_ = !runTrapped(trap_, step, this);
+    if (failed_) {
+        const int code = trap_.manager.msg_code;
+        tooLarge_ = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY ||
+                    code == JERR_WIDTH_OVERFLOW || code == JERR_IMAGE_TOO_BIG;
+    }
     return !failed_;
 }
 
@@ -172,9 +179,36 @@ bool JpegDecoder::readHeader() {
         return false;
     progressive_ = jpeg_has_multiple_scans(&cinfo_);
     const std::uint64_t pixels = std::uint64_t(cinfo_.image_width) * cinfo_.image_height;
-    if (pixels == 0 || pixels > kMaxSourcePixels)
+    if (pixels == 0 || pixels > kMaxSourcePixels) {
         failed_ = true;
+        tooLarge_ = pixels != 0;
+    }
     return !failed_;
+}
+
+std::uint64_t JpegDecoder::memoryNeed() const {
+    const std::uint64_t width = cinfo_.image_width;
+    int maxV = 1;
+    std::uint64_t coefficients = 0;
+    for (int c = 0; c < cinfo_.num_components; ++c) {
+        const jpeg_component_info &comp = cinfo_.comp_info[c];
+        maxV = std::max(maxV, comp.v_samp_factor);
+        const auto roundUp = [](std::uint64_t n, int to) {
+            return (n + unsigned(to) - 1) / unsigned(to) * unsigned(to);
+        };
+        coefficients += roundUp(comp.width_in_blocks, comp.h_samp_factor) *
+                        roundUp(comp.height_in_blocks, comp.v_samp_factor) * sizeof(JBLOCK);
+    }
+    // Rows of every component for one MCU row, twice over for context and upsampling, plus
+    // the delivered and dithered rows; a little slack for the library's own tables.
+    const std::uint64_t rows = width * std::uint64_t(std::max(cinfo_.num_components, 3)) *
+                               std::uint64_t(maxV) * DCTSIZE * 4;
+    return (progressive_ ? coefficients : 0) + rows + 1024 * 1024;
+}
+
+void JpegDecoder::setMemoryLimit(std::uint64_t bytes) {
+    if (cinfo_.mem)
+        cinfo_.mem->max_memory_to_use = long(std::min<std::uint64_t>(bytes, LONG_MAX));
 }
 
 bool JpegDecoder::start() {

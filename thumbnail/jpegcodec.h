@@ -41,6 +41,13 @@ public:
     JpegDecoder &operator=(const JpegDecoder &) = delete;
 
     bool readHeader();
+    // What decoding the picture will take, estimated from its header: the whole-image
+    // coefficient buffers of a multi-scan file, and the row buffers of any file.
+    std::uint64_t memoryNeed() const;
+    // The most libjpeg may allocate for this picture (kMaxDecoderMemory unless set).
+    void setMemoryLimit(std::uint64_t bytes);
+    // After a failure: whether the picture was refused for its size rather than its data.
+    bool tooLarge() const { return tooLarge_; }
     int width() const { return int(cinfo_.image_width); }
     int height() const { return int(cinfo_.image_height); }
     bool progressive() const { return progressive_; }
@@ -73,6 +80,7 @@ private:
     std::istream &in_;
     std::vector<std::uint8_t> inputBuffer_;
     bool progressive_ = false;
+    bool tooLarge_ = false;
     bool canSkip_ = false;
     PixelLayout layout_ = PixelLayout::Rgb;
     std::unique_ptr<GreyDither> dither_;

@@ -1,12 +1,15 @@
 #include "uthumbnail.h"
 
+#include "completefile.h"
 #include "exclusivefile.h"
 #include "fdstream.h"
 #include "geometry.h"
 #include "jpegcodec.h"
+#include "memorybudget.h"
 
 #include <algorithm>
 #include <istream>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -88,34 +91,52 @@ bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegE
     return true;
 }
 
+// Decodes, samples and encodes; the thumbnail is complete in `encoder` when this succeeds.
+ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, bool keepAspect,
+                                TColor fill, bool eraseEmpty, DecoderMemoryBudget *budget,
+                                JpegEncoder &encoder) {
+    if (width < 1 || height < 1)
+        return {ThumbnailError::InvalidBox};
+    JpegDecoder decoder(source);
+    auto decodeFailure = [&decoder]() -> ThumbnailStatus {
+        return {decoder.tooLarge() ? ThumbnailError::TooLarge : ThumbnailError::NotDecodable};
+    };
+    if (!decoder.readHeader())
+        return decodeFailure();
+    const ThumbnailGeometry g = ComputeGeometry(decoder.width(), decoder.height(), width, height,
+                                                ModeOf(keepAspect, eraseEmpty));
+    // A canvas without pixels is no thumbnail: reported, not written as an empty file.
+    if (g.canvasWidth == 0 || g.canvasHeight == 0)
+        return {ThumbnailError::EmptyThumbnail};
+    BudgetReservation reservation;
+    if (budget) {
+        decoder.setMemoryLimit(budget->limit());
+        if (!reservation.take(*budget, decoder.memoryNeed()))
+            return {ThumbnailError::TooLarge};
+    }
+    // Rows go from the decoder through the sampler straight into the encoder; neither the
+    // decoded picture nor the canvas is ever held whole.
+    if (!decoder.start())
+        return decodeFailure();
+    if (!encoder.start(g.canvasWidth, g.canvasHeight, decoder.progressive()))
+        return {ThumbnailError::NotDecodable};
+    if (!render(decoder, g, fill, &encoder) || !decoder.finish())
+        return decodeFailure();
+    if (!encoder.finish())
+        return {ThumbnailError::NotDecodable};
+    return {};
+}
+
 } // namespace
 
 bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
                            bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty) {
     // JPEG has no transparency: the flag cannot reach the written bytes.
     (void)Transparent;
-    if (Width < 1 || Height < 1)
-        return false;
     try {
-        JpegDecoder decoder(Source);
-        if (!decoder.readHeader())
-            return false;
-        const ThumbnailGeometry g = ComputeGeometry(decoder.width(), decoder.height(), Width,
-                                                    Height, ModeOf(KeepAspect, EraseEmpty));
-        if (!decoder.start())
-            return false;
-
-        // Rows go from the decoder through the sampler straight into the encoder; neither the
-        // decoded picture nor the canvas is ever held whole.
-        const bool empty = g.canvasWidth == 0 || g.canvasHeight == 0;
         JpegEncoder encoder;
-        if (!empty && !encoder.start(g.canvasWidth, g.canvasHeight, decoder.progressive()))
-            return false;
-        if (!render(decoder, g, FillColor, empty ? nullptr : &encoder) || !decoder.finish())
-            return false;
-        if (empty)
-            return true;
-        if (!encoder.finish())
+        if (!renderThumbnail(Source, Width, Height, KeepAspect, FillColor, EraseEmpty, nullptr,
+                             encoder))
             return false;
         Target.write(reinterpret_cast<const char *>(encoder.data()),
                      std::streamsize(encoder.size()));
@@ -126,26 +147,48 @@ bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width
     }
 }
 
+ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
+                                  const std::string &TargetFileName, int Width, int Height,
+                                  bool KeepAspect, TColor FillColor, bool Transparent,
+                                  bool EraseEmpty, const ThumbnailFileOptions &Options) {
+    (void)Transparent;
+    try {
+        if (Width < 1 || Height < 1)
+            return {ThumbnailError::InvalidBox};
+        ExclusiveFile source;
+        if (!source.openForReading(SourceFileName))
+            return {ThumbnailError::Source, source.error()};
+        std::vector<FileIdentity> keep(Options.keep.begin(), Options.keep.end());
+        keep.push_back(source.identity());
+        // Refused before the work, not only at the end: the target's name is checked the
+        // same way once more just before the finished file takes it.
+        if (int error = CheckCompleteFileTarget(TargetFileName, keep))
+            return {ThumbnailError::Target, error};
+        JpegEncoder encoder;
+        {
+            FdStreamBuf in(source.fd());
+            std::istream sourceStream(&in);
+            const ThumbnailStatus made =
+                renderThumbnail(sourceStream, Width, Height, KeepAspect, FillColor, EraseEmpty,
+                                Options.budget, encoder);
+            if (!made)
+                return made;
+        }
+        const std::string_view bytes(reinterpret_cast<const char *>(encoder.data()),
+                                     encoder.size());
+        if (int error = WriteCompleteFile(TargetFileName, bytes, keep))
+            return {ThumbnailError::Target, error};
+        return {};
+    } catch (const std::bad_alloc &) {
+        return {ThumbnailError::TooLarge};
+    } catch (...) {
+        return {ThumbnailError::NotDecodable};
+    }
+}
+
 bool CreateThumbnail(const std::string &SourceFileName, const std::string &TargetFileName,
                      int Width, int Height, bool KeepAspect, TColor FillColor, bool Transparent,
                      bool EraseEmpty) {
-    try {
-        ExclusiveFile source;
-        if (!source.openForReading(SourceFileName))
-            return false;
-        ExclusiveFile target;
-        if (!target.createForWriting(TargetFileName, &source))
-            return false;
-        FdStreamBuf in(source.fd());
-        FdStreamBuf out(target.fd(), 0);
-        std::istream sourceStream(&in);
-        std::ostream targetStream(&out);
-        const bool ok = CreateThumbnailStream(sourceStream, targetStream, Width, Height, KeepAspect,
-                                              FillColor, Transparent, EraseEmpty);
-        target.close();
-        source.close();
-        return ok;
-    } catch (...) {
-        return false;
-    }
+    return bool(MakeThumbnailFile(SourceFileName, TargetFileName, Width, Height, KeepAspect,
+                                  FillColor, Transparent, EraseEmpty));
 }

@@ -1,21 +1,62 @@
 #pragma once
 // The thumbnail engine: one JPEG in, one JPEG thumbnail out. Failures are only a false
-// result; nothing is shown or thrown. No state is kept between calls.
+// result (or, for MakeThumbnailFile, a reason); nothing is shown or thrown. No state is kept
+// between calls.
 #include "colors.h"
+#include "completefile.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 
+class DecoderMemoryBudget;
+
 // Reads the source from its current position to its end and, only when everything has
-// succeeded, writes the complete thumbnail to the target in one write.
+// succeeded, writes the complete thumbnail to the target in one write. A box below 1 on a
+// side, a source that cannot be decoded and a canvas without pixels (a cropped thumbnail of
+// an extremely elongated source) are failures; nothing is written then.
 bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
                            bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty);
 
-// The same from one named file to another. The source is opened exclusively; the target is
-// created (truncated) before decoding, so a failure after that leaves it empty. A target
-// that is the source itself, through any name or link, is refused before anything is
-// truncated.
+// The same from one named file to another. The source is opened for reading with a shared
+// lock (refused while another program holds an exclusive one; read without a lock where the
+// file system has none). The thumbnail is made in memory and written with
+// WriteCompleteFile: the target is complete or, after any failure or kill, as it was before
+// (absent, or the previous file untouched). A target that is the source itself, through any
+// name or link, is refused before anything changes; a link at the target name is replaced,
+// never written through; a FIFO, device or socket is refused, never opened or waited on.
 bool CreateThumbnail(const std::string &SourceFileName, const std::string &TargetFileName,
                      int Width, int Height, bool KeepAspect, TColor FillColor, bool Transparent,
                      bool EraseEmpty);
+
+enum class ThumbnailError {
+    None,
+    InvalidBox,     // width or height below 1
+    Source,         // the source could not be opened; `systemError` tells why
+    NotDecodable,   // not a JPEG that can be decoded
+    TooLarge,       // the picture needs more memory than it may have
+    EmptyThumbnail, // the canvas would have no pixels
+    Target,         // the target was refused or could not be written; `systemError` tells why
+};
+
+struct ThumbnailStatus {
+    ThumbnailError error = ThumbnailError::None;
+    // An errno value, or kErrorSpecialFile / kErrorProtectedTarget (completefile.h).
+    int systemError = 0;
+
+    explicit operator bool() const { return error == ThumbnailError::None; }
+};
+
+struct ThumbnailFileOptions {
+    // Files that must never be replaced, besides the source (other sources of a batch).
+    std::span<const FileIdentity> keep;
+    // Shared by conversions running at once; each waits for its picture's share.
+    DecoderMemoryBudget *budget = nullptr;
+};
+
+// CreateThumbnail with the reason of a failure, and the options above.
+ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
+                                  const std::string &TargetFileName, int Width, int Height,
+                                  bool KeepAspect, TColor FillColor, bool Transparent,
+                                  bool EraseEmpty, const ThumbnailFileOptions &Options = {});

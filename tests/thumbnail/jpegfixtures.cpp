@@ -191,8 +191,9 @@ ReferenceResult ReferenceThumbnail(const std::string &source, int width, int hei
     const Picture &src = decoded.picture;
     const ThumbnailGeometry g =
         ComputeGeometry(src.width, src.height, width, height, ModeOf(keepAspect, eraseEmpty));
-    result.ok = true;
-    if (g.canvasWidth == 0 || g.canvasHeight == 0)
+    // A canvas without pixels is no thumbnail: the engine fails.
+    result.ok = g.canvasWidth > 0 && g.canvasHeight > 0;
+    if (!result.ok)
         return result;
     const TColor rgb = ResolveColor(fill);
     std::vector<std::uint8_t> canvas(std::size_t(g.canvasWidth) * g.canvasHeight * 3);

@@ -49,8 +49,8 @@ struct DecodedJpeg {
 };
 DecodedJpeg DecodeJpeg(const std::string &bytes);
 
-// Full decode, then the engine's sampling and encoding: the expected bytes ("" for an
-// empty canvas; `ok` false when the engine must fail).
+// Full decode, then the engine's sampling and encoding: the expected bytes (`ok` false when
+// the engine must fail, an empty canvas included).
 struct ReferenceResult {
     bool ok = false;
     std::string bytes;

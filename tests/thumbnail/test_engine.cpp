@@ -1,12 +1,19 @@
 #include "jpegfixtures.h"
+#include "memorybudget.h"
 #include "uthumbnail.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <sstream>
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <jpeglib.h>
 
@@ -258,10 +265,10 @@ TEST(Failures, an_error_after_the_last_needed_row_still_fails) {
     EXPECT_TRUE(Thumb(good, 8, 8, true).ok);
 }
 
-TEST(Failures, zero_size_canvas_writes_nothing_and_succeeds) {
+TEST(Failures, zero_size_canvas_fails_and_writes_nothing) {
     const std::string src = EncodeJpeg(PatternPicture(4000, 30), {50});
     Made m = Thumb(src, 10, 10, true, clBlack, true);
-    EXPECT_TRUE(m.ok);
+    EXPECT_FALSE(m.ok);
     EXPECT_TRUE(m.bytes.empty());
 }
 
@@ -317,17 +324,113 @@ TEST_F(Files, a_missing_folder_fails) {
     EXPECT_FALSE(Make(source, dir.file("no/such/folder/t.jpg")));
 }
 
-TEST_F(Files, failures_after_creation_leave_an_empty_target) {
+TEST_F(Files, failures_leave_no_target_or_the_previous_one_untouched) {
     const std::string target = dir.file("t.jpg");
-    EXPECT_FALSE(Make(source, target, 0, 40));
-    ASSERT_TRUE(fs::exists(target));
-    EXPECT_EQ(fs::file_size(target), 0u);
-
     const std::string junk = dir.file("junk.jpg");
+    const std::string thin = dir.file("thin.jpg");
     WriteFile(junk, "not a picture");
-    WriteFile(target, "previous thumbnail");
-    EXPECT_FALSE(Make(junk, target));
-    EXPECT_EQ(fs::file_size(target), 0u);
+    WriteFile(thin, EncodeJpeg(PatternPicture(4000, 30), {50}));
+    struct Case {
+        const char *name;
+        std::string source;
+        int width;
+        bool erase;
+        ThumbnailError error;
+    } cases[] = {
+        {"box below one", source, 0, false, ThumbnailError::InvalidBox},
+        {"not a picture", junk, 40, false, ThumbnailError::NotDecodable},
+        {"empty canvas", thin, 10, true, ThumbnailError::EmptyThumbnail},
+        {"missing source", dir.file("missing.jpg"), 40, false, ThumbnailError::Source},
+    };
+    for (const Case &c : cases) {
+        fs::remove(target);
+        EXPECT_EQ(
+            MakeThumbnailFile(c.source, target, c.width, 10, true, clBlack, false, c.erase).error,
+            c.error)
+            << c.name;
+        EXPECT_FALSE(fs::exists(target)) << c.name;
+        WriteFile(target, "previous thumbnail");
+        EXPECT_FALSE(CreateThumbnail(c.source, target, c.width, 10, true, clBlack, false, c.erase))
+            << c.name;
+        EXPECT_EQ(ReadFile(target), "previous thumbnail") << c.name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+}
+
+TEST_F(Files, a_link_at_the_target_is_replaced_not_written_through) {
+    const std::string outside = dir.file("outside.txt");
+    WriteFile(outside, "keep");
+    fs::create_symlink(outside, dir.file("t.jpg"));
+    ASSERT_TRUE(Make(source, dir.file("t.jpg")));
+    EXPECT_FALSE(fs::is_symlink(dir.file("t.jpg")));
+    EXPECT_TRUE(DecodeJpeg(ReadFile(dir.file("t.jpg"))).ok);
+    EXPECT_EQ(ReadFile(outside), "keep");
+}
+
+TEST_F(Files, special_files_are_refused_at_once) {
+    const std::string fifo = dir.file("fifo.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    struct Case {
+        std::string from, to;
+        ThumbnailError error;
+    } cases[] = {{fifo, dir.file("t.jpg"), ThumbnailError::Source},
+                 {source, fifo, ThumbnailError::Target},
+                 {"/dev/zero", dir.file("t.jpg"), ThumbnailError::Source},
+                 {source, "/dev/null", ThumbnailError::Target}};
+    for (const Case &c : cases) {
+        auto made = std::async(std::launch::async, [&] {
+            return MakeThumbnailFile(c.from, c.to, 40, 40, true, clBlack, false, false);
+        });
+        ASSERT_EQ(made.wait_for(std::chrono::seconds(5)), std::future_status::ready) << c.from;
+        const ThumbnailStatus status = made.get();
+        EXPECT_EQ(status.error, c.error) << c.from << " -> " << c.to;
+        EXPECT_EQ(status.systemError, kErrorSpecialFile) << c.from << " -> " << c.to;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("t.jpg")));
+}
+
+TEST_F(Files, a_source_locked_by_a_writer_is_refused_but_readers_share) {
+    const int writer = ::open(source.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    const ThumbnailStatus locked =
+        MakeThumbnailFile(source, dir.file("t.jpg"), 40, 40, true, clBlack, false, false);
+    EXPECT_EQ(locked.error, ThumbnailError::Source);
+    EXPECT_EQ(locked.systemError, EWOULDBLOCK);
+    ASSERT_EQ(::flock(writer, LOCK_SH), 0);
+    EXPECT_TRUE(Make(source, dir.file("t.jpg")));
+    ::close(writer);
+}
+
+TEST_F(Files, files_to_keep_are_never_replaced) {
+    const std::string other = dir.file("other.jpg");
+    WriteFile(other, "another photo of the batch");
+    fs::create_symlink(other, dir.file("link.jpg"));
+    const FileIdentity keep = IdentityOfPath(other).value();
+    for (const std::string &target : {other, dir.file("link.jpg")}) {
+        const ThumbnailStatus s = MakeThumbnailFile(source, target, 40, 40, true, clBlack, false,
+                                                    false, {std::span(&keep, 1)});
+        EXPECT_EQ(s.error, ThumbnailError::Target) << target;
+        EXPECT_EQ(s.systemError, kErrorProtectedTarget) << target;
+    }
+    EXPECT_EQ(ReadFile(other), "another photo of the batch");
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.jpg")));
+}
+
+TEST_F(Files, a_picture_beyond_the_memory_budget_is_too_large) {
+    // 4000 x 4000 progressive needs about 24 MiB of coefficient buffers in 4:2:0.
+    const std::string big = dir.file("big.jpg");
+    WriteFile(big, WithDeclaredSize(EncodeJpeg(PatternPicture(16, 16), {50, true}), 4000, 4000));
+    DecoderMemoryBudget small(16 * 1024 * 1024), enough(64 * 1024 * 1024);
+    EXPECT_EQ(
+        MakeThumbnailFile(big, dir.file("t.jpg"), 40, 40, true, clBlack, false, false, {{}, &small})
+            .error,
+        ThumbnailError::TooLarge);
+    EXPECT_TRUE(MakeThumbnailFile(source, dir.file("t.jpg"), 40, 40, true, clBlack, false, false,
+                                  {{}, &small}));
+    EXPECT_NE(MakeThumbnailFile(big, dir.file("t.jpg"), 40, 40, true, clBlack, false, false,
+                                {{}, &enough})
+                  .error,
+              ThumbnailError::TooLarge);
 }
 
 TEST_F(Files, every_way_of_naming_the_source_as_target_fails_and_keeps_the_source) {
@@ -345,15 +448,6 @@ TEST_F(Files, every_way_of_naming_the_source_as_target_fails_and_keeps_the_sourc
     EXPECT_FALSE(Make("../photo.jpg", source));
     EXPECT_EQ(ReadFile(source), bytes);
     fs::current_path(cwd);
-}
-
-TEST_F(Files, zero_size_canvas_leaves_an_empty_target_and_succeeds) {
-    const std::string thin = dir.file("thin.jpg");
-    WriteFile(thin, EncodeJpeg(PatternPicture(4000, 30), {50}));
-    const std::string target = dir.file("t.jpg");
-    EXPECT_TRUE(CreateThumbnail(thin, target, 10, 10, true, clBlack, false, true));
-    ASSERT_TRUE(fs::exists(target));
-    EXPECT_EQ(fs::file_size(target), 0u);
 }
 
 // ---- streaming against the full-decode reference -------------------------------------------

@@ -1,0 +1,18 @@
+#include "memorybudget.h"
+
+bool DecoderMemoryBudget::reserve(std::uint64_t bytes) {
+    if (bytes > limit_)
+        return false;
+    std::unique_lock guard(lock_);
+    freed_.wait(guard, [&] { return limit_ - used_ >= bytes; });
+    used_ += bytes;
+    return true;
+}
+
+void DecoderMemoryBudget::release(std::uint64_t bytes) {
+    {
+        std::lock_guard guard(lock_);
+        used_ -= bytes;
+    }
+    freed_.notify_all();
+}

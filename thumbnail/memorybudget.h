@@ -1,0 +1,48 @@
+#pragma once
+// One allowance of decoder memory shared by conversions that run at once: each takes what
+// its picture needs before decoding and gives it back after, waiting while others hold it.
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+class DecoderMemoryBudget {
+public:
+    explicit DecoderMemoryBudget(std::uint64_t limit) : limit_(limit) {}
+
+    std::uint64_t limit() const { return limit_; }
+
+    // Waits until `bytes` are free and takes them. False at once when `bytes` is more than
+    // the whole budget: such a picture can never be decoded within it.
+    bool reserve(std::uint64_t bytes);
+    void release(std::uint64_t bytes);
+
+private:
+    const std::uint64_t limit_;
+    std::uint64_t used_ = 0;
+    std::mutex lock_;
+    std::condition_variable freed_;
+};
+
+// Holds a reservation for as long as it lives.
+class BudgetReservation {
+public:
+    BudgetReservation() = default;
+    BudgetReservation(const BudgetReservation &) = delete;
+    BudgetReservation &operator=(const BudgetReservation &) = delete;
+    ~BudgetReservation() {
+        if (budget_)
+            budget_->release(bytes_);
+    }
+
+    bool take(DecoderMemoryBudget &budget, std::uint64_t bytes) {
+        if (!budget.reserve(bytes))
+            return false;
+        budget_ = &budget;
+        bytes_ = bytes;
+        return true;
+    }
+
+private:
+    DecoderMemoryBudget *budget_ = nullptr;
+    std::uint64_t bytes_ = 0;
+};
