@@ -1,0 +1,31 @@
+#pragma once
+// The update server's command line.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ServerOptions {
+    std::int32_t build = 0;
+    // Empty: no installer, every file request fails on the server's side.
+    std::string installer;
+    std::string listen = "127.0.0.1";
+    // 0 lets the system choose a free port; the start-up line names it.
+    unsigned short port = 4995;
+    std::size_t maxConnections = 1024;
+    // How long a client may take to send its request, and a stalled download may wait.
+    std::chrono::milliseconds timeout{10000};
+};
+
+enum class ServerCommand { Serve, Help, Version, UsageError };
+
+struct ServerCommandLine {
+    ServerCommand command = ServerCommand::Serve;
+    ServerOptions options;
+    std::string error;
+};
+
+extern const char *const ServerUsage;
+
+ServerCommandLine ParseServerCommandLine(const std::vector<std::string> &args);

@@ -1,0 +1,68 @@
+#pragma once
+// A TCP client for the update conversation over POSIX sockets (IPv4). It behaves like a
+// blocking client: every call returns when it is done. Each wait, though, runs in short
+// slices with a pump between them, so windows keep painting, and has a time-out, so a
+// silent server cannot hold the program for ever. No call throws: failures show as a false
+// connect, a short or empty line, or a block count of 0 or -1.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+class TTcpClient {
+public:
+    // A line read looks at no more than this many bytes at a time.
+    static constexpr std::size_t PeekLimit = 511;
+    // A line ends here even without its delimiter, so a server that never sends one cannot
+    // make the client's memory grow without end.
+    static constexpr std::size_t LineLimit = 64 * 1024;
+
+    TTcpClient() = default;
+    TTcpClient(const TTcpClient &) = delete;
+    TTcpClient &operator=(const TTcpClient &) = delete;
+    ~TTcpClient() { Disconnect(); }
+
+    const std::string &RemoteHost() const { return host_; }
+    // A different host or port first closes an open connection.
+    void setRemoteHost(const std::string &host);
+    const std::string &RemotePort() const { return port_; }
+    void setRemotePort(const std::string &port);
+
+    // How long a connect (name lookup included) may take, and how long a receive may wait
+    // in silence; running out counts as the call's failure.
+    std::chrono::milliseconds ConnectTimeout{15000};
+    std::chrono::milliseconds ReceiveTimeout{30000};
+    // Called between the slices of every wait; empty: nothing runs while waiting.
+    std::function<void()> WaitPump;
+
+    // A host starting with a digit is a dotted address, any other is looked up and its first
+    // address used; the port is a service name or a decimal number. True when connected,
+    // also when a connection already stood (nothing new is opened then).
+    bool Connect();
+    // Shuts a connection down and closes the socket; harmless when there is none.
+    void Disconnect();
+    bool Connected() const { return connected_; }
+
+    // The text and the delimiter in one send call; what was sent is not looked at.
+    void SendLine(const std::string &text, const std::string &delimiter = "\r\n");
+    // The bytes up to the delimiter, which is taken out of the connection with them; nothing
+    // behind it is taken. A close, an error or a time-out returns what was gathered so far.
+    // Text from a look ends at its first zero byte.
+    std::string ReadLine(const std::string &delimiter = "\r\n");
+    // One receive of up to `size` bytes: the count placed in the buffer, 0 when the server
+    // has closed, -1 on an error or a time-out.
+    int ReceiveBuf(char *buffer, int size);
+
+private:
+    enum class Wait { Ready, TimedOut, Failed };
+    // Waits until the socket is readable (events POLLIN) or writable (POLLOUT).
+    Wait waitFor(short events, std::chrono::milliseconds timeout);
+    bool resolve(unsigned long &address);
+    bool portNumber(unsigned short &port) const;
+    void closeSocket();
+
+    std::string host_;
+    std::string port_;
+    int fd_ = -1;
+    bool connected_ = false;
+};
