@@ -3,6 +3,7 @@
 #include "intconv.h"
 
 #include <cctype>
+#include <string_view>
 
 const char *const kThumbUsage =
     "Usage: quillet-thumb [options] SOURCE...\n"
@@ -19,6 +20,10 @@ const char *const kThumbUsage =
     "      --no-suffix    targets keep the source's file name\n"
     "      --overwrite    replace existing targets (default: skip them)\n"
     "  -j, --jobs N       conversions at once (default: one per core)\n"
+    "      --memory-limit SIZE\n"
+    "                     decoder memory of all conversions together, in bytes or with\n"
+    "                     K, M or G (default: 1G); a conversion waits while others hold\n"
+    "                     it, and a photo that needs more is not converted\n"
     "  -q, --quiet        no progress bar and no summary\n"
     "      --help         show this help\n"
     "      --version      show the version\n"
@@ -74,10 +79,35 @@ bool ParseBoxSize(const std::string &text, int &width, int &height) {
     if (x == std::string::npos)
         return false;
     int w = 0, h = 0;
-    if (!parseWhole(text.substr(0, x), w) || !parseWhole(text.substr(x + 1), h) || w < 1 || h < 1)
+    if (!parseWhole(text.substr(0, x), w) || !parseWhole(text.substr(x + 1), h) || w < 1 || h < 1 ||
+        w > kMaxBoxSide || h > kMaxBoxSide)
         return false;
     width = w;
     height = h;
+    return true;
+}
+
+bool ParseMemorySize(const std::string &text, std::uint64_t &bytes) {
+    constexpr std::uint64_t smallest = std::uint64_t(1) << 20, largest = std::uint64_t(1) << 40;
+    std::size_t digits = 0;
+    while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])))
+        ++digits;
+    if (digits == 0 || digits > 13 || text.size() > digits + 1)
+        return false;
+    std::uint64_t value = std::stoull(text.substr(0, digits));
+    if (digits < text.size()) {
+        const char unit = char(std::toupper(static_cast<unsigned char>(text[digits])));
+        const std::size_t power = std::string_view("KMG").find(unit);
+        if (power == std::string_view::npos)
+            return false;
+        const unsigned shift = 10 * unsigned(power + 1);
+        if (value > largest >> shift)
+            return false;
+        value <<= shift;
+    }
+    if (value < smallest || value > largest)
+        return false;
+    bytes = value;
     return true;
 }
 
@@ -140,7 +170,7 @@ ParseResult ParseThumbCommandLine(const std::vector<std::string> &args) {
         } else if (arg == "-s" || arg == "--size") {
             if (!takesValue(text) || !ParseBoxSize(text, o.width, o.height))
                 return fail("option " + arg +
-                            " needs a size WxH of whole numbers from 1, such as 160x180");
+                            " needs a size WxH of whole numbers from 1 to 65500, such as 160x180");
         } else if (arg == "--fill") {
             if (!takesValue(text) || !ParseFillColor(text, o.fill))
                 return fail(
@@ -151,6 +181,9 @@ ParseResult ParseThumbCommandLine(const std::vector<std::string> &args) {
         } else if (arg == "-j" || arg == "--jobs") {
             if (!takesValue(text) || !parseWhole(text, o.jobs) || o.jobs < 1 || o.jobs > 256)
                 return fail("option " + arg + " needs a number of jobs from 1 to 256");
+        } else if (arg == "--memory-limit") {
+            if (!takesValue(text) || !ParseMemorySize(text, o.memoryLimit))
+                return fail("option --memory-limit needs a size from 1M to 1024G, such as 512M");
         } else if (arg == "--stretch") {
             if (!flag(stretch))
                 return fail("option --stretch takes no value");

@@ -2,6 +2,7 @@
 // The command line of quillet-thumb.
 #include "colors.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ struct ThumbOptions {
     bool addSuffix = true;
     bool overwrite = false;
     int jobs = 0; // 0: one per core
+    // Decoder memory of all jobs together; a picture needing more is refused.
+    std::uint64_t memoryLimit = std::uint64_t(1) << 30;
     bool quiet = false;
     std::vector<std::string> sources;
 };
@@ -32,7 +35,12 @@ ParseResult ParseThumbCommandLine(const std::vector<std::string> &args);
 
 // "#RRGGBB", or a whole number in the stored colour form 0x00BBGGRR ("$FF0000", "255").
 bool ParseFillColor(const std::string &text, TColor &colour);
-// "WxH" with both sides whole numbers of at least 1.
+// The largest side a JPEG can have.
+constexpr int kMaxBoxSide = 65500;
+// "WxH" with both sides whole numbers from 1 to kMaxBoxSide.
 bool ParseBoxSize(const std::string &text, int &width, int &height);
+// A number of bytes, optionally followed by K, M or G (times 1024, 1024^2, 1024^3), from 1M
+// to 1024G.
+bool ParseMemorySize(const std::string &text, std::uint64_t &bytes);
 
 extern const char *const kThumbUsage;

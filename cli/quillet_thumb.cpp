@@ -1,4 +1,5 @@
 // quillet-thumb: the thumbnail engine from a shell.
+#include "completefile.h"
 #include "options.h"
 #include "thumbbatch.h"
 
@@ -74,6 +75,8 @@ int main(int argc, char **argv) {
         break;
     }
 
+    // Ctrl-C or a kill never leaves a temporary file beside a thumbnail.
+    DeferTerminationSignals();
     const ThumbOptions &o = parsed.options;
     ProgressLine line(!o.quiet && ::isatty(STDERR_FILENO));
     BatchReporter reporter;

@@ -1,7 +1,9 @@
 #pragma once
 // Converts a list of photos on several threads, reporting each failed or skipped file.
 #include "options.h"
+#include "uthumbnail.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,5 +24,9 @@ struct BatchReporter {
 
 BatchSummary RunThumbBatch(const ThumbOptions &options, const BatchReporter &reporter);
 
-// Why a conversion of `source` into `target` failed, as far as the file system tells.
-std::string DescribeFailure(const std::string &source, const std::string &target);
+// Why a conversion of `source` into `target` failed, from what the engine reported.
+std::string DescribeFailure(const std::string &source, const std::string &target,
+                            const ThumbnailStatus &status, const ThumbOptions &options);
+
+// "1G", "512M", "1000 bytes": the largest unit that shows the size exactly.
+std::string MemorySizeText(std::uint64_t bytes);
