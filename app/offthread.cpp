@@ -1,27 +1,18 @@
 #include "offthread.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 
-#include <exception>
-#include <thread>
+void KeepPaintingUntil(const std::function<bool()> &done) {
+    QCoreApplication::processEvents();
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
-bool RunOffGuiThread(const std::function<bool()> &job) {
-    QEventLoop loop;
-    bool result = false;
-    std::exception_ptr error;
-    std::thread worker([&] {
-        try {
-            result = job();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        // Queued, so a quit that comes before exec() starts still ends it.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-    if (error)
-        std::rethrow_exception(error);
-    return result;
+void WakeGuiThread() {
+    // Any posted event ends the wait for more events; this one does nothing else.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [] {}, Qt::QueuedConnection);
 }

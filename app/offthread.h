@@ -1,9 +1,11 @@
 #pragma once
-// One slow job off the GUI thread while the GUI thread goes on painting.
+// Waiting on the GUI thread for work done on other threads, while the windows go on painting.
 #include <functional>
 
-// Runs the job on a worker thread and returns its result. Meanwhile the calling thread
-// handles everything except user input: windows repaint, timers fire, a close request is
-// delivered, while clicks and keys wait until the job is done. An exception of the job is
-// raised again here.
-bool RunOffGuiThread(const std::function<bool()> &job);
+// Handles the GUI thread's events until `done` is true, and at least once: windows repaint,
+// timers fire, a close request is delivered. Whoever makes `done` true from another thread
+// calls WakeGuiThread afterwards.
+void KeepPaintingUntil(const std::function<bool()> &done);
+
+// From any thread: makes a KeepPaintingUntil look at its condition again.
+void WakeGuiThread();

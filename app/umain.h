@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class BatchPool;
 class QAction;
 class QCheckBox;
 class QColorDialog;
@@ -25,6 +26,8 @@ class TKEL_listbox;
 class TKEL_progressbar;
 class TPrompt;
 class TSplitter;
+struct PreparedThumbnail;
+struct TargetState;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -41,6 +44,9 @@ public:
     QString ExeFolder() const { return exeFolder_; }
     QString SettingsFileName() const { return settingsFileName_; }
     bool Running() const { return running_; }
+    // Threads that convert a batch's photos ahead of the run; 0 (the start value) means one
+    // per core.
+    void setBatchWorkers(int count) { batchWorkers_ = count; }
 
     // Appends the files to the list exactly as "Add file(s)" does.
     void AddFiles(const QStringList &fileNames) { appendFiles(fileNames); }
@@ -122,7 +128,10 @@ private:
     void beginRun();
     void endRun(qint64 elapsedMs);
     void interruptRun();
-    bool convertOne(int index, const QString &target);
+    enum class TargetDecision { Write, Skip, Stop };
+    TargetDecision askAboutExistingTarget(const QString &target, TargetState &seen);
+    TargetDecision settleTarget(const QString &target, BatchPool &pool, int index,
+                                PreparedThumbnail &thumbnail);
 
     void appendFiles(const QStringList &fileNames);
 
@@ -134,4 +143,5 @@ private:
     TColor colorDialogColor_ = clBlack;
     bool running_ = false;
     bool closeRequested_ = false;
+    int batchWorkers_ = 0;
 };

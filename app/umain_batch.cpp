@@ -5,21 +5,24 @@
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
+#include "batchpool.h"
+#include "batchwrite.h"
 #include "colorpanel.h"
 #include "logtext.h"
 #include "offthread.h"
 #include "prompt.h"
+#include "runinput.h"
 #include "targetname.h"
-#include "uthumbnail.h"
 
 #include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QThread>
 
-#include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -27,8 +30,8 @@ QString quoted(const QString &text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-bool isExistingFile(const QString &name) {
-    return !name.isEmpty() && QFileInfo(name).isFile();
+std::string fileSystemName(const QString &name) {
+    return QFile::encodeName(name).toStdString();
 }
 
 } // namespace
@@ -38,14 +41,35 @@ void TForm1::WriteLog(const QString &Message) {
     Memo1->appendPlainText(LogLine(QTime::currentTime(), Message, QLocale::system()));
 }
 
+// The walk over the list stays on this thread, in order, with every question and log line;
+// the photos are converted into memory ahead of it on worker threads. A thumbnail reaches the
+// disk only when the walk has come to its photo and settled its target.
 void TForm1::KEL_grbutton1Click() {
     if (running_ || KEL_listbox1->ItemCount() == 0)
         return;
     beginRun();
+    const TRunInputBlocker dropInput(this);
     QElapsedTimer clock;
     clock.start();
     const QString folder = KEL_edit5->Text();
     const int n = KEL_listbox1->ItemCount();
+    std::vector<std::string> sources;
+    for (int i = 0; i < n; ++i)
+        sources.push_back(fileSystemName(KEL_listbox1->ItemText(i)));
+    // No thumbnail may replace a photo of this batch, whatever name or link leads to it.
+    const std::vector<FileIdentity> keep = SourceIdentities(sources);
+    // The settings cannot change while the run holds the window; the fill colour is resolved
+    // here because the palette belongs to this thread.
+    ThumbnailSettings settings;
+    settings.width = KEL_edit3->IntegerValue();
+    settings.height = KEL_edit4->IntegerValue();
+    settings.keepAspect = CheckBox1->isChecked();
+    settings.fill = ResolveColor(Panel1->Color());
+    settings.transparent = CheckBox2->isChecked();
+    settings.eraseEmpty = CheckBox5->isChecked();
+    const int workers = batchWorkers_ > 0 ? batchWorkers_ : QThread::idealThreadCount();
+    BatchPool pool(sources, settings, workers, WakeGuiThread);
+
     for (int i = 0; i < n; ++i) {
         KEL_progressbar1->setPosition(double(i) / KEL_listbox1->ItemCount() * 100);
         KEL_progressbar1->repaint();
@@ -54,22 +78,15 @@ void TForm1::KEL_grbutton1Click() {
         const QString target =
             ThumbnailTargetName(source, folder, CheckBox4->isChecked(), KEL_edit6->Text());
 
-        bool skip = false;
-        if (!CheckBox3->isChecked() && isExistingFile(target)) {
-            WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
-            if (prompt_->Confirm(QStringLiteral("File ") + quoted(target) +
-                                 QStringLiteral(" already exists, Overwrite file?"))) {
-                WriteLog(QStringLiteral(".. Overwriting ") + target);
-            } else if (prompt_->Confirm(QStringLiteral("Continue process?"))) {
-                skip = true;
-            } else {
-                interruptRun();
-                break;
-            }
-        }
-        if (skip)
+        PreparedThumbnail thumbnail;
+        const TargetDecision decision = settleTarget(target, pool, i, thumbnail);
+        if (decision == TargetDecision::Skip)
             continue;
-        if (convertOne(i, target)) {
+        if (decision == TargetDecision::Stop) {
+            interruptRun();
+            break;
+        }
+        if (thumbnail.ok && WriteThumbnailFile(fileSystemName(target), thumbnail.bytes, keep)) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
         }
@@ -82,7 +99,51 @@ void TForm1::KEL_grbutton1Click() {
         interruptRun();
         break;
     }
+    // Workers still busy on photos the run will not reach end with their current one.
+    pool.stop();
+    KeepPaintingUntil([&] { return pool.finished(); });
     endRun(clock.elapsed());
+}
+
+TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, TargetState &seen) {
+    seen = LookAtTarget(fileSystemName(target));
+    if (!seen.isFile)
+        return TargetDecision::Write;
+    WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
+    if (prompt_->Confirm(QStringLiteral("File ") + quoted(target) +
+                         QStringLiteral(" already exists, Overwrite file?"))) {
+        WriteLog(QStringLiteral(".. Overwriting ") + target);
+        return TargetDecision::Write;
+    }
+    return prompt_->Confirm(QStringLiteral("Continue process?")) ? TargetDecision::Skip
+                                                                 : TargetDecision::Stop;
+}
+
+TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &pool, int index,
+                                            PreparedThumbnail &thumbnail) {
+    const bool overwrite = CheckBox3->isChecked();
+    const auto next = std::size_t(index);
+    bool taken = false;
+    for (;;) {
+        TargetState seen;
+        if (!overwrite) {
+            const TargetDecision decision = askAboutExistingTarget(target, seen);
+            if (decision != TargetDecision::Write) {
+                if (!taken)
+                    pool.discard(next);
+                return decision;
+            }
+        }
+        if (!taken) {
+            KeepPaintingUntil([&] { return pool.ready(next); });
+            thumbnail = pool.take(next);
+            taken = true;
+        }
+        // What is replaced must be what the decision was about: a file that appeared, went
+        // or changed while the photo was converted or a question was open is asked about anew.
+        if (overwrite || !thumbnail.ok || LookAtTarget(fileSystemName(target)) == seen)
+            return TargetDecision::Write;
+    }
 }
 
 void TForm1::beginRun() {
@@ -91,28 +152,6 @@ void TForm1::beginRun() {
     KEL_grbutton2->setEnabled(false);
     KEL_grbutton1->setCursor(Qt::WaitCursor);
     KEL_listbox1->setCursor(Qt::WaitCursor);
-}
-
-bool TForm1::convertOne(int index, const QString &target) {
-    const int width = KEL_edit3->IntegerValue();
-    const int height = KEL_edit4->IntegerValue();
-    const std::string source = QFile::encodeName(KEL_listbox1->ItemText(index)).toStdString();
-    const std::string targetName = QFile::encodeName(target).toStdString();
-    const bool keepAspect = CheckBox1->isChecked();
-    // Resolved here: the palette belongs to this thread, not to the worker.
-    const TColor fill = ResolveColor(Panel1->Color());
-    const bool transparent = CheckBox2->isChecked();
-    const bool eraseEmpty = CheckBox5->isChecked();
-    // The engine reports failure as false; should it ever throw (out of memory), the file
-    // counts as failed, so the run still ends in order and gives the window back.
-    return RunOffGuiThread([=] {
-        try {
-            return CreateThumbnail(source, targetName, width, height, keepAspect, fill, transparent,
-                                   eraseEmpty);
-        } catch (const std::exception &) {
-            return false;
-        }
-    });
 }
 
 void TForm1::interruptRun() {

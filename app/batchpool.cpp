@@ -1,0 +1,152 @@
+#include "batchpool.h"
+
+#include "fdstream.h"
+#include "uthumbnail.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <istream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A regular file opened for reading, shared with other readers, or -1. Special files are
+// refused before they are opened and nothing here waits: not for a FIFO's writer, not for a
+// lock.
+int openSharedSource(const std::string &path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    // The name may have changed into something else since the look above.
+    int rc = ::fstat(fd, &st);
+    if (rc == 0 && S_ISREG(st.st_mode)) {
+        do {
+            rc = ::flock(fd, LOCK_SH | LOCK_NB);
+        } while (rc != 0 && errno == EINTR);
+        if (rc == 0)
+            return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+} // namespace
+
+PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSettings &s) {
+    PreparedThumbnail result;
+    const int fd = openSharedSource(source);
+    if (fd < 0)
+        return result;
+    try {
+        FdStreamBuf in(fd);
+        std::istream sourceStream(&in);
+        std::ostringstream target;
+        result.ok = CreateThumbnailStream(sourceStream, target, s.width, s.height, s.keepAspect,
+                                          s.fill, s.transparent, s.eraseEmpty);
+        if (result.ok)
+            result.bytes = std::move(target).str();
+    } catch (...) {
+        // Out of memory or the like: the photo counts as failed, the run goes on in order.
+        result = PreparedThumbnail();
+    }
+    ::close(fd);
+    return result;
+}
+
+BatchPool::BatchPool(std::vector<std::string> sources, const ThumbnailSettings &settings,
+                     int workers, std::function<void()> wake)
+    : sources_(std::move(sources)), settings_(settings), wake_(std::move(wake)),
+      done_(sources_.size()) {
+    const int count = std::clamp(workers, 1, std::max(1, int(sources_.size())));
+    window_ = std::size_t(count) * 2;
+    running_ = count;
+    threads_.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+BatchPool::~BatchPool() {
+    stop();
+    for (std::thread &t : threads_)
+        t.join();
+}
+
+void BatchPool::work() {
+    std::unique_lock guard(lock_);
+    for (;;) {
+        moved_.wait(guard, [this] {
+            return stopping_ || next_ >= sources_.size() || next_ < released_ + window_;
+        });
+        if (stopping_ || next_ >= sources_.size())
+            break;
+        const std::size_t index = next_++;
+        guard.unlock();
+        PreparedThumbnail result = PrepareThumbnail(sources_[index], settings_);
+        guard.lock();
+        // A photo the run has passed over or a stopped run no longer wants.
+        if (stopping_ || index < released_)
+            continue;
+        done_[index] = std::move(result);
+        guard.unlock();
+        if (wake_)
+            wake_();
+        guard.lock();
+    }
+    --running_;
+    guard.unlock();
+    if (wake_)
+        wake_();
+}
+
+bool BatchPool::ready(std::size_t index) const {
+    std::lock_guard guard(lock_);
+    return index < done_.size() && done_[index].has_value();
+}
+
+PreparedThumbnail BatchPool::take(std::size_t index) {
+    PreparedThumbnail result;
+    {
+        std::lock_guard guard(lock_);
+        if (index < done_.size() && done_[index])
+            result = std::move(*done_[index]);
+    }
+    release(index);
+    return result;
+}
+
+void BatchPool::discard(std::size_t index) {
+    release(index);
+}
+
+void BatchPool::release(std::size_t index) {
+    {
+        std::lock_guard guard(lock_);
+        if (index < done_.size())
+            done_[index].reset();
+        released_ = std::max(released_, index + 1);
+    }
+    moved_.notify_all();
+}
+
+void BatchPool::stop() {
+    {
+        std::lock_guard guard(lock_);
+        stopping_ = true;
+        for (std::optional<PreparedThumbnail> &held : done_)
+            held.reset();
+    }
+    moved_.notify_all();
+}
+
+bool BatchPool::finished() const {
+    std::lock_guard guard(lock_);
+    return running_ == 0;
+}
