@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include "completefile.h"
+
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <set>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -24,8 +31,9 @@ std::string Quote(const std::string &s) {
     return q + "'";
 }
 
+// Guarded by a timeout, so a run that waits forever (on a FIFO) fails instead of hanging.
 Outcome Thumb(const std::string &args) {
-    const std::string command = Quote(QUILLET_THUMB_PATH) + " " + args + " 2>&1";
+    const std::string command = "timeout 30 " + Quote(QUILLET_THUMB_PATH) + " " + args + " 2>&1";
     FILE *pipe = popen(command.c_str(), "r");
     Outcome r{-1, {}};
     if (!pipe)
@@ -37,6 +45,29 @@ Outcome Thumb(const std::string &args) {
     const int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// Starts quillet-thumb, sends `signal` after `delayMs` milliseconds and waits for its end.
+void RunAndSignal(const std::vector<std::string> &args, int signal, int delayMs) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char *> argv{const_cast<char *>(QUILLET_THUMB_PATH)};
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(QUILLET_THUMB_PATH, argv.data());
+        ::_exit(127);
+    }
+    ::usleep(useconds_t(delayMs) * 1000);
+    ::kill(child, signal);
+    ::waitpid(child, nullptr, 0);
+}
+
+std::set<std::string> Names(const std::string &folder) {
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
 }
 
 class QuilletThumb : public ::testing::Test {
@@ -130,13 +161,105 @@ TEST_F(QuilletThumb, a_missing_output_folder_is_reported) {
 }
 
 TEST_F(QuilletThumb, usage_errors_exit_with_2) {
-    for (const char *args : {"", "-s 0x0 a.jpg", "--bogus a.jpg", "--stretch --crop a.jpg"}) {
+    for (const char *args : {"", "-s 0x0 a.jpg", "-s 65501x10 a.jpg", "--bogus a.jpg",
+                             "--stretch --crop a.jpg", "--memory-limit 10 a.jpg"}) {
         const Outcome r = Thumb(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.output.find("--help"), std::string::npos) << args;
     }
     EXPECT_EQ(Thumb("--help").status, 0);
     EXPECT_NE(Thumb("--version").output.find("0.9.1.6"), std::string::npos);
+}
+
+TEST_F(QuilletThumb, a_killed_conversion_leaves_the_previous_target_or_the_complete_new_one) {
+    const std::string big = in + "/big.jpg";
+    WriteFile(big, EncodeJpeg(PatternPicture(6000, 4000), {90, true}));
+    const std::string target = out + "/big.jpg.thumb.jpg";
+    ASSERT_EQ(Thumb("-q -o " + Quote(out) + " " + Quote(big)).status, 0);
+    const std::string fresh = ReadFile(target);
+    const std::string previous = "previous thumbnail";
+    int round = 0;
+    for (int delay : {0, 30, 120, 300, 600})
+        for (int signal : {SIGKILL, SIGTERM, SIGINT}) {
+            const bool hadTarget = ++round % 2 == 0;
+            if (hadTarget)
+                WriteFile(target, previous);
+            else
+                fs::remove(target);
+            RunAndSignal({"-q", "--overwrite", "-o", out, big}, signal, delay);
+            const std::string what =
+                "signal " + std::to_string(signal) + " after " + std::to_string(delay) + " ms";
+            if (fs::exists(target)) {
+                const std::string now = ReadFile(target);
+                EXPECT_TRUE(now == fresh || (hadTarget && now == previous)) << what;
+            }
+            if (signal == SIGKILL)
+                RemoveStaleTemporaries(target);
+            const std::set<std::string> names = Names(out);
+            EXPECT_TRUE(names.empty() || names == std::set<std::string>{"big.jpg.thumb.jpg"})
+                << what << ": " << names.size() << " files";
+        }
+}
+
+TEST_F(QuilletThumb, a_full_disk_is_named_and_keeps_the_previous_target) {
+    if (::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    WriteFile(out + "/a.jpg.thumb.jpg", "previous");
+    const Outcome r = Thumb("--overwrite -s 3000x3000 -o " + Quote(out) + " " +
+                            Quote(in + "/a.jpg") + " " + Quote(in + "/b.jpg"));
+    const std::set<std::string> names = Names(out);
+    const std::string kept = ReadFile(out + "/a.jpg.thumb.jpg");
+    ::umount(out.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("failed " + in + "/a.jpg: cannot write " + out +
+                            "/a.jpg.thumb.jpg: no space left on the device"),
+              std::string::npos)
+        << r.output;
+    EXPECT_EQ(kept, "previous");
+    EXPECT_EQ(names, std::set<std::string>{"a.jpg.thumb.jpg"});
+}
+
+TEST_F(QuilletThumb, a_link_planted_at_a_target_is_replaced_not_followed) {
+    WriteFile(dir.file("elsewhere"), "keep");
+    fs::create_symlink(dir.file("elsewhere"), out + "/a.jpg.thumb.jpg");
+    const Outcome r = Thumb("-q --overwrite -o " + Quote(out) + " " + Quote(in + "/a.jpg"));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(ReadFile(dir.file("elsewhere")), "keep");
+    EXPECT_FALSE(fs::is_symlink(out + "/a.jpg.thumb.jpg"));
+    EXPECT_TRUE(DecodeJpeg(ReadFile(out + "/a.jpg.thumb.jpg")).ok);
+}
+
+TEST_F(QuilletThumb, fifos_as_source_or_target_are_refused_at_once) {
+    ASSERT_EQ(::mkfifo((in + "/fifo.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((out + "/a.jpg.thumb.jpg").c_str(), 0644), 0);
+    const Outcome r = Thumb("--overwrite -o " + Quote(out) + " " + Quote(in + "/fifo.jpg") + " " +
+                            Quote(in + "/a.jpg"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("failed " + in + "/fifo.jpg: it is a FIFO, device or socket"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("failed " + in + "/a.jpg: the target " + out +
+                            "/a.jpg.thumb.jpg is a FIFO, device or socket"),
+              std::string::npos)
+        << r.output;
+}
+
+TEST_F(QuilletThumb, a_photo_of_the_batch_is_never_a_target) {
+    fs::create_directory(in + "/x");
+    WriteFile(in + "/x/a.jpg", EncodeJpeg(PatternPicture(50, 50)));
+    const std::string original = ReadFile(in + "/a.jpg");
+    const Outcome r = Thumb("--no-suffix --overwrite -o " + Quote(in) + " " +
+                            Quote(in + "/x/a.jpg") + " " + Quote(in + "/a.jpg"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("skipped " + in + "/x/a.jpg: its thumbnail " + in +
+                            "/a.jpg would replace the photo " + in + "/a.jpg of this batch"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(
+        r.output.find("failed " + in + "/a.jpg: the target " + in + "/a.jpg is the photo itself"),
+        std::string::npos)
+        << r.output;
+    EXPECT_EQ(ReadFile(in + "/a.jpg"), original);
 }
 
 } // namespace

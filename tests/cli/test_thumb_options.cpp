@@ -1,4 +1,7 @@
 #include "options.h"
+#include "thumbbatch.h"
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 
@@ -71,16 +74,84 @@ TEST_P(UsageErrors, are_refused_with_a_message) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UsageErrors,
-    ::testing::Values(UsageCase{{}, "no source"}, UsageCase{{"-s", "0x10", "a"}, "size"},
-                      UsageCase{{"-s", "10", "a"}, "size"}, UsageCase{{"-s", "-5x5", "a"}, "size"},
-                      UsageCase{{"-s", "10x", "a"}, "size"}, UsageCase{{"a", "-s"}, "size"},
-                      UsageCase{{"--fill", "#12345", "a"}, "colour"},
-                      UsageCase{{"--fill", "red", "a"}, "colour"},
-                      UsageCase{{"-j", "0", "a"}, "jobs"}, UsageCase{{"-j", "x", "a"}, "jobs"},
-                      UsageCase{{"--stretch", "--crop", "a"}, "exclude"},
-                      UsageCase{{"--frobnicate", "a"}, "unknown option"},
-                      UsageCase{{"--overwrite=yes", "a"}, "no value"},
-                      UsageCase{{"-o", "", "a"}, "folder"}));
+    ::testing::Values(
+        UsageCase{{}, "no source"}, UsageCase{{"-s", "0x10", "a"}, "size"},
+        UsageCase{{"-s", "10", "a"}, "size"}, UsageCase{{"-s", "-5x5", "a"}, "size"},
+        UsageCase{{"-s", "10x", "a"}, "size"}, UsageCase{{"a", "-s"}, "size"},
+        UsageCase{{"--fill", "#12345", "a"}, "colour"}, UsageCase{{"--fill", "red", "a"}, "colour"},
+        UsageCase{{"-j", "0", "a"}, "jobs"}, UsageCase{{"-j", "x", "a"}, "jobs"},
+        UsageCase{{"--stretch", "--crop", "a"}, "exclude"},
+        UsageCase{{"--frobnicate", "a"}, "unknown option"},
+        UsageCase{{"--overwrite=yes", "a"}, "no value"}, UsageCase{{"-o", "", "a"}, "folder"},
+        UsageCase{{"-s", "65501x100", "a"}, "65500"}, UsageCase{{"-s", "100x70000", "a"}, "65500"},
+        UsageCase{{"--memory-limit", "1000", "a"}, "memory"},
+        UsageCase{{"--memory-limit", "2T", "a"}, "memory"},
+        UsageCase{{"--memory-limit", "1025G", "a"}, "memory"},
+        UsageCase{{"--memory-limit", "9999999999999G", "a"}, "memory"},
+        UsageCase{{"--memory-limit", "M", "a"}, "memory"}));
+
+TEST(ThumbOptions, memory_limit_takes_bytes_or_binary_units) {
+    const std::pair<const char *, std::uint64_t> cases[] = {{"1G", 1ull << 30},
+                                                            {"512m", 512ull << 20},
+                                                            {"2048K", 2ull << 20},
+                                                            {"1048576", 1ull << 20},
+                                                            {"1024G", 1ull << 40}};
+    for (const auto &[text, bytes] : cases) {
+        const ParseResult r = Parse({"--memory-limit", text, "a"});
+        ASSERT_EQ(r.outcome, ParseOutcome::Run) << text;
+        EXPECT_EQ(r.options.memoryLimit, bytes) << text;
+        EXPECT_EQ(MemorySizeText(bytes), text == std::string("512m")      ? "512M"
+                                         : text == std::string("2048K")   ? "2M"
+                                         : text == std::string("1048576") ? "1M"
+                                         : text == std::string("1024G")   ? "1T"
+                                                                          : text);
+    }
+    EXPECT_EQ(Parse({"a"}).options.memoryLimit, 1ull << 30);
+    EXPECT_EQ(Parse({"-s", "65500x65500", "a"}).outcome, ParseOutcome::Run);
+}
+
+struct FailureCase {
+    ThumbnailError error;
+    int code;
+    const char *message;
+};
+
+class FailureMessages : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(FailureMessages, name_the_real_cause) {
+    ThumbOptions o;
+    o.width = 10;
+    o.height = 10;
+    const FailureCase &c = GetParam();
+    EXPECT_EQ(DescribeFailure("/no/such/src.jpg", "out/t.jpg", {c.error, c.code}, o), c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailureMessages,
+    ::testing::Values(
+        FailureCase{ThumbnailError::Source, ENOENT, "the photo does not exist"},
+        FailureCase{ThumbnailError::Source, EACCES, "the photo cannot be read: permission denied"},
+        FailureCase{ThumbnailError::Source, kErrorSpecialFile,
+                    "it is a FIFO, device or socket, not a photo"},
+        FailureCase{ThumbnailError::Source, EWOULDBLOCK, "the photo is locked by another program"},
+        FailureCase{ThumbnailError::NotDecodable, 0, "not a JPEG photo that can be decoded"},
+        FailureCase{ThumbnailError::TooLarge, 0,
+                    "the photo is too large to decode within the memory limit of 1G"},
+        FailureCase{ThumbnailError::EmptyThumbnail, 0,
+                    "the thumbnail would be empty: cropped to 10x10 the photo keeps no whole row "
+                    "or column"},
+        FailureCase{ThumbnailError::Target, ENOSPC,
+                    "cannot write out/t.jpg: no space left on the device"},
+        FailureCase{ThumbnailError::Target, EACCES, "cannot write out/t.jpg: permission denied"},
+        FailureCase{ThumbnailError::Target, EROFS,
+                    "cannot write out/t.jpg: the file system is read-only"},
+        FailureCase{ThumbnailError::Target, EISDIR, "the target out/t.jpg is a folder"},
+        FailureCase{ThumbnailError::Target, ENOENT, "the output folder out does not exist"},
+        FailureCase{ThumbnailError::Target, ENOTDIR, "the output path out is not a folder"},
+        FailureCase{ThumbnailError::Target, kErrorSpecialFile,
+                    "the target out/t.jpg is a FIFO, device or socket"},
+        FailureCase{ThumbnailError::Target, kErrorProtectedTarget,
+                    "the target out/t.jpg is another photo of this batch"}));
 
 struct ColourCase {
     const char *text;
