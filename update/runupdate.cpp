@@ -132,7 +132,7 @@ void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateSer
         const std::int32_t size = StrToInt(sizeLine);
         host.LogLine("File size received");
         if (size < 0)
-            throw EInvalidFileSize("The update server announced an invalid file size (" + sizeLine +
+            throw EInvalidFileSize("The update server announced a file size below 0 (" + sizeLine +
                                    ")");
         host.SetProgressPosition(0);
         host.SetProgressMax(size);
