@@ -28,6 +28,7 @@ public:
 // when there is no file, so the caller keeps its own first-start values.
 std::optional<TSettings> LoadSettings(const std::string &fileName);
 
-// Writes the nine keys in their fixed order, each reaching the file at once. The first
-// refused write raises ESettingsWriteError and the remaining keys are not written.
+// Writes the nine keys in their fixed order with one replace of the file, so a crash or a
+// kill at any moment leaves either the old file or the new one. A refused write raises
+// ESettingsWriteError and leaves the file as it was.
 void SaveSettings(const std::string &fileName, const TSettings &settings);

@@ -3,11 +3,14 @@
 #include "atomicfile.h"
 
 #include <algorithm>
-#include <unistd.h>
+#include <cerrno>
+#include <cstdint>
+#include <sys/stat.h>
 
 namespace {
 
-constexpr std::string_view blanks = " \t\r";
+constexpr std::string_view blanks = " \t";
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view trimmed(std::string_view s) {
     std::size_t first = s.find_first_not_of(blanks);
@@ -17,20 +20,27 @@ std::string_view trimmed(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
+std::string_view unquoted(std::string_view s) {
+    if (s.size() >= 2 && s.front() == s.back() && (s.front() == '"' || s.front() == '\''))
+        return s.substr(1, s.size() - 2);
+    return s;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The name inside "[name]", or nothing when the line is no section header.
+// The name inside "[name]", or nothing when the line is no section header. A header without
+// its closing bracket still names its section.
 std::optional<std::string_view> sectionName(std::string_view line) {
     line = trimmed(line);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
     std::size_t close = line.find(']');
     if (close == std::string_view::npos)
-        return std::nullopt;
+        return trimmed(line.substr(1));
     return trimmed(line.substr(1, close - 1));
 }
 
@@ -49,11 +59,13 @@ std::optional<std::string_view> keyName(std::string_view line) {
     return trimmed(line.substr(0, eq));
 }
 
-std::string entryLine(std::string_view key, std::string_view value) {
-    std::string line(key);
-    line += '=';
-    line += value;
-    return line;
+// The value as it goes into its line: cut at a line break, which would end the line, and
+// quoted when reading would otherwise trim or unquote it.
+std::string storedValue(std::string_view value) {
+    value = value.substr(0, value.find_first_of("\r\n"));
+    if (unquoted(trimmed(value)) != value)
+        return '"' + std::string(value) + '"';
+    return std::string(value);
 }
 
 std::string cut(std::string s) {
@@ -65,33 +77,58 @@ std::string cut(std::string s) {
 } // namespace
 
 IniText::IniText(std::string_view text) {
-    if (text.empty())
-        return;
-    std::size_t firstEnd = text.find('\n');
-    if (firstEnd != std::string_view::npos && firstEnd > 0 && text[firstEnd - 1] == '\r')
-        eol_ = "\r\n";
-    endsWithEol_ = text.back() == '\n';
+    if (text.starts_with(byteOrderMark)) {
+        bom_ = byteOrderMark;
+        text.remove_prefix(byteOrderMark.size());
+    }
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines_.emplace_back(line);
-        start = end + 1;
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines_.push_back({std::string(text.substr(start)), {}});
+            break;
+        }
+        std::size_t eolSize = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        lines_.push_back(
+            {std::string(text.substr(start, end - start)), std::string(text.substr(end, eolSize))});
+        start = end + eolSize;
     }
+}
+
+std::string IniText::predominantEol() const {
+    struct Kind {
+        std::string_view eol;
+        std::size_t count = 0;
+        std::size_t first = SIZE_MAX;
+    };
+    Kind kinds[] = {{"\n"}, {"\r\n"}, {"\r"}};
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        for (Kind &kind : kinds)
+            if (lines_[i].eol == kind.eol && kind.count++ == 0)
+                kind.first = i;
+    // LF when no line has an end; on a tie, the ending seen first.
+    const Kind *best = &kinds[0];
+    for (const Kind &kind : kinds)
+        if (kind.count > best->count || (kind.count == best->count && kind.first < best->first))
+            best = &kind;
+    return std::string(best->eol);
+}
+
+void IniText::insertLine(std::size_t at, std::string text) {
+    if (at > 0 && lines_[at - 1].eol.empty())
+        lines_[at - 1].eol = predominantEol();
+    std::string eol = at > 0 ? lines_[at - 1].eol : predominantEol();
+    lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), std::move(eol)});
 }
 
 std::optional<IniText::Span> IniText::findSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        auto name = sectionName(lines_[i]);
+        auto name = sectionName(lines_[i].text);
         if (!name || !sameName(*name, trimmed(section)))
             continue;
         Span span{i, i};
-        for (std::size_t j = i + 1; j < lines_.size() && !sectionName(lines_[j]); ++j)
-            if (keyName(lines_[j]))
+        for (std::size_t j = i + 1; j < lines_.size() && !sectionName(lines_[j].text); ++j)
+            if (keyName(lines_[j].text))
                 span.lastKey = j;
         return span;
     }
@@ -100,7 +137,7 @@ std::optional<IniText::Span> IniText::findSection(std::string_view section) cons
 
 std::optional<std::size_t> IniText::findKey(const Span &span, std::string_view key) const {
     for (std::size_t j = span.header + 1; j <= span.lastKey; ++j) {
-        auto name = keyName(lines_[j]);
+        auto name = keyName(lines_[j].text);
         if (name && sameName(*name, trimmed(key)))
             return j;
     }
@@ -114,54 +151,74 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
     auto line = findKey(*span, key);
     if (!line)
         return std::nullopt;
-    std::string_view text = lines_[*line];
-    return std::string(trimmed(text.substr(text.find('=') + 1)));
+    std::string_view text = lines_[*line].text;
+    return std::string(unquoted(trimmed(text.substr(text.find('=') + 1))));
 }
 
 void IniText::setValue(std::string_view section, std::string_view key, std::string_view value) {
-    std::string entry = entryLine(trimmed(key), value);
+    const std::string stored = storedValue(value);
     auto span = findSection(section);
     if (!span) {
-        lines_.push_back("[" + std::string(trimmed(section)) + "]");
-        lines_.push_back(entry);
-        endsWithEol_ = true;
+        insertLine(lines_.size(), "[" + std::string(trimmed(section)) + "]");
+        insertLine(lines_.size(), std::string(trimmed(key)) + "=" + stored);
         return;
     }
     if (auto line = findKey(*span, key)) {
-        lines_[*line] = entry;
+        std::string &text = lines_[*line].text;
+        text = std::string(*keyName(text)) + "=" + stored;
         return;
     }
-    if (span->lastKey + 1 == lines_.size())
-        endsWithEol_ = true;
-    lines_.insert(lines_.begin() + std::ptrdiff_t(span->lastKey + 1), entry);
+    insertLine(span->lastKey + 1, std::string(trimmed(key)) + "=" + stored);
 }
 
 std::string IniText::text() const {
-    std::string out;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        out += lines_[i];
-        if (i + 1 < lines_.size() || endsWithEol_)
-            out += eol_;
-    }
+    std::string out = bom_;
+    for (const Line &line : lines_)
+        out += line.text + line.eol;
+    if (!lines_.empty() && lines_.back().eol.empty())
+        out += predominantEol();
     return out;
+}
+
+std::string ProfileString(const IniText &ini, std::string_view section, std::string_view key,
+                          std::string_view defaultValue) {
+    return cut(ini.value(section, key).value_or(std::string(defaultValue)));
+}
+
+std::optional<std::string> ReadProfileFile(const std::string &fileName) {
+    struct stat st {};
+    if (stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return ReadWholeFile(fileName);
 }
 
 std::string ReadProfileString(const std::string &fileName, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
-    if (auto contents = ReadWholeFile(fileName))
-        if (auto value = IniText(*contents).value(section, key))
-            return cut(std::move(*value));
-    return cut(std::string(defaultValue));
+    return ProfileString(IniText(ReadProfileFile(fileName).value_or("")), section, key,
+                         defaultValue);
+}
+
+bool WriteProfileStrings(const std::string &fileName, std::string_view section,
+                         std::span<const ProfileEntry> entries) {
+    std::string contents;
+    struct stat st {};
+    if (stat(fileName.c_str(), &st) == 0) {
+        // Only a regular file is read: opening a FIFO or a device could wait for ever.
+        auto old = ReadProfileFile(fileName);
+        if (!old)
+            return false;
+        contents = std::move(*old);
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    IniText ini(contents);
+    for (const ProfileEntry &entry : entries)
+        ini.setValue(section, entry.key, entry.value);
+    return ReplaceFileContents(fileName, ini.text());
 }
 
 bool WriteProfileString(const std::string &fileName, std::string_view section, std::string_view key,
                         std::string_view value) {
-    std::string contents;
-    if (auto old = ReadWholeFile(fileName))
-        contents = std::move(*old);
-    else if (access(fileName.c_str(), F_OK) == 0)
-        return false;
-    IniText ini(contents);
-    ini.setValue(section, key, value);
-    return ReplaceFileContents(fileName, ini.text());
+    const ProfileEntry entry{key, std::string(value)};
+    return WriteProfileStrings(fileName, section, std::span(&entry, 1));
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The settings file's INI format with the desktop profile functions' behaviour: section and
-// key names match without regard to case, values come back trimmed, and every line the
-// program does not touch (other keys, other sections, comments) stays exactly as it was.
+// key names match without regard to case, values come back trimmed and unquoted, and every
+// byte the program does not change (other keys, other sections, comments, a byte-order
+// mark, each line's own line end) stays exactly as it was.
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,39 +15,69 @@
 constexpr std::size_t ProfileStringMax = 2047;
 
 // An INI text kept line by line, so that a change rewrites only the line it must.
+//
+// Lines end in LF, CR LF or a lone CR, each keeping its own ending. A line the program adds
+// takes the ending of the line it follows; where that line has none (the text's last line)
+// or there is none, both take the text's predominant ending (LF when there is no ending at
+// all). The text is always written with its last line ended.
 class IniText {
 public:
     explicit IniText(std::string_view text = {});
 
-    // The trimmed value of the first matching key of the first matching section.
+    // The value of the first matching key of the first matching section, trimmed and with one
+    // pair of matching outer quotes (double or single) removed.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
 
-    // Replaces the key's line, or adds the key after the section's last key, or appends the
-    // section with the key at the end of the text.
+    // Replaces the key's line (keeping the key's stored spelling), or adds the key after the
+    // section's last key, or appends the section with the key at the end of the text. The
+    // value ends at its first line break; a value that reading would trim or unquote is
+    // written inside quotes so it reads back as it was given.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
 
-    // The whole text again, with the line ends it was read with.
+    // The whole text again, byte-order mark and line ends included.
     std::string text() const;
 
 private:
+    struct Line {
+        std::string text;
+        std::string eol; // "\n", "\r\n", "\r", or empty for a last line without an end
+    };
     struct Span {
         std::size_t header;  // index of the section's header line
         std::size_t lastKey; // index of its last key line, or the header when it has none
     };
     std::optional<Span> findSection(std::string_view section) const;
     std::optional<std::size_t> findKey(const Span &span, std::string_view key) const;
+    std::string predominantEol() const;
+    void insertLine(std::size_t at, std::string text);
 
-    std::vector<std::string> lines_; // without their line ends
-    std::string eol_ = "\n";
-    bool endsWithEol_ = true;
+    std::string bom_;
+    std::vector<Line> lines_;
 };
 
-// The key's value from the file, or the default when the file, the section or the key is
-// missing; either is cut to ProfileStringMax characters.
+// The value a profile read gives: the key's value, or the default when the section or the
+// key is missing; either is cut to ProfileStringMax characters.
+std::string ProfileString(const IniText &ini, std::string_view section, std::string_view key,
+                          std::string_view defaultValue);
+
+// The file's text, or nothing when there is no regular file to read. A FIFO, a device or a
+// socket is refused without being opened, so reading never waits on one.
+std::optional<std::string> ReadProfileFile(const std::string &fileName);
+
+// ProfileString from the file; a missing or unreadable file gives the default.
 std::string ReadProfileString(const std::string &fileName, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 
-// Writes one key to the file at once, creating the file and the section when needed. False
-// when the file cannot be read or replaced (a read-only file or folder, a missing folder).
+struct ProfileEntry {
+    std::string_view key;
+    std::string value;
+};
+
+// Writes the keys in their order with one replace of the file, so the file holds either all
+// of them or none, creating the file and the section when needed. False when the file cannot
+// be read or replaced (a read-only file or folder, a missing folder, a special file).
+bool WriteProfileStrings(const std::string &fileName, std::string_view section,
+                         std::span<const ProfileEntry> entries);
+
 bool WriteProfileString(const std::string &fileName, std::string_view section, std::string_view key,
                         std::string_view value);

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +49,16 @@ const ReadCase readCases[] = {
     {"commented_out", "[settings]\n;width=1\n", "settings", "width", nullptr},
     {"no_final_newline", "[settings]\nwidth=9", "settings", "width", "9"},
     {"empty_text", "", "settings", "width", nullptr},
+    {"byte_order_mark", "\xEF\xBB\xBF[settings]\nwidth=1\n", "settings", "width", "1"},
+    {"lone_cr_ends_lines", "[settings]\rwidth=1\rheight=2\r", "settings", "height", "2"},
+    {"mixed_line_ends", "[a]\r\nk=1\n[settings]\rk=2\r\n", "settings", "k", "2"},
+    {"missing_bracket", "[settings\nwidth=3\n", "settings", "width", "3"},
+    {"double_quotes", "[s]\nk=\"/home/me/My Thumbs\"\n", "s", "k", "/home/me/My Thumbs"},
+    {"single_quotes", "[s]\nk = ' a ' \n", "s", "k", " a "},
+    {"one_pair_only", "[s]\nk=\"\"x\"\"\n", "s", "k", "\"x\""},
+    {"unmatched_quotes", "[s]\nk=\"x'\n", "s", "k", "\"x'"},
+    {"lone_quote", "[s]\nk=\"\n", "s", "k", "\""},
+    {"inner_quotes", "[s]\nk=a \"b\" c\n", "s", "k", "a \"b\" c"},
 };
 INSTANTIATE_TEST_SUITE_P(Table, IniRead, testing::ValuesIn(readCases),
                          [](const auto &info) { return std::string(info.param.name); });
@@ -74,7 +87,8 @@ const WriteCase writeCases[] = {
     {"appends_after_text_without_newline", "[other]\na=1", "width", "1",
      "[other]\na=1\n[settings]\nwidth=1\n"},
     {"replaces_value_keeps_rest", "[settings]\n; c\nwidth=1\nzoom=3\n", "WIDTH", "2",
-     "[settings]\n; c\nWIDTH=2\nzoom=3\n"},
+     "[settings]\n; c\nwidth=2\nzoom=3\n"},
+    {"keeps_stored_spelling", "[settings]\n  Width = 1\n", "width", "2", "[settings]\nWidth=2\n"},
     {"new_key_after_last_key", "[settings]\na=1\n\n; note\n[next]\nb=2\n", "width", "5",
      "[settings]\na=1\nwidth=5\n\n; note\n[next]\nb=2\n"},
     {"new_key_in_empty_section", "[settings]\n\n[next]\n", "width", "5",
@@ -82,6 +96,21 @@ const WriteCase writeCases[] = {
     {"keeps_crlf", "[settings]\r\na=1\r\n", "b", "2", "[settings]\r\na=1\r\nb=2\r\n"},
     {"empty_value", "[settings]\nk=v\n", "k", "", "[settings]\nk=\n"},
     {"section_name_case", "[SETTINGS]\nk=v\n", "k", "w", "[SETTINGS]\nk=w\n"},
+    {"keeps_byte_order_mark", "\xEF\xBB\xBF[settings]\nk=v\n", "k", "w",
+     "\xEF\xBB\xBF[settings]\nk=w\n"},
+    {"crlf_section_in_lf_file", "[a]\nx=1\n[settings]\r\nk=v\r\n[b]\ny=2\n", "new", "1",
+     "[a]\nx=1\n[settings]\r\nk=v\r\nnew=1\r\n[b]\ny=2\n"},
+    {"changed_line_keeps_its_end", "[settings]\r\nk=v\n", "k", "w", "[settings]\r\nk=w\n"},
+    {"lone_cr_kept", "[settings]\rk=v\r", "n", "1", "[settings]\rk=v\rn=1\r"},
+    {"last_line_gets_an_end", "[settings]\r\nk=v", "n", "1", "[settings]\r\nk=v\r\nn=1\r\n"},
+    {"unchanged_last_line_gets_an_end", "[settings]\nk=v\n[b]\nx=1", "k", "w",
+     "[settings]\nk=w\n[b]\nx=1\n"},
+    {"new_section_takes_predominant_end", "[a]\r\nx=1\r\ny=2\nz=3", "k", "v",
+     "[a]\r\nx=1\r\ny=2\nz=3\r\n[settings]\r\nk=v\r\n"},
+    {"missing_bracket_section_is_used", "[settings\nk=v\n", "k", "w", "[settings\nk=w\n"},
+    {"value_ends_at_line_break", "", "k", "a\nb\rc", "[settings]\nk=a\n"},
+    {"value_that_reading_would_change_is_quoted", "", "k", " a ", "[settings]\nk=\" a \"\n"},
+    {"quoted_value_is_quoted_again", "", "k", "'a'", "[settings]\nk=\"'a'\"\n"},
 };
 INSTANTIATE_TEST_SUITE_P(Table, IniWrite, testing::ValuesIn(writeCases),
                          [](const auto &info) { return std::string(info.param.name); });
@@ -172,6 +201,35 @@ TEST_F(ProfileFile, MissingFolderOrAFolderInTheWayRefuses) {
     EXPECT_FALSE(WriteProfileString(dir_ + "/none/Quillet.ini", "settings", "width", "2"));
     ASSERT_EQ(mkdir(file_.c_str(), 0755), 0);
     EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
+}
+
+TEST_F(ProfileFile, WritesAllKeysWithOneReplace) {
+    put("; mine\n[settings]\nB=old\n");
+    const ProfileEntry keys[] = {{"a", "1"}, {"b", " spaced "}, {"c", "'q'"}};
+    ASSERT_TRUE(WriteProfileStrings(file_, "settings", keys));
+    EXPECT_EQ(contents(), "; mine\n[settings]\nB=\" spaced \"\na=1\nc=\"'q'\"\n");
+    for (const ProfileEntry &e : keys)
+        EXPECT_EQ(ReadProfileString(file_, "settings", e.key, "?"), e.value);
+    EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(ProfileFile, AFifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo(file_.c_str(), 0644), 0);
+    auto attempt = std::async(std::launch::async, [&] {
+        return std::pair(ReadProfileString(file_, "settings", "width", "d"),
+                         WriteProfileString(file_, "settings", "width", "1"));
+    });
+    bool waited = attempt.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    // A reader stuck in open() is released by a writer, so the test can end either way.
+    while (attempt.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+        close(open(file_.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_FALSE(waited);
+    auto [read, written] = attempt.get();
+    EXPECT_EQ(read, "d");
+    EXPECT_FALSE(written);
+    struct stat st {};
+    ASSERT_EQ(lstat(file_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 } // namespace
