@@ -1,0 +1,100 @@
+// The quillet command line: options, and the files that paths stand for.
+#include "commandline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void expand();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
+};
+
+void TestCommandLine::parse_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("unknown");
+    const int run = int(TStartAction::Run);
+    QTest::newRow("nothing") << QStringList{} << run << QStringList{} << QStringList{};
+    QTest::newRow("files") << QStringList{"a.jpg", "b c.jpg"} << run
+                           << QStringList{"a.jpg", "b c.jpg"} << QStringList{};
+    QTest::newRow("help wins") << QStringList{"a.jpg", "--bogus", "--help", "b.jpg"}
+                               << int(TStartAction::Help) << QStringList{"a.jpg"}
+                               << QStringList{"--bogus"};
+    QTest::newRow("version") << QStringList{"--version"} << int(TStartAction::Version)
+                             << QStringList{} << QStringList{};
+    QTest::newRow("unknown option")
+        << QStringList{"-x", "a.jpg"} << run << QStringList{"a.jpg"} << QStringList{"-x"};
+    QTest::newRow("after --") << QStringList{"--", "--help", "-"} << run
+                              << QStringList{"--help", "-"} << QStringList{};
+}
+
+void TestCommandLine::parse() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, unknown);
+    const TCommandLine line = ParseCommandLine(arguments);
+    QCOMPARE(int(line.action), action);
+    QCOMPARE(line.paths, paths);
+    QCOMPARE(line.unknownOptions, unknown);
+}
+
+void TestCommandLine::expand() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QDir root(dir.path());
+    QVERIFY(root.mkdir(QStringLiteral("photos")) && root.mkdir(QStringLiteral("photos/sub")));
+    for (const char *name : {"photos/b.JPG", "photos/a.jpg", "photos/c.Jpeg", "photos/notes.txt",
+                             "photos/.hidden.jpg", "photos/sub/d.jpg", "readme.txt", "x.jpg"}) {
+        QFile file(root.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir::setCurrent(dir.path()));
+    QStringList problems;
+    const QStringList files = ExpandStartPaths(
+        {QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),
+         QStringLiteral("gone.jpg"), QStringLiteral("./readme.txt"), QStringLiteral("x.jpg")},
+        problems);
+    const QString p = root.absolutePath();
+    QCOMPARE(files, (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/b.JPG",
+                                 p + "/photos/c.Jpeg", p + "/readme.txt", p + "/x.jpg"}));
+    QCOMPARE(problems, QStringList{QStringLiteral("gone.jpg: no such file or folder, skipped")});
+}
+
+void TestCommandLine::helpAndVersionNeedNoDisplay_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("help") << "--help"
+                          << "Usage: quillet [options] [PHOTO|FOLDER]...\n";
+    QTest::newRow("version") << "--version"
+                             << QStringLiteral("quillet " QUILLET_VERSION_STRING "\n");
+}
+
+void TestCommandLine::helpAndVersionNeedNoDisplay() {
+    QFETCH(QString, option);
+    QFETCH(QString, start);
+    QProcess quillet;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    quillet.setProcessEnvironment(env);
+    quillet.start(QStringLiteral(QUILLET_PATH), {option});
+    QVERIFY(quillet.waitForFinished(10000));
+    QCOMPARE(quillet.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quillet.exitCode(), 0);
+    QVERIFY2(QString::fromLocal8Bit(quillet.readAllStandardOutput()).startsWith(start),
+             qPrintable(option));
+}
+
+QTEST_MAIN(TestCommandLine)
+#include "test_commandline.moc"
