@@ -16,6 +16,7 @@ packages=(
     libjpeg62-turbo-dev libgtest-dev
     xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64
+    desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
 )
 
 as_root() {
