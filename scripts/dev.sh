@@ -17,6 +17,7 @@ packages=(
     xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64
     desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
+    desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
 )
 
 as_root() {
@@ -93,10 +94,29 @@ run_program() {
     echo "On a desktop, the same command opens the Quillet window."
 }
 
+# Both fuzz targets, built with clang and libFuzzer, each for a minute from its seeds: a fuzz
+# build that no longer compiles, or a crash found quickly, fails the test command. What they
+# find new stays in build-fuzz/corpus for the next run.
+run_fuzzers() {
+    local fuzzing="$root/build-fuzz" target
+    CC=clang CXX=clang++ cmake -S "$root" -B "$fuzzing" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLET_FUZZ=ON -DQUILLET_GUI=OFF
+    cmake --build "$fuzzing" --parallel "$(nproc)" --target fuzz_thumbnail fuzz_inifile make_fuzz_seeds
+    "$fuzzing/fuzz/make_fuzz_seeds" "$fuzzing/seeds/thumbnail"
+    for target in thumbnail inifile; do
+        mkdir -p "$fuzzing/corpus/$target"
+    done
+    "$fuzzing/fuzz/fuzz_thumbnail" -max_total_time=60 -print_final_stats=1 \
+        "$fuzzing/corpus/thumbnail" "$fuzzing/seeds/thumbnail"
+    "$fuzzing/fuzz/fuzz_inifile" -max_total_time=60 -print_final_stats=1 \
+        "$fuzzing/corpus/inifile" "$root/fuzz/inifile-seeds"
+}
+
 run_tests() {
     start_xvfb
     trap stop_xvfb EXIT
     ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600
+    run_fuzzers
     # The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
     local sanitized="$root/build-asan"
     cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON

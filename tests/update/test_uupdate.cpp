@@ -1,0 +1,166 @@
+// The Update window: its controls as designed, the log newest first, one conversation per
+// showing, a Close that waits for the download's verdict, and an error that reaches the
+// application's report with the connection cut only when the window closes.
+#include "KEL_grbutton.h"
+#include "KEL_listbox.h"
+#include "scriptedserver.h"
+#include "uupdate.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Stands in for the program's application object: records what reaches the error report.
+class ReportingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    QString reported;
+    bool notify(QObject *receiver, QEvent *event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &error) {
+            reported = QString::fromLocal8Bit(error.what());
+        }
+        return false;
+    }
+};
+
+QString top(const Tfupdate &w) {
+    return w.KEL_listbox1->ItemCount() ? w.KEL_listbox1->ItemText(0) : QString();
+}
+
+std::string pieces(int count, int size, std::vector<std::string> &packets) {
+    std::string all;
+    for (int i = 0; i < count; ++i) {
+        packets.emplace_back(std::size_t(size), char('a' + i % 26));
+        all += packets.back();
+    }
+    return all;
+}
+
+} // namespace
+
+class TestUpdateWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void builds_the_window_as_designed();
+    void logs_newest_first_once_per_showing();
+    void close_during_download_waits_for_the_verdict();
+    void conversion_error_is_reported_and_close_disconnects();
+};
+
+void TestUpdateWindow::builds_the_window_as_designed() {
+    Tfupdate w([] { return 1; });
+    QCOMPARE(w.windowTitle(), QStringLiteral("Update"));
+    QCOMPARE(w.minimumSize(), QSize(380, 148));
+    QCOMPARE(w.maximumSize(), QSize(380, 148));
+    QCOMPARE(w.findChild<QLabel *>("Label1")->text(), QStringLiteral("Progress:"));
+    QCOMPARE(w.findChild<TKEL_listbox *>("KEL_listbox1")->geometry(), QRect(8, 24, 361, 81));
+    QCOMPARE(w.findChild<TKEL_grbutton *>("KEL_grbutton1")->geometry(), QRect(8, 120, 80, 17));
+    QCOMPARE(w.findChild<QProgressBar *>("ProgressBar1")->geometry(), QRect(96, 120, 273, 16));
+    QVERIFY(w.findChild<QFileDialog *>("SaveDialog1"));
+    QCOMPARE(w.KEL_listbox1->LineColorOdd(), 13421772);
+    QCOMPARE(w.KEL_listbox1->ColumnSeparator(), QStringLiteral("||"));
+    QCOMPARE(w.KEL_grbutton1->Caption(), QStringLiteral("Close"));
+    QCOMPARE(w.KEL_grbutton1->Color(), 8454143);
+    QCOMPARE(w.KEL_grbutton1->FontMouseOver().Color, clRed);
+    QCOMPARE(QString::fromLatin1(w.Server.port.c_str()), QStringLiteral("4995"));
+}
+
+void TestUpdateWindow::logs_newest_first_once_per_showing() {
+    ScriptedServer server({{{"YES\r\n57\r\n"}}});
+    Tfupdate w([] { return 57; });
+    w.Server = {"127.0.0.1", server.port()};
+    const QString where = QStringLiteral("127.0.0.1:%1..").arg(server.port().c_str());
+    w.show();
+    QTRY_COMPARE(top(w), QStringLiteral("No update available at the moment (b57)."));
+    QCOMPARE(w.KEL_listbox1->Items(),
+             QStringList({"No update available at the moment (b57).", "Reply received",
+                          "Build info request sent", "Connected", "Connecting to " + where}));
+    QCOMPARE(w.KEL_listbox1->ItemIndex(), -1);
+
+    // A further activation of the same showing starts nothing.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    QTest::qWait(50);
+    QCOMPARE(w.KEL_listbox1->ItemCount(), 5);
+    QCOMPARE(server.requests().size(), std::size_t(1));
+
+    // Reopened, the old log stands until the new conversation clears it.
+    w.close();
+    QVERIFY(!w.isVisible());
+    w.show();
+    QCOMPARE(w.KEL_listbox1->ItemCount(), 5);
+    QTRY_COMPARE(top(w), QStringLiteral("Failed to connect."));
+    QCOMPARE(w.KEL_listbox1->Items(),
+             QStringList({"Failed to connect.", "Connecting to " + where}));
+    w.close();
+}
+
+void TestUpdateWindow::close_during_download_waits_for_the_verdict() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("QuilletInstall.exe"));
+    std::vector<std::string> packets{"YES\r\n200000\r\n"};
+    const std::string body = pieces(20, 10000, packets);
+    ScriptedServer server({{{"YES\r\n57\r\n"}}, {packets}});
+    Tfupdate w([] { return 56; });
+    w.Server = {"127.0.0.1", server.port()};
+
+    QString proposed;
+    bool clicked = false, closedEarly = false;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            proposed = dialog->selectedFiles().value(0);
+            dialog->selectFile(target);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+        if (top(w) == QStringLiteral("Downloading file..") && !clicked) {
+            clicked = true;
+            w.KEL_grbutton1Click();
+            closedEarly = !w.isVisible();
+        }
+    });
+    answer.start(5);
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 10000);
+    QVERIFY(clicked);
+    QVERIFY(!closedEarly);
+    QCOMPARE(proposed, QCoreApplication::applicationDirPath() + "/QuilletInstall.exe");
+    QCOMPARE(top(w), QStringLiteral("File downloaded succesfully."));
+    QCOMPARE(w.ProgressBar1->maximum(), 200000);
+    QCOMPARE(w.ProgressBar1->value(), 200000);
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().toStdString() == body);
+}
+
+void TestUpdateWindow::conversion_error_is_reported_and_close_disconnects() {
+    auto *app = static_cast<ReportingApplication *>(QCoreApplication::instance());
+    ScriptedServer server({{{"YES\r\n58a\r\n"}, true}});
+    Tfupdate w([] { return 56; });
+    w.Server = {"127.0.0.1", server.port()};
+    w.show();
+    QTRY_COMPARE(app->reported, QStringLiteral("'58a' is not a valid integer value"));
+    QCOMPARE(top(w), QStringLiteral("Reply received"));
+    QVERIFY(w.isVisible());
+    QVERIFY(w.TcpClient1.Connected());
+    w.KEL_grbutton1Click();
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.TcpClient1.Connected());
+}
+
+int main(int argc, char **argv) {
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    ReportingApplication app(argc, argv);
+    TestUpdateWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_uupdate.moc"
