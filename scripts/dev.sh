@@ -17,7 +17,6 @@ packages=(
     xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64 libasio-dev
     desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
-    desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
 )
 
 as_root() {
