@@ -328,7 +328,16 @@ void TKEL_grbutton::mouseReleaseEvent(QMouseEvent *event) {
     update();
 }
 
+// While a mouse button is held the widget keeps the mouse grab and hears of no leaving or
+// coming back: the pointer's position tells whether it is over the button.
 void TKEL_grbutton::mouseMoveEvent(QMouseEvent *event) {
+    if (event->buttons() != Qt::NoButton) {
+        const bool over = rect().contains(event->position().toPoint());
+        if (over != over_) {
+            over_ = over;
+            update();
+        }
+    }
     emit OnMouseMove(event->modifiers(), event->position().toPoint());
 }
 
