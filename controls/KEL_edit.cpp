@@ -58,6 +58,13 @@ QString typedText(const QKeyEvent *event) {
     return event->text();
 }
 
+// A context menu taking the focus for a moment, or another window becoming active (a
+// message box, the About window), leaves the box focused within its own window.
+bool movesFocusInWindow(const QFocusEvent *event) {
+    return event->reason() != Qt::PopupFocusReason &&
+           event->reason() != Qt::ActiveWindowFocusReason;
+}
+
 QChar localeDecimalPoint() {
     const QString point = QLocale().decimalPoint();
     return point.isEmpty() ? QChar(u'.') : point.front();
@@ -237,7 +244,7 @@ int TKEL_edit::IntegerValue() const {
 void TKEL_edit::createEditor() {
     QWidget *old = editor();
     const QString text = old ? Text() : QString();
-    const bool hadFocus = editorHasFocus();
+    const bool hadFocus = focused_;
     if (old) {
         old->removeEventFilter(this);
         old->hide();
@@ -296,11 +303,6 @@ void TKEL_edit::applyLook() {
     update();
 }
 
-bool TKEL_edit::editorHasFocus() const {
-    QWidget *e = editor();
-    return e && e->hasFocus();
-}
-
 bool TKEL_edit::eventFilter(QObject *watched, QEvent *event) {
     if (watched != editor())
         return QWidget::eventFilter(watched, event);
@@ -308,12 +310,11 @@ bool TKEL_edit::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::KeyPress:
         return filterKey(static_cast<QKeyEvent *>(event));
     case QEvent::FocusIn:
-        // A context menu taking the focus for a moment is not a change of focus.
-        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+        if (!focused_)
             focusEntered();
         break;
     case QEvent::FocusOut:
-        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+        if (focused_ && movesFocusInWindow(static_cast<QFocusEvent *>(event)))
             focusLeft();
         break;
     default:
@@ -351,6 +352,7 @@ bool TKEL_edit::filterKey(QKeyEvent *event) {
 }
 
 void TKEL_edit::focusEntered() {
+    focused_ = true;
     color_ = colorIn_;
     // While the mouse is over the box the saved font already holds the normal one.
     if (!over_)
@@ -361,6 +363,7 @@ void TKEL_edit::focusEntered() {
 }
 
 void TKEL_edit::focusLeft() {
+    focused_ = false;
     color_ = colorOut_;
     ValidateText();
     font_ = savedFont_;
@@ -372,7 +375,7 @@ void TKEL_edit::enterEvent(QEnterEvent *event) {
     QWidget::enterEvent(event);
     over_ = true;
     emit OnMouseEnter();
-    if (editorHasFocus())
+    if (focused_)
         return;
     savedFont_ = font_;
     font_ = fontMouseOver_;
@@ -384,7 +387,7 @@ void TKEL_edit::leaveEvent(QEvent *event) {
     QWidget::leaveEvent(event);
     over_ = false;
     emit OnMouseLeave();
-    if (editorHasFocus())
+    if (focused_)
         return;
     font_ = savedFont_;
     color_ = colorOut_;

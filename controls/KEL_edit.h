@@ -113,7 +113,6 @@ private:
     bool filterKey(QKeyEvent *event);
     void focusEntered();
     void focusLeft();
-    bool editorHasFocus() const;
 
     tkeleditmode editMode_ = mTextEdit;
     int decimals_ = 2;
@@ -125,6 +124,9 @@ private:
     TColor colorMouse_ = clYellow;
     TColor color_ = clWhite;
     bool over_ = false;
+    // The box shows the focused look: it holds the focus of its window, which stays while
+    // another window is active.
+    bool focused_ = false;
     double valueMin_ = 0;
     double valueMax_ = 0;
     bool valueRange_ = false;
