@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QStyle>
 
 namespace {
 
@@ -40,9 +41,11 @@ void TKEL_label::setFont(const KelFont &f) {
     if (f == m_font)
         return;
     m_font = f;
-    // The new colour is the one to come back to after the mouse leaves; keeping an older
-    // one would recolour a label whose colour was set equal to ColorMouse.
-    m_savedColor = m_font.Color;
+    // Away from the mouse the new colour is the one to come back to (keeping an older one
+    // would recolour a label whose colour was set equal to ColorMouse); under the mouse the
+    // colour from before the mouse came stays the one to restore.
+    if (!m_over)
+        m_savedColor = m_font.Color;
     QLabel::setFont(m_font.toQFont());
     setTextColor(m_font.Color);
     fitToText();
@@ -96,6 +99,28 @@ void TKEL_label::applyAlignment() {
     QLabel::setAlignment(horizontalFlag(m_alignment) | vertical[m_layout]);
 }
 
+// An "&" underlines the character after it and "&&" shows one "&", as on the buttons.
+int TKEL_label::captionFlags() const {
+    int flags = int(alignment()) | Qt::TextShowMnemonic | Qt::TextExpandTabs;
+    if (wordWrap())
+        flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+QSize TKEL_label::captionSize(int width) const {
+    return fontMetrics()
+        .boundingRect(QRect(0, 0, width, 2000), captionFlags() & ~Qt::AlignVertical_Mask, text())
+        .size();
+}
+
+QSize TKEL_label::sizeHint() const {
+    return captionSize(2000);
+}
+
+int TKEL_label::heightForWidth(int width) const {
+    return wordWrap() ? captionSize(width).height() : sizeHint().height();
+}
+
 void TKEL_label::setAutoSize(bool on) {
     if (on == m_autoSize)
         return;
@@ -120,27 +145,28 @@ void TKEL_label::fitToText() {
         resize(sizeHint());
 }
 
-void TKEL_label::paintEvent(QPaintEvent *event) {
-    {
-        QPainter painter(this);
-        if (m_shadow) {
-            // The shadow always wraps at words and starts at the top, whatever the label's
-            // own wrapping and layout.
-            const int flags = Qt::TextWordWrap | Qt::TextExpandTabs | Qt::AlignTop |
-                              int(horizontalFlag(m_alignment));
-            painter.setFont(m_fontShadow.toQFont());
-            painter.setPen(m_fontShadow.qcolor());
-            painter.drawText(rect().translated(-m_shadowOffset, -m_shadowOffset), flags, text());
-        }
-        // An opaque label covers its shadow with its background.
-        if (!m_transparent)
-            painter.fillRect(rect(), ToQColor(m_color));
+void TKEL_label::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    if (m_shadow) {
+        // The shadow always wraps at words and starts at the top, whatever the label's own
+        // wrapping and layout.
+        const int flags = Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic |
+                          Qt::AlignTop | int(horizontalFlag(m_alignment));
+        painter.setFont(m_fontShadow.toQFont());
+        painter.setPen(m_fontShadow.qcolor());
+        painter.drawText(rect().translated(-m_shadowOffset, -m_shadowOffset), flags, text());
     }
-    QLabel::paintEvent(event);
+    // An opaque label covers its shadow with its background.
+    if (!m_transparent)
+        painter.fillRect(rect(), ToQColor(m_color));
+    painter.setFont(font());
+    style()->drawItemText(&painter, rect(), captionFlags(), palette(), isEnabled(), text(),
+                          foregroundRole());
 }
 
 void TKEL_label::enterEvent(QEnterEvent *event) {
     QLabel::enterEvent(event);
+    m_over = true;
     if (m_font.Color != m_colorMouse) {
         m_savedColor = m_font.Color;
         setTextColor(m_colorMouse);
@@ -151,6 +177,7 @@ void TKEL_label::enterEvent(QEnterEvent *event) {
 
 void TKEL_label::leaveEvent(QEvent *event) {
     QLabel::leaveEvent(event);
+    m_over = false;
     if (m_font.Color != m_savedColor) {
         setTextColor(m_savedColor);
         update();

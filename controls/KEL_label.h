@@ -61,6 +61,9 @@ public:
     bool WordWrap() const { return wordWrap(); }
     void setWordWrap(bool on);
 
+    QSize sizeHint() const override;
+    int heightForWidth(int width) const override;
+
 signals:
     void OnClick();
     // Raised after the text has taken the mouse colour.
@@ -80,6 +83,8 @@ private:
     void setTextColor(TColor c);
     void applyAlignment();
     void fitToText();
+    int captionFlags() const;
+    QSize captionSize(int width) const;
 
     bool m_shadow = true;
     KelFont m_fontShadow;
@@ -94,4 +99,5 @@ private:
     ttextlayout m_layout = tlTop;
     bool m_autoSize = true;
     bool m_leftPressed = false;
+    bool m_over = false;
 };
