@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 
 #include <cmath>
 #include <stdexcept>
@@ -24,12 +23,9 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override {
         m_list->noteRowPainted(m_list->ItemText(index.row()));
+        // No focus frame: the row with the keyboard focus is the current row, which the
+        // highlight already marks, and a style's frame would tint the highlight colour.
         m_list->DrawRow(*painter, index.row(), option.rect);
-        if (option.state & QStyle::State_HasFocus) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            m_list->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, m_list);
-        }
     }
 
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override {
@@ -293,7 +289,8 @@ const KelFont &TKEL_listbox::canvasFont() const {
 }
 
 void TKEL_listbox::noteRowPainted(const QString &text) {
-    const int h = QFontMetrics(canvasFont().toQFont()).size(0, text).height();
+    // The height of one line: line breaks inside a row's text do not make it taller.
+    const int h = QFontMetrics(canvasFont().toQFont()).size(Qt::TextSingleLine, text).height();
     m_visibleLines = h > 0 ? int(NearestInt((long double)height() / h)) : 0;
 }
 
