@@ -146,10 +146,11 @@ void TForm1::appendFiles(const QStringList &fileNames) {
 }
 
 void TForm1::Addfiles1Click() {
-    OpenDialog1->setNameFilters(NameFiltersFromFilter(
+    QFileDialog *dialog = openDialog();
+    dialog->setNameFilters(NameFiltersFromFilter(
         QStringLiteral("Jpegs (*.jpg, *.jpeg)|*.jpg;*.jpeg|All Files (*.*)|*.*")));
-    if (OpenDialog1->exec() == QDialog::Accepted)
-        appendFiles(OpenDialog1->selectedFiles());
+    if (dialog->exec() == QDialog::Accepted)
+        appendFiles(dialog->selectedFiles());
 }
 
 void TForm1::Deleteselected1Click() {
@@ -162,10 +163,11 @@ void TForm1::KEL_grbutton2Click() {
 
 void TForm1::Panel1Click() {
     // The dialog opens on the colour it last returned, not on the panel's colour.
-    ColorDialog1->setCurrentColor(ToQColor(colorDialogColor_));
-    if (ColorDialog1->exec() != QDialog::Accepted)
+    QColorDialog *dialog = colorDialog();
+    dialog->setCurrentColor(ToQColor(colorDialogColor_));
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QColor chosen = ColorDialog1->selectedColor();
+    const QColor chosen = dialog->selectedColor();
     colorDialogColor_ = rgbColor(chosen.red(), chosen.green(), chosen.blue());
     Panel1->setColor(colorDialogColor_);
 }

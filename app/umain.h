@@ -90,13 +90,12 @@ public:
     QPlainTextEdit *Memo1;
     TKEL_grbutton *KEL_grbutton1;
     TKEL_grbutton *KEL_grbutton2;
-    QFileDialog *OpenDialog1;
     TKEL_files *KEL_files1;
     QMenu *PopupMenu1;
     QAction *Addfiles1;
     QAction *Deleteselected1;
     QAction *Cancel1;
-    QColorDialog *ColorDialog1;
+    // OpenDialog1 and ColorDialog1 are made on first use (openDialog(), colorDialog()).
 
 public slots:
     void Addfiles1Click();
@@ -117,6 +116,9 @@ private:
     void buildUpperPanel();
     void buildListFrame();
     void buildLowerPanel();
+    // The dialogs cost start-up time and memory that the first picture does not need.
+    QFileDialog *openDialog();
+    QColorDialog *colorDialog();
     void connectHandlers();
 
     void FormCreate();
@@ -140,6 +142,8 @@ private:
     std::unique_ptr<TPrompt> ownPrompt_;
     TPrompt *prompt_;
     QPointer<QDialog> aboutWindow_;
+    QFileDialog *openDialog_ = nullptr;
+    QColorDialog *colorDialog_ = nullptr;
     TColor colorDialogColor_ = clBlack;
     bool running_ = false;
     bool closeRequested_ = false;

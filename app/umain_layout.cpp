@@ -117,10 +117,6 @@ void TForm1::buildWindow() {
     buildUpperPanel();
     buildLowerPanel();
 
-    OpenDialog1 = named(new QFileDialog(this), "OpenDialog1");
-    OpenDialog1->setFileMode(QFileDialog::ExistingFiles);
-    OpenDialog1->setSizeGripEnabled(true);
-
     KEL_files1 = named(new TKEL_files(this), "KEL_files1");
     KEL_files1->setShowProgress(true);
     KEL_files1->setConfirmation(false);
@@ -130,8 +126,21 @@ void TForm1::buildWindow() {
     Deleteselected1 =
         named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
     Cancel1 = named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
+}
 
-    ColorDialog1 = named(new QColorDialog(this), "ColorDialog1");
+QFileDialog *TForm1::openDialog() {
+    if (openDialog_ == nullptr) {
+        openDialog_ = named(new QFileDialog(this), "OpenDialog1");
+        openDialog_->setFileMode(QFileDialog::ExistingFiles);
+        openDialog_->setSizeGripEnabled(true);
+    }
+    return openDialog_;
+}
+
+QColorDialog *TForm1::colorDialog() {
+    if (colorDialog_ == nullptr)
+        colorDialog_ = named(new QColorDialog(this), "ColorDialog1");
+    return colorDialog_;
 }
 
 void TForm1::buildUpperPanel() {

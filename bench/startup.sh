@@ -30,25 +30,25 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "$display" ]; then
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
     display=$(cat "$work/display")
 else
-    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null &
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null &
     xvfb_pid=$!
-    sleep 1
 fi
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 
 # One launch: prints "milliseconds-to-visible rss-kB-when-idle".
 measure() { # program window-title
     local start end pid
     start=$(date +%s%N)
-    "$1" >/dev/null 2>&1 &
+    "$1" >/dev/null 2>"$work/stderr" &
     pid=$!
     until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its window showed" >&2; exit 1; }
+        kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its window showed:" >&2; cat "$work/stderr" >&2; exit 1; }
     done
     end=$(date +%s%N)
     sleep 1 # idle: the first paint and the start-up work are over
