@@ -1,4 +1,4 @@
-// The Update window's log, Close button and download bar, showing a finished check.
+// The Update window's log, Close button and download bar, showing a finished download.
 #include "sections.h"
 
 #include "KEL_grbutton.h"
@@ -29,10 +29,14 @@ void buildUpdateWindowSection(QWidget *client) {
     log->setColumnCount(0);
     log->setFontSynchronize(true);
     // Newest line first, as the log inserts them.
-    log->setItems({QStringLiteral("You already have the newest build."),
-                   QStringLiteral("Newest build on the server: 6"),
-                   QStringLiteral("Asking for the newest build.."), QStringLiteral("Connected."),
-                   QStringLiteral("Connecting to update.quillet.org ..")});
+    log->setItems({QStringLiteral("File downloaded succesfully."),
+                   QStringLiteral("Downloading file.."), QStringLiteral("File size received"),
+                   QStringLiteral("Reply received"), QStringLiteral("Get file request sent"),
+                   QStringLiteral("Connected."),
+                   QStringLiteral("Re-connecting to localhost:4995.."),
+                   QStringLiteral("Update available (b7)."), QStringLiteral("Reply received"),
+                   QStringLiteral("Build info request sent"), QStringLiteral("Connected"),
+                   QStringLiteral("Connecting to localhost:4995..")});
 
     auto *close = create<TKEL_grbutton>(client, "KEL_grbutton1", QRect(8, 120, 80, 17));
     close->setCaption(QStringLiteral("Close"));
@@ -52,7 +56,8 @@ void buildUpdateWindowSection(QWidget *client) {
     // The download bar is the toolkit's own progress bar.
     auto *download = new QProgressBar(client);
     download->setGeometry(96, 120, 273, 16);
-    download->setValue(40);
+    download->setTextVisible(false);
+    download->setValue(100);
 }
 
 } // namespace gallery
