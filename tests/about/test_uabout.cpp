@@ -1,0 +1,84 @@
+// The About window without a display: its parts, the revision line and the update button.
+// Showing it needs OpenGL (test_uabout_gl), so the show and hide handlers are run directly.
+#include "KEL_files.h"
+#include "KEL_glpanel.h"
+#include "KEL_grbutton.h"
+#include "KEL_label.h"
+#include "uabout.h"
+
+#include <QtTest>
+
+class TestUabout : public QObject {
+    Q_OBJECT
+private slots:
+    void windowAsDesigned() {
+        Tfabout about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Quillet"));
+        QCOMPARE(about.minimumSize(), QSize(238, 211));
+        QCOMPARE(about.maximumSize(), QSize(238, 211));
+        const QList<QPair<QWidget *, QRect>> placed = {
+            {about.KEL_label2, QRect(8, 24, 225, 13)},
+            {about.KEL_label3, QRect(8, 40, 225, 13)},
+            {about.KEL_glpanel1, QRect(8, 56, 225, 121)},
+            {about.KEL_grbutton4, QRect(8, 184, 81, 22)},
+            {about.KEL_grbutton1, QRect(152, 184, 80, 22)}};
+        for (const auto &[widget, bounds] : placed)
+            QCOMPARE(widget->geometry(), bounds);
+        for (const char *name : {"KEL_label1", "KEL_label2", "KEL_label3", "KEL_glpanel1",
+                                 "KEL_grbutton4", "KEL_grbutton1", "KEL_files1"})
+            QVERIFY2(about.findChild<QObject *>(QLatin1String(name)), name);
+        QCOMPARE(about.KEL_label1->Caption(), QStringLiteral("Quillet"));
+        QCOMPARE(about.KEL_label3->Caption(), QStringLiteral("www.quillet.org"));
+        QVERIFY(about.KEL_label3->GotoUrl().isEmpty());
+        QCOMPARE(about.KEL_grbutton4->Caption(), QStringLiteral("ok"));
+        QCOMPARE(about.KEL_grbutton1->Caption(), QStringLiteral("update"));
+        QCOMPARE(about.KEL_glpanel1->ThreadDelay(), 10);
+        QCOMPARE(about.KEL_glpanel1->ThreadPriority(), TKEL_glpanel::tpNormal);
+        QCOMPARE(about.KEL_glpanel1->AxisColorY(), clYellow);
+    }
+
+    void revisionIsReadAtEveryShowing_data() {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("revision");
+        QTest::addColumn<int>("build");
+        QTest::newRow("running program")
+            << QString() << QStringLiteral("Rev. 0.9.1 (build 6)") << 6;
+        QTest::newRow("1.2.3.45") << QStringLiteral(STAMPED_1_2_3_45)
+                                  << QStringLiteral("Rev. 1.2.3 (build 45)") << 45;
+        QTest::newRow("2.0.0.0") << QStringLiteral(STAMPED_2_0_0_0)
+                                 << QStringLiteral("Rev. 2.0.0 (build 0)") << 0;
+        QTest::newRow("no version record")
+            << QStringLiteral(STAMPED_NONE) << QStringLiteral("Rev. 0.0.0 (build 0)") << 0;
+    }
+    void revisionIsReadAtEveryShowing() {
+        QFETCH(QString, executable);
+        QFETCH(QString, revision);
+        QFETCH(int, build);
+        Tfabout about(nullptr, executable);
+        QCOMPARE(about.KEL_label2->Caption(), QStringLiteral("Revision info"));
+        QCOMPARE(about.BuildNumber, 0);
+        about.FormShow();
+        QCOMPARE(about.KEL_label2->Caption(), revision);
+        QCOMPARE(about.BuildNumber, build);
+        QVERIFY(about.KEL_glpanel1->ThreadActive());
+        about.FormHide();
+        QVERIFY(!about.KEL_glpanel1->ThreadActive());
+    }
+
+    void updateButtonOpensTheUpdateWindowModally() {
+        Tfabout about;
+        about.KEL_grbutton1Click();
+        QDialog update;
+        about.setUpdateWindow(&update);
+        bool wasModal = false;
+        QTimer::singleShot(0, &update, [&] {
+            wasModal = QApplication::activeModalWidget() == &update;
+            update.reject();
+        });
+        about.KEL_grbutton1Click();
+        QVERIFY(wasModal);
+    }
+};
+
+QTEST_MAIN(TestUabout)
+#include "test_uabout.moc"
