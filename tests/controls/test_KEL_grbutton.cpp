@@ -1,6 +1,6 @@
 #include "KEL_grbutton.h"
+#include "realpointer.h"
 
-#include <QEnterEvent>
 #include <QPainter>
 #include <QtTest>
 
@@ -51,16 +51,6 @@ Ink inkOf(const QImage &image, bool (*ink)(const QColor &) = isInk) {
         }
     }
     return found;
-}
-
-void enter(QWidget &w) {
-    QEnterEvent event(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &event);
-}
-
-void leave(QWidget &w) {
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(&w, &event);
 }
 
 class CountingButton : public TKEL_grbutton {
@@ -363,20 +353,20 @@ private slots:
         const int s = clSilver;
         const int g = clGray;
         QTest::newRow("press, release inside")
-            << QStringList{"enter", "press", "release-in"} << QList<int>{s, g, s} << 1;
-        QTest::newRow("press, leave, return, release inside")
-            << QStringList{"enter", "press", "leave", "enter", "release-in"}
+            << QStringList{"over", "press", "release-in"} << QList<int>{s, g, s} << 1;
+        QTest::newRow("press, drag off, back, release inside")
+            << QStringList{"over", "press", "away", "over", "release-in"}
             << QList<int>{s, g, w, g, s} << 1;
-        QTest::newRow("press, leave, release outside")
-            << QStringList{"enter", "press", "leave", "release-out", "enter"}
+        QTest::newRow("press, drag off, release outside")
+            << QStringList{"over", "press", "away", "release-out", "over"}
             << QList<int>{s, g, w, w, s} << 0;
         QTest::newRow("right press changes nothing")
-            << QStringList{"enter", "right-press", "right-release"} << QList<int>{s, s, s} << 0;
+            << QStringList{"over", "right-press", "right-release"} << QList<int>{s, s, s} << 0;
         QTest::newRow("right release ends a left hold")
-            << QStringList{"enter", "press", "right-release", "release-in"}
-            << QList<int>{s, g, s, s} << 1;
-        QTest::newRow("press without mouse over looks normal")
-            << QStringList{"press", "enter", "release-in"} << QList<int>{w, g, s} << 1;
+            << QStringList{"over", "press", "right-press", "right-release", "release-in"}
+            << QList<int>{s, g, g, s, s} << 1;
+        QTest::newRow("right drag off and back")
+            << QStringList{"over", "right-press", "away", "over"} << QList<int>{s, s, w, s} << 0;
     }
     void pressSequence() {
         QFETCH(QStringList, steps);
@@ -387,44 +377,38 @@ private slots:
         TKEL_grbutton b(&window);
         plainLook(b);
         b.move(10, 10);
+        RealPointer pointer(&b);
         QSignalSpy clicked(&b, &TKEL_grbutton::OnClick);
+        const QPoint inside(40, 11);
+        const QPoint outside(190, 70);
         for (int i = 0; i < steps.size(); ++i) {
             const QString &step = steps[i];
-            if (step == u"enter") {
-                QTest::mouseMove(&b, QPoint(40, 11));
-                enter(b);
-            } else if (step == u"leave") {
-                QTest::mouseMove(&window, QPoint(200, 80));
-                leave(b);
-            } else if (step == u"press") {
-                QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(40, 11));
-            } else if (step == u"release-in") {
-                QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(40, 11));
-            } else if (step == u"release-out") {
-                QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(190, 70));
-            } else if (step == u"right-press") {
-                QTest::mousePress(&b, Qt::RightButton, {}, QPoint(40, 11));
-            } else if (step == u"right-release") {
-                QTest::mouseRelease(&b, Qt::RightButton, {}, QPoint(40, 11));
-            }
-            QCOMPARE(pixel(renderOf(b), 40, 11), rgb(faces[i]));
+            if (step == u"over")
+                pointer.move(&b, inside);
+            else if (step == u"away")
+                pointer.move(&b, outside);
+            else if (step == u"press")
+                pointer.press(&b, inside);
+            else if (step == u"release-in")
+                pointer.release(&b, inside);
+            else if (step == u"release-out")
+                pointer.release(&b, outside);
+            else if (step == u"right-press")
+                pointer.press(&b, inside, Qt::RightButton);
+            else if (step == u"right-release")
+                pointer.release(&b, inside, Qt::RightButton);
+            QVERIFY2(pixel(renderOf(b), 40, 11) == rgb(faces[i]), qPrintable(step));
         }
         QCOMPARE(clicked.count(), clicks);
     }
 
     void doubleClickRaisesOneClick() {
-        TKEL_grbutton b;
+        QWidget window;
+        window.resize(200, 100);
+        TKEL_grbutton b(&window);
+        RealPointer pointer(&b);
         QSignalSpy clicked(&b, &TKEL_grbutton::OnClick);
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                          Qt::LeftButton, {});
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
-                            Qt::LeftButton, Qt::NoButton, {});
-        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                        Qt::LeftButton, {});
-        QApplication::sendEvent(&b, &press);
-        QApplication::sendEvent(&b, &release);
-        QApplication::sendEvent(&b, &dbl);
-        QApplication::sendEvent(&b, &release);
+        pointer.doubleClick(&b, QPoint(5, 5));
         QCOMPARE(clicked.count(), 1);
     }
 
@@ -460,7 +444,10 @@ private slots:
     }
 
     void mouseOverFont() {
-        TKEL_grbutton b;
+        QWidget window;
+        window.resize(200, 100);
+        TKEL_grbutton b(&window);
+        b.move(10, 10);
         plainLook(b);
         b.setShowCaption(true);
         b.setFont(KelFont(QStringLiteral("DejaVu Sans"), -11, clBlack));
@@ -473,10 +460,11 @@ private slots:
         QCOMPARE(b.FontMouseOver().Color, clRed);
         b.setCaption(QStringLiteral("Convert"));
         QCOMPARE(inkOf(renderOf(b), isRedInk).top, -1);
-        enter(b);
+        RealPointer pointer(&b);
+        pointer.move(&b, QPoint(40, 11));
         QVERIFY(inkOf(renderOf(b), isRedInk).top >= 0);
         QCOMPARE(inkOf(renderOf(b), isDarkInk).top, -1);
-        leave(b);
+        pointer.away();
         QCOMPARE(inkOf(renderOf(b), isRedInk).top, -1);
 
         b.setFontSynchronize(false);
