@@ -31,9 +31,13 @@ done
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$work/listing"
 id=io.github.quillet.Quillet
-for file in "${programs[@]/#/bin/}" share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
-    share/man/man1/quillet.1.gz share/man/man1/quillet-thumb.1.gz; do
+pages=()
+for program in "${programs[@]}"; do
+    pages+=("share/man/man1/$program.1.gz")
+done
+for file in "${programs[@]/#/bin/}" "${pages[@]}" share/applications/$id.desktop \
+    share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+    share/icons/hicolor/48x48/apps/$id.png; do
     grep -qx "$prefix/$file" "$work/listing" || fail "missing $prefix/$file"
 done
 extra=$(grep "^$prefix/bin/." "$work/listing" | grep -vxF -f <(printf "$prefix/bin/%s\n" "${programs[@]}") || true)
