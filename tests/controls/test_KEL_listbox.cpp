@@ -1,5 +1,6 @@
 #include "KEL_listbox.h"
 #include "KEL_listbox_columns.h"
+#include "realpointer.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -335,25 +336,62 @@ private slots:
     }
 
     void mouseEnterAndLeave() {
-        auto list = shownList({"a"});
-        QSignalSpy entered(list.get(), &TKEL_listbox::OnMouseEnter);
-        QSignalSpy left(list.get(), &TKEL_listbox::OnMouseLeave);
+        QWidget window;
+        window.resize(300, 200);
+        auto *list = new CountingListbox;
+        list->setParent(&window);
+        list->setGeometry(10, 10, 200, 120);
+        list->setItems({"a"});
+        RealPointer pointer(list);
+        QSignalSpy entered(list, &TKEL_listbox::OnMouseEnter);
+        QSignalSpy left(list, &TKEL_listbox::OnMouseLeave);
+        settle();
         list->paints = 0;
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QCoreApplication::sendEvent(list.get(), &enter);
+        pointer.move(list, QPoint(20, 8));
         QVERIFY(list->MouseIsOver());
         QCOMPARE(entered.count(), 1);
         settle();
         QVERIFY(list->paints > 0);
 
+        // From the rows onto the list's own frame is no leaving.
+        pointer.move(list, QPoint(20, 60));
+        pointer.move(list, QPoint(0, 60));
+        QCOMPARE(entered.count(), 1);
+        QCOMPARE(left.count(), 0);
+
         list->paints = 0;
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(list.get(), &leave);
+        pointer.away();
         QVERIFY(!list->MouseIsOver());
         QCOMPARE(left.count(), 1);
         QCOMPARE(entered.count(), 1);
         settle();
         QVERIFY(list->paints > 0);
+    }
+
+    // A style would tint the row with the keyboard focus and frame it; the highlight stays
+    // exactly as set.
+    void currentRowKeepsItsColoursWithTheFocus() {
+        QWidget window;
+        window.resize(300, 200);
+        auto *before = new QLineEdit(&window);
+        auto *list = new TKEL_listbox(&window);
+        list->setGeometry(10, 40, 200, 120);
+        list->setItems({"a", "", "c"});
+        list->setItemIndex(1);
+        RealPointer pointer(list);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        before->setFocus();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
+        QVERIFY(list->hasFocus());
+        const QImage image = renderOf(*list);
+        const QRect r = rowRect(*list, 1);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (colorAt(image, QPoint(x, y)) != QColor(255, 255, 0))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(colorAt(image, QPoint(x, y)).name())));
     }
 
     void columnsSplit_data() {
@@ -450,15 +488,18 @@ private slots:
     void visibleLinesCount_data() {
         QTest::addColumn<int>("controlHeight");
         QTest::addColumn<int>("lineHeight");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");
-        QTest::newRow("127 / 13") << 127 << 13 << 10;
-        QTest::newRow("130 / 13") << 130 << 13 << 10;
-        QTest::newRow("8.5 goes to 8") << 136 << 16 << 8;
-        QTest::newRow("7.5 goes to 8") << 120 << 16 << 8;
+        QTest::newRow("127 / 13") << 127 << 13 << "x" << 10;
+        QTest::newRow("130 / 13") << 130 << 13 << "x" << 10;
+        QTest::newRow("8.5 goes to 8") << 136 << 16 << "x" << 8;
+        QTest::newRow("7.5 goes to 8") << 120 << 16 << "x" << 8;
+        QTest::newRow("a line break counts one line") << 127 << 13 << "x\ny" << 10;
     }
     void visibleLinesCount() {
         QFETCH(int, controlHeight);
         QFETCH(int, lineHeight);
+        QFETCH(QString, text);
         QFETCH(int, expected);
         const int px = pixelSizeForLineHeight(lineHeight);
         if (px == 0)
@@ -466,7 +507,7 @@ private slots:
         TKEL_listbox list;
         list.resize(200, controlHeight);
         list.setFont(fontOfPixels(px));
-        list.setItems({"x"});
+        list.setItems({text});
         QCOMPARE(list.VisibleLinesCount(), 0);
         renderOf(list);
         QCOMPARE(list.VisibleLinesCount(), expected);
