@@ -3,11 +3,15 @@
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
+#include "batchpool.h"
+#include "jpegfixtures.h"
 #include "logtext.h"
+#include "offthread.h"
 #include "scriptedprompt.h"
 #include "umain.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -17,7 +21,10 @@
 #include <QTextBlock>
 #include <QtTest>
 
+#include <map>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -53,6 +60,20 @@ QStringList withNames(QStringList lines, const QString &t1, const QString &t2, c
     return lines;
 }
 
+void writeText(const QString &name, const QByteArray &text) {
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+        qFatal("cannot write a test file");
+}
+
+// Every file in a folder, hidden ones too (a left-over temporary file would show), by name.
+std::map<QString, QByteArray> filesIn(const QString &folder) {
+    std::map<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files[name] = readAll(folder + QLatin1Char('/') + name);
+    return files;
+}
+
 } // namespace
 
 class TestBatchRun : public QObject {
@@ -74,9 +95,19 @@ private slots:
     void zeroWidthFailsEveryFile();
     void closeDuringARunWaitsForItsEnd();
     void logKeepsAtMost501Lines();
+    void sameResultWithOneOrFourWorkers_data();
+    void sameResultWithOneOrFourWorkers();
+    void stopHalfwayWritesNothingAfter();
+    void inputDuringARunIsDropped();
+    void sameBatchFilesAreNeverReplaced_data();
+    void sameBatchFilesAreNeverReplaced();
+    void targetChangedMeanwhileIsAskedAgain_data();
+    void targetChangedMeanwhileIsAskedAgain();
+    void poolStaysWithinItsWindow();
 
 private:
     QString photo(const QString &name, QSize size = QSize(64, 48));
+    QString entry(const QString &spec);
     void add(const QString &path) { form_->KEL_listbox1->AddItem(path); }
     QString out(const QString &name) const { return outDir_->filePath(name); }
     QStringList run();
@@ -85,6 +116,7 @@ private:
     std::unique_ptr<QTemporaryDir> outDir_;
     std::unique_ptr<QTemporaryDir> iniDir_;
     ScriptedPrompt prompt_;
+    QList<double> positions_; // the progress bar's position at each log line
     std::unique_ptr<TForm1> form_;
 };
 
@@ -93,6 +125,7 @@ void TestBatchRun::init() {
     outDir_ = std::make_unique<QTemporaryDir>();
     iniDir_ = std::make_unique<QTemporaryDir>();
     prompt_ = ScriptedPrompt();
+    positions_.clear();
     form_ = std::make_unique<TForm1>(iniDir_->filePath(QStringLiteral("Quillet.ini")), &prompt_);
     form_->KEL_edit5->setText(outDir_->path());
     form_->show();
@@ -100,8 +133,10 @@ void TestBatchRun::init() {
     // Every log line goes to the journal the prompt also writes to.
     connect(form_->Memo1, &QPlainTextEdit::textChanged, this, [this] {
         const QString last = form_->Memo1->document()->lastBlock().text();
-        if (!last.isEmpty())
-            prompt_.journal << QStringLiteral("log: ") + maskSeconds(withoutTime(last));
+        if (last.isEmpty())
+            return;
+        prompt_.journal << QStringLiteral("log: ") + maskSeconds(withoutTime(last));
+        positions_ << form_->KEL_progressbar1->Position();
     });
 }
 
@@ -110,12 +145,33 @@ void TestBatchRun::cleanup() {
     QVERIFY(prompt_.answers.isEmpty());
 }
 
+// A photo with detail everywhere, so that a wrong row or column changes the thumbnail.
 QString TestBatchRun::photo(const QString &name, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor(200, 40, 10));
     const QString path = srcDir_->filePath(name);
-    if (!image.save(path, "JPEG"))
-        qFatal("cannot write the test photo");
+    WriteFile(path.toStdString(),
+              EncodeJpeg(PatternPicture(size.width(), size.height(), 3, unsigned(qHash(name)))));
+    return path;
+}
+
+// One list entry of a data row: "photo:x" a photo (a large one for "big"), "bad:x" a text
+// file, "fifo:x" a FIFO no one writes to, "dir:x" a folder, "gone:x" nothing; each named x.jpg.
+QString TestBatchRun::entry(const QString &spec) {
+    const QString kind = spec.section(QLatin1Char(':'), 0, 0);
+    const QString name = spec.section(QLatin1Char(':'), 1) + QStringLiteral(".jpg");
+    const QString path = srcDir_->filePath(name);
+    if (QFile::exists(path) || kind == QStringLiteral("gone"))
+        return path;
+    bool made = true;
+    if (kind == QStringLiteral("bad"))
+        writeText(path, "just text");
+    else if (kind == QStringLiteral("fifo"))
+        made = ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    else if (kind == QStringLiteral("dir"))
+        made = QDir().mkdir(path);
+    else
+        photo(name, name == QStringLiteral("big.jpg") ? QSize(2000, 1500) : QSize(320, 240));
+    if (!made)
+        qFatal("cannot make a test entry");
     return path;
 }
 
@@ -139,9 +195,10 @@ void TestBatchRun::oneFileIsConverted() {
                                  QStringLiteral("log: Thumbnail ") + target + " done.",
                                  QStringLiteral("log: Finished (#s).")}));
     QCOMPARE(form_->Memo1->document()->blockCount(), 3);
-    QImageReader reader(target);
-    QCOMPARE(reader.format(), QByteArray("jpeg"));
-    QCOMPARE(reader.size(), QSize(160, 180));
+    const ReferenceResult expected =
+        ReferenceThumbnail(ReadFile(src.toStdString()), 160, 180, true, clBlack, false);
+    QVERIFY(expected.ok);
+    QCOMPARE(readAll(target), QByteArray::fromStdString(expected.bytes));
     QVERIFY(form_->KEL_grbutton1->Enabled());
     QVERIFY(form_->KEL_grbutton2->Enabled());
     QVERIFY(!form_->KEL_grbutton1->testAttribute(Qt::WA_SetCursor));
@@ -161,6 +218,9 @@ void TestBatchRun::progressButtonsAndCursorDuringARun() {
     };
     QList<Seen> seen;
     connect(form_->Memo1, &QPlainTextEdit::textChanged, this, [&] {
+        // The wait cursor belongs to the two controls only, never to the whole application.
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QVERIFY(form_->cursor().shape() != Qt::WaitCursor);
         seen.append({withoutTime(form_->Memo1->document()->lastBlock().text()),
                      form_->KEL_progressbar1->Position(), form_->KEL_grbutton1->Enabled(),
                      form_->KEL_grbutton2->Enabled(), form_->KEL_grbutton1->cursor().shape(),
@@ -334,7 +394,8 @@ void TestBatchRun::zeroWidthFailsEveryFile() {
     const QStringList journal = run();
     QCOMPARE(journal.filter(QStringLiteral("log: Skipped ")).size(), 2);
     QCOMPARE(journal.filter(QStringLiteral("log: Thumbnail ")).size(), 0);
-    QCOMPARE(QFileInfo(out(QStringLiteral("a.jpg.thumb.jpg"))).size(), 0);
+    // A failed photo leaves no file behind, not even an empty one.
+    QVERIFY(filesIn(outDir_->path()).empty());
 }
 
 void TestBatchRun::closeDuringARunWaitsForItsEnd() {
@@ -361,6 +422,268 @@ void TestBatchRun::logKeepsAtMost501Lines() {
     QCOMPARE(log->blockCount(), 501);
     QCOMPARE(withoutTime(log->firstBlock().text()), QStringLiteral("99"));
     QCOMPARE(withoutTime(log->lastBlock().text()), QStringLiteral("599"));
+}
+
+// The same batch with one worker and with four: the same log, questions, progress positions
+// and files, byte for byte; the files are also the reference thumbnails of their sources.
+void TestBatchRun::sameResultWithOneOrFourWorkers_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("existing"); // targets that hold "old" before the run
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QString>("suffix"); // empty: "Add this as file extension" unchecked
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<bool>>("answers");
+
+    const QString thumb = QStringLiteral(".thumb.jpg");
+    QTest::newRow("failures skipped")
+        << QStringList{"photo:big", "bad:t", "photo:a", "gone:g", "fifo:f", "dir:d", "photo:b"}
+        << QStringList{} << true << thumb << 160 << QList<bool>{false, false, false, false};
+    QTest::newRow("failure interrupts")
+        << QStringList{"photo:big", "photo:a", "bad:t", "photo:b", "photo:c"} << QStringList{}
+        << true << thumb << 160 << QList<bool>{true};
+    QTest::newRow("existing targets") << QStringList{"photo:big", "photo:a", "photo:b", "photo:c"}
+                                      << QStringList{"big.jpg.thumb.jpg", "b.jpg.thumb.jpg"}
+                                      << false << thumb << 160 << QList<bool>{true, false, true};
+    QTest::newRow("existing target stops")
+        << QStringList{"photo:a", "photo:big", "photo:b"} << QStringList{"big.jpg.thumb.jpg"}
+        << false << thumb << 160 << QList<bool>{false, false};
+    QTest::newRow("same path twice")
+        << QStringList{"photo:big", "photo:a", "photo:big", "photo:a", "bad:t"} << QStringList{}
+        << false << thumb << 160 << QList<bool>{true, false, true, false};
+    QTest::newRow("suffix with a slash")
+        << QStringList{"photo:big", "photo:a", "photo:b"} << QStringList{} << false
+        << QStringLiteral("-x/small.jpg") << 160 << QList<bool>{true, false, false};
+    QTest::newRow("zero width") << QStringList{"photo:a", "photo:b"} << QStringList{} << true
+                                << thumb << 0 << QList<bool>{false, true};
+    QTest::newRow("no suffix") << QStringList{"photo:big", "photo:a"} << QStringList{"a.jpg"}
+                               << true << QString() << 120 << QList<bool>{};
+}
+
+void TestBatchRun::sameResultWithOneOrFourWorkers() {
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, existing);
+    QFETCH(bool, overwrite);
+    QFETCH(QString, suffix);
+    QFETCH(int, width);
+    QFETCH(QList<bool>, answers);
+
+    for (const QString &spec : entries)
+        add(entry(spec));
+    form_->CheckBox3->setChecked(overwrite);
+    form_->CheckBox4->setChecked(!suffix.isEmpty());
+    form_->KEL_edit6->setText(suffix);
+    form_->KEL_edit3->setText(QString::number(width));
+
+    struct Outcome {
+        QStringList journal;
+        QList<double> positions;
+        std::map<QString, QByteArray> files;
+    };
+    Outcome outcomes[2];
+    const int workers[2] = {1, 4};
+    for (int k = 0; k < 2; ++k) {
+        QTemporaryDir folder;
+        for (const QString &name : existing)
+            writeText(folder.filePath(name), "old");
+        form_->KEL_edit5->setText(folder.path());
+        form_->setBatchWorkers(workers[k]);
+        prompt_.journal.clear();
+        positions_.clear();
+        prompt_.answers = answers;
+        run();
+        QVERIFY2(prompt_.answers.isEmpty(), qPrintable(prompt_.journal.join(QLatin1Char('\n'))));
+        outcomes[k] = {prompt_.journal.replaceInStrings(folder.path(), QStringLiteral("OUT")),
+                       positions_, filesIn(folder.path())};
+    }
+    QCOMPARE(outcomes[1].journal, outcomes[0].journal);
+    QCOMPARE(outcomes[1].positions, outcomes[0].positions);
+    QVERIFY(outcomes[1].files == outcomes[0].files);
+
+    // Each written thumbnail is the one its source makes; each other file is as it was.
+    const QStringList done = outcomes[0].journal.filter(QStringLiteral("log: Thumbnail OUT/"));
+    for (const auto &[name, bytes] : outcomes[0].files) {
+        const qsizetype at = outcomes[0].journal.lastIndexOf(QStringLiteral("log: Thumbnail OUT/") +
+                                                             name + QStringLiteral(" done."));
+        if (at < 0) {
+            QCOMPARE(bytes, QByteArray("old"));
+            continue;
+        }
+        // The photo is the one of the nearest "Converting file" line above.
+        qsizetype line = at;
+        while (!outcomes[0].journal[line].startsWith(QStringLiteral("log: Converting file ")))
+            --line;
+        const QString source = outcomes[0].journal[line].mid(21).chopped(2);
+        const ReferenceResult expected =
+            ReferenceThumbnail(ReadFile(source.toStdString()), width, 180, true, clBlack, false);
+        QVERIFY2(expected.ok && bytes == QByteArray::fromStdString(expected.bytes),
+                 qPrintable(name));
+    }
+    QVERIFY(!done.isEmpty() || width == 0);
+}
+
+// "No" to "Continue process?" halfway through a long batch: nothing after is written, and
+// nothing converted ahead of the run is left anywhere.
+void TestBatchRun::stopHalfwayWritesNothingAfter() {
+    for (int i = 0; i < 50; ++i)
+        add(photo(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+    writeText(out(QStringLiteral("p25.jpg.thumb.jpg")), "old");
+    form_->CheckBox3->setChecked(false);
+    form_->setBatchWorkers(4);
+    prompt_.answers = {false, false};
+    const QStringList journal = run();
+    QCOMPARE(journal.filter(QStringLiteral("log: Converting file ")).size(), 26);
+    QCOMPARE(journal.mid(journal.size() - 3),
+             QStringList({"log: Process interrupted.", "info: Process Interrupted!",
+                          "log: Finished (#s)."}));
+    std::map<QString, QByteArray> expected;
+    for (int i = 0; i < 25; ++i)
+        expected[QStringLiteral("p%1.jpg.thumb.jpg").arg(i, 2, 10, QLatin1Char('0'))];
+    expected[QStringLiteral("p25.jpg.thumb.jpg")] = "old";
+    std::map<QString, QByteArray> files = filesIn(outDir_->path());
+    for (auto &[name, bytes] : files)
+        if (bytes != "old")
+            bytes.clear();
+    QVERIFY(files == expected);
+}
+
+// A second Convert and a check box clicked while a run holds the window come to nothing, then
+// or afterwards; the same clicks work once the run is over.
+void TestBatchRun::inputDuringARunIsDropped() {
+    for (int i = 0; i < 6; ++i)
+        add(photo(QStringLiteral("p%1.jpg").arg(i), QSize(800, 600)));
+    form_->setBatchWorkers(1);
+    QWindow *window = form_->windowHandle();
+    const auto click = [&](QWidget *w) {
+        QTest::mouseClick(window, Qt::LeftButton, {}, w->mapTo(form_.get(), w->rect().center()));
+    };
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->CheckBox2->setFocus();
+    QTimer::singleShot(0, this, [&] {
+        QVERIFY(form_->Running());
+        QTest::keyClick(window, Qt::Key_Space);
+        click(form_->KEL_grbutton1);
+        click(form_->CheckBox5);
+    });
+    run();
+    QTest::qWait(100); // anything held back would arrive now
+    QCOMPARE(prompt_.journal.filter(QStringLiteral("Finished (")).size(), 1);
+    QVERIFY(!form_->CheckBox2->isChecked());
+    QVERIFY(!form_->CheckBox5->isChecked());
+
+    click(form_->CheckBox5);
+    QVERIFY(form_->CheckBox5->isChecked());
+    form_->CheckBox5->setChecked(false);
+    click(form_->KEL_grbutton1);
+    QCOMPARE(prompt_.journal.filter(QStringLiteral("Finished (")).size(), 2);
+}
+
+// A target that is a photo of the same batch, by its own name, as another source or through a
+// link, is never written: the photo counts as failed and the sources stay as they were.
+void TestBatchRun::sameBatchFilesAreNeverReplaced_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("failures");
+    QTest::newRow("itself") << "itself" << 1;
+    QTest::newRow("another source") << "another source" << 2; // and then itself
+    QTest::newRow("link to a source") << "link" << 1;
+}
+
+void TestBatchRun::sameBatchFilesAreNeverReplaced() {
+    QFETCH(QString, how);
+    QFETCH(int, failures);
+    const QString a = photo(QStringLiteral("a.jpg"));
+    const QString b = photo(QStringLiteral("b.jpg"), QSize(80, 60));
+    const QString target = how == QStringLiteral("itself") ? a : out(QStringLiteral("a.jpg"));
+    if (how == QStringLiteral("itself")) {
+        form_->KEL_edit5->setText(srcDir_->path());
+        add(a);
+    } else if (how == QStringLiteral("another source")) {
+        QVERIFY(QFile::copy(b, target));
+        add(a);
+        add(target);
+    } else {
+        QVERIFY(QFile::link(b, target));
+        add(b);
+        add(a);
+    }
+    form_->CheckBox4->setChecked(false);
+    prompt_.answers = QList<bool>(failures, false);
+    const QByteArray before = readAll(a), other = readAll(b);
+    const QStringList journal = run();
+    QCOMPARE(
+        journal.filter(QStringLiteral("log: Failed to create thumbnail of ") + target + ".").size(),
+        failures);
+    QCOMPARE(readAll(a), before);
+    QCOMPARE(readAll(b), other);
+    QCOMPARE(QFileInfo(target).isSymLink(), how == QStringLiteral("link"));
+}
+
+// A target that appears, or changes, after the run decided about it and before the thumbnail
+// is written is asked about anew.
+void TestBatchRun::targetChangedMeanwhileIsAskedAgain_data() {
+    QTest::addColumn<bool>("existedBefore");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("appeared, overwritten") << false << QList<bool>{true} << true;
+    QTest::newRow("appeared, kept") << false << QList<bool>{false, true} << false;
+    QTest::newRow("changed, overwritten") << true << QList<bool>{true, true} << true;
+    QTest::newRow("changed, kept") << true << QList<bool>{true, false, true} << false;
+}
+
+void TestBatchRun::targetChangedMeanwhileIsAskedAgain() {
+    QFETCH(bool, existedBefore);
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, written);
+    add(photo(QStringLiteral("a.jpg")));
+    const QString target = out(QStringLiteral("a.jpg.thumb.jpg"));
+    if (existedBefore)
+        writeText(target, "old");
+    form_->CheckBox3->setChecked(false);
+    prompt_.answers = answers;
+    // The other file arrives while the run waits for the thumbnail, after the decision.
+    bool planted = false;
+    const auto plant = [&] {
+        if (!planted)
+            QTimer::singleShot(0, this, [&] { writeText(target, "other, and longer"); });
+        planted = true;
+    };
+    if (existedBefore)
+        prompt_.onQuestion = plant;
+    else
+        connect(form_->Memo1, &QPlainTextEdit::textChanged, this, plant);
+    const QStringList journal = run();
+    QCOMPARE(journal.filter(QStringLiteral("already exists, Overwrite file?")).size(),
+             existedBefore ? 2 : 1);
+    QCOMPARE(readAll(target).startsWith("\xFF\xD8"), written);
+    QCOMPARE(readAll(target) == "other, and longer", !written);
+}
+
+// However many photos, the workers convert at most twice their number ahead of the run, and
+// stop when asked.
+void TestBatchRun::poolStaysWithinItsWindow() {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 30; ++i)
+        sources.push_back(photo(QStringLiteral("p%1.jpg").arg(i)).toStdString());
+    ThumbnailSettings settings;
+    settings.width = settings.height = 16;
+    BatchPool pool(sources, settings, 2, WakeGuiThread);
+    QCOMPARE(pool.window(), std::size_t(4));
+    std::size_t taken = 0;
+    const auto converted = [&] {
+        std::size_t ready = 0;
+        while (taken + ready < sources.size() && pool.ready(taken + ready))
+            ++ready;
+        return ready;
+    };
+    for (; taken < 10; ++taken) {
+        KeepPaintingUntil([&] { return pool.ready(taken); });
+        QTest::qWait(taken == 0 ? 200 : 0); // time enough to run past the window, were it open
+        QVERIFY(converted() <= pool.window());
+        QVERIFY(pool.take(taken).ok);
+    }
+    pool.stop();
+    KeepPaintingUntil([&] { return pool.finished(); });
+    QCOMPARE(converted(), std::size_t(0));
 }
 
 QTEST_MAIN(TestBatchRun)
