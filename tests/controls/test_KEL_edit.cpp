@@ -1,8 +1,8 @@
 #include "KEL_edit.h"
+#include "realpointer.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEnterEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,16 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-void sendEnter(QWidget *w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)));
-    QApplication::sendEvent(w, &e);
-}
-
-void sendLeave(QWidget *w) {
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(w, &e);
-}
 
 KelFont namedFont(const QString &name, int height, bool bold) {
     return KelFont(name, height, clNavy, bold);
@@ -298,15 +288,20 @@ private slots:
     }
 
     void colourSettersLeaveTheCurrentColour() {
-        TKEL_edit box;
-        box.setColorOut(clRed);
-        box.setColorIn(clNavy);
-        box.setColorMouse(clGray);
-        QCOMPARE(box.Color(), clWhite);
-        sendEnter(&box);
-        QCOMPARE(box.Color(), clGray);
-        sendLeave(&box);
-        QCOMPARE(box.Color(), clRed);
+        QWidget window;
+        window.resize(200, 100);
+        new QLineEdit(&window); // takes the window's first focus
+        auto *box = new TKEL_edit(&window);
+        box->move(0, 40);
+        box->setColorOut(clRed);
+        box->setColorIn(clNavy);
+        box->setColorMouse(clGray);
+        RealPointer pointer(box);
+        QCOMPARE(box->Color(), clWhite);
+        pointer.move(box, QPoint(5, 5));
+        QCOMPARE(box->Color(), clGray);
+        pointer.away();
+        QCOMPARE(box->Color(), clRed);
     }
 
     void fontSynchronizeCopiesTheNameOnly() {
@@ -329,11 +324,16 @@ private slots:
     }
 
     void savedFontTakesTheSynchronisedName() {
-        TKEL_edit box;
-        sendEnter(&box); // saved font := the normal font
-        box.setFontEditing(namedFont(QStringLiteral("Renamed"), -9, false));
-        sendLeave(&box); // Font := the saved font
-        QCOMPARE(box.Font().Name, QStringLiteral("Renamed"));
+        QWidget window;
+        window.resize(200, 100);
+        new QLineEdit(&window); // takes the window's first focus
+        auto *box = new TKEL_edit(&window);
+        box->move(0, 40);
+        RealPointer pointer(box);
+        pointer.move(box, QPoint(5, 5)); // saved font := the normal font
+        box->setFontEditing(namedFont(QStringLiteral("Renamed"), -9, false));
+        pointer.away(); // Font := the saved font
+        QCOMPARE(box->Font().Name, QStringLiteral("Renamed"));
     }
 
     void focusAndMouseChangeTheLook() {
@@ -351,7 +351,7 @@ private slots:
         box->setFontMouseOver(over);
         box->setFontEditing(editing);
         box->setEditMode(mNumEdit);
-        window.show();
+        RealPointer pointer(box);
         activate(&window);
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
@@ -359,7 +359,7 @@ private slots:
         QString textAtExit;
         connect(box, &TKEL_edit::OnExit, box, [&] { textAtExit = box->Text(); });
 
-        sendEnter(box);
+        pointer.move(box, QPoint(5, 5));
         QCOMPARE(box->Color(), clYellow);
         QCOMPARE(box->Font(), over);
         QCOMPARE(backgroundOf(box), QColor(255, 255, 0));
@@ -372,11 +372,25 @@ private slots:
         QCOMPARE(backgroundOf(box), QColor(0, 255, 0));
         QCOMPARE(box->editor()->font().pixelSize(), 15);
 
-        sendLeave(box);
+        pointer.away();
         QCOMPARE(box->Color(), clLime);
         QCOMPARE(box->Font(), editing);
 
+        // Another window taking the activation (a message box, the About window) and giving
+        // it back is no change of focus: no exit, no cleaning, no new entry.
         box->setText(QStringLiteral("7x"));
+        QWidget message;
+        message.show();
+        message.activateWindow();
+        QTRY_VERIFY(message.isActiveWindow());
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        QTRY_VERIFY(box->editor()->hasFocus());
+        QCOMPARE(box->Text(), QStringLiteral("7x"));
+        QCOMPARE(entered.count(), 1);
+        QVERIFY(textAtExit.isEmpty());
+        QCOMPARE(box->Color(), clLime);
+
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
         QCOMPARE(textAtExit, QStringLiteral("7"));
@@ -395,16 +409,16 @@ private slots:
         box->setFontSynchronize(false);
         const KelFont normal = box->Font();
         box->setFontMouseOver(namedFont(QStringLiteral("Over"), -13, true));
-        window.show();
+        RealPointer pointer(box);
         activate(&window);
-        sendEnter(box);
+        pointer.move(box, QPoint(5, 5));
         box->setFocus();
         QTRY_VERIFY(box->editor()->hasFocus());
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
         QCOMPARE(box->Color(), clWhite);
         QCOMPARE(box->Font(), normal);
-        sendLeave(box);
+        pointer.away();
         QCOMPARE(box->Font(), normal);
     }
 
