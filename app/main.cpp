@@ -4,6 +4,7 @@
 #include "KEL_glpanel.h"
 #include "application.h"
 #include "commandline.h"
+#include "signalclose.h"
 #include "uabout.h"
 #include "umain.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char **argv) {
     InstallPaletteColorResolver();
 
     TForm1 Form1;
+    CloseOnTerminationSignals(Form1);
     // Photos named on the command line (or by "Open with") join the list as if added by hand.
     Form1.AddFiles(StartFiles(application.arguments()));
     // The About window and then the Update window, after the main window and hidden until

@@ -1,5 +1,6 @@
 #include "settingsfile.h"
 
+#include "atomicfile.h"
 #include "inifile.h"
 #include "intconv.h"
 
@@ -32,7 +33,7 @@ std::optional<TSettings> LoadSettings(const std::string &fileName) {
     if (!std::filesystem::is_regular_file(fileName, error))
         return std::nullopt;
     // A file that exists but cannot be read gives every key its default.
-    const IniText ini(ReadProfileFile(fileName).value_or(""));
+    const IniText ini(ReadWholeFile(fileName).value_or(""));
     TSettings s;
     s.width = readInt(ini, "width", 180);
     s.height = readInt(ini, "height", 180);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <sys/stat.h>
 
 namespace {
@@ -95,29 +94,16 @@ IniText::IniText(std::string_view text) {
     }
 }
 
-std::string IniText::predominantEol() const {
-    struct Kind {
-        std::string_view eol;
-        std::size_t count = 0;
-        std::size_t first = SIZE_MAX;
-    };
-    Kind kinds[] = {{"\n"}, {"\r\n"}, {"\r"}};
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        for (Kind &kind : kinds)
-            if (lines_[i].eol == kind.eol && kind.count++ == 0)
-                kind.first = i;
-    // LF when no line has an end; on a tie, the ending seen first.
-    const Kind *best = &kinds[0];
-    for (const Kind &kind : kinds)
-        if (kind.count > best->count || (kind.count == best->count && kind.first < best->first))
-            best = &kind;
-    return std::string(best->eol);
+void IniText::endLastLine() {
+    if (lines_.empty() || !lines_.back().eol.empty())
+        return;
+    lines_.back().eol = lines_.size() > 1 ? lines_[lines_.size() - 2].eol : "\n";
 }
 
 void IniText::insertLine(std::size_t at, std::string text) {
-    if (at > 0 && lines_[at - 1].eol.empty())
-        lines_[at - 1].eol = predominantEol();
-    std::string eol = at > 0 ? lines_[at - 1].eol : predominantEol();
+    if (at == lines_.size())
+        endLastLine();
+    std::string eol = at > 0 ? lines_[at - 1].eol : "\n";
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), std::move(eol)});
 }
 
@@ -172,11 +158,11 @@ void IniText::setValue(std::string_view section, std::string_view key, std::stri
 }
 
 std::string IniText::text() const {
+    IniText ended(*this);
+    ended.endLastLine();
     std::string out = bom_;
-    for (const Line &line : lines_)
+    for (const Line &line : ended.lines_)
         out += line.text + line.eol;
-    if (!lines_.empty() && lines_.back().eol.empty())
-        out += predominantEol();
     return out;
 }
 
@@ -185,17 +171,9 @@ std::string ProfileString(const IniText &ini, std::string_view section, std::str
     return cut(ini.value(section, key).value_or(std::string(defaultValue)));
 }
 
-std::optional<std::string> ReadProfileFile(const std::string &fileName) {
-    struct stat st {};
-    if (stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return ReadWholeFile(fileName);
-}
-
 std::string ReadProfileString(const std::string &fileName, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
-    return ProfileString(IniText(ReadProfileFile(fileName).value_or("")), section, key,
-                         defaultValue);
+    return ProfileString(IniText(ReadWholeFile(fileName).value_or("")), section, key, defaultValue);
 }
 
 bool WriteProfileStrings(const std::string &fileName, std::string_view section,
@@ -203,8 +181,8 @@ bool WriteProfileStrings(const std::string &fileName, std::string_view section,
     std::string contents;
     struct stat st {};
     if (stat(fileName.c_str(), &st) == 0) {
-        // Only a regular file is read: opening a FIFO or a device could wait for ever.
-        auto old = ReadProfileFile(fileName);
+        // A file that is there but cannot be read (or is no regular file) is not replaced.
+        auto old = ReadWholeFile(fileName);
         if (!old)
             return false;
         contents = std::move(*old);

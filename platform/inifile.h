@@ -17,9 +17,9 @@ constexpr std::size_t ProfileStringMax = 2047;
 // An INI text kept line by line, so that a change rewrites only the line it must.
 //
 // Lines end in LF, CR LF or a lone CR, each keeping its own ending. A line the program adds
-// takes the ending of the line it follows; where that line has none (the text's last line)
-// or there is none, both take the text's predominant ending (LF when there is no ending at
-// all). The text is always written with its last line ended.
+// takes the ending of the line it follows. The text is always written with its last line
+// ended: a last line without an end takes the ending of the line before it (LF when it is
+// the only line).
 class IniText {
 public:
     explicit IniText(std::string_view text = {});
@@ -48,7 +48,7 @@ private:
     };
     std::optional<Span> findSection(std::string_view section) const;
     std::optional<std::size_t> findKey(const Span &span, std::string_view key) const;
-    std::string predominantEol() const;
+    void endLastLine();
     void insertLine(std::size_t at, std::string text);
 
     std::string bom_;
@@ -60,11 +60,8 @@ private:
 std::string ProfileString(const IniText &ini, std::string_view section, std::string_view key,
                           std::string_view defaultValue);
 
-// The file's text, or nothing when there is no regular file to read. A FIFO, a device or a
-// socket is refused without being opened, so reading never waits on one.
-std::optional<std::string> ReadProfileFile(const std::string &fileName);
-
-// ProfileString from the file; a missing or unreadable file gives the default.
+// ProfileString from the file; a missing or unreadable file, or one that is no regular file
+// (a FIFO, a device), gives the default.
 std::string ReadProfileString(const std::string &fileName, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 

@@ -3,16 +3,22 @@
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
 #include "colorpanel.h"
+#include "saversets.h"
 #include "scriptedprompt.h"
 #include "umain.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,6 +63,10 @@ private slots:
     void nonNumericSizeIsSavedAsZero();
     void readOnlyFileIsReportedAndTheWindowStillCloses();
     void readOnlyFolderIsReported();
+    void keepsMarkLineEndsAndSpelling();
+    void linkedFileStaysALink();
+    void fifoIsRefusedWithoutWaiting();
+    void killedWhileSavingLeavesTheOldOrTheNewFile();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -264,6 +274,79 @@ void TestSettings::readOnlyFolderIsReported() {
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QCOMPARE(prompt_.errors, QStringList(QStringLiteral("Unable to write to ") + ini_));
     QVERIFY(!QFile::exists(ini_));
+}
+
+void TestSettings::keepsMarkLineEndsAndSpelling() {
+    writeAll(ini_, "\xEF\xBB\xBF; mine\n"
+                   "[settings]\r\n"
+                   "Width=200\r\n"
+                   "targetfolder=\"/home/me/My Thumbs\"\r\n"
+                   "[other]\n"
+                   "x=1");
+    {
+        TForm1 form(ini_, &prompt_);
+        QCOMPARE(form.KEL_edit3->Text(), QStringLiteral("200"));
+        QCOMPARE(form.KEL_edit5->Text(), QStringLiteral("/home/me/My Thumbs"));
+    }
+    QCOMPARE(readAll(ini_), QByteArray("\xEF\xBB\xBF; mine\n"
+                                       "[settings]\r\n"
+                                       "Width=200\r\n"
+                                       "targetfolder=/home/me/My Thumbs\r\n"
+                                       "height=180\r\n"
+                                       "extension=.thumb.jpg\r\n"
+                                       "addextension=1\r\n"
+                                       "overwrite=1\r\n"
+                                       "fillcolor=0\r\n"
+                                       "maintainaspect=1\r\n"
+                                       "transparent=1\r\n"
+                                       "[other]\n"
+                                       "x=1\n"));
+}
+
+void TestSettings::linkedFileStaysALink() {
+    const QString real = dir_->filePath(QStringLiteral("real.ini"));
+    writeAll(real, "[settings]\nwidth=77\n");
+    QVERIFY(QFile::link(QStringLiteral("real.ini"), ini_));
+    {
+        TForm1 form(ini_, &prompt_);
+        QCOMPARE(form.KEL_edit3->Text(), QStringLiteral("77"));
+        form.KEL_edit4->setText(QStringLiteral("55"));
+    }
+    QCOMPARE(QFileInfo(ini_).symLinkTarget(), real);
+    QVERIFY(readAll(real).startsWith("[settings]\nwidth=77\nheight=55\n"));
+    QVERIFY(prompt_.errors.isEmpty());
+}
+
+void TestSettings::fifoIsRefusedWithoutWaiting() {
+    QCOMPARE(mkfifo(QFile::encodeName(ini_).constData(), 0644), 0);
+    QElapsedTimer clock;
+    clock.start();
+    { TForm1 form(ini_, &prompt_); }
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(prompt_.errors, QStringList(QStringLiteral("Unable to write to ") + ini_));
+}
+
+void TestSettings::killedWhileSavingLeavesTheOldOrTheNewFile() {
+    const std::string file = QFile::encodeName(ini_).toStdString();
+    writeAll(ini_, "; kept\n[settings]\nwidth=1\n");
+    SaveSettings(file, SaverSetB);
+    const QByteArray textB = readAll(ini_);
+    SaveSettings(file, SaverSetA);
+    const QByteArray textA = readAll(ini_);
+    QVERIFY(textA != textB);
+    for (int round = 0; round < 60; ++round) {
+        QProcess saver;
+        saver.start(QStringLiteral(SETTINGS_SAVER), {ini_});
+        QVERIFY(saver.waitForReadyRead(10000));
+        QThread::usleep(QRandomGenerator::global()->bounded(5000));
+        saver.kill();
+        QVERIFY(saver.waitForFinished(10000));
+        const QByteArray text = readAll(ini_);
+        QVERIFY2(text == textA || text == textB, qPrintable(QString::number(round)));
+        QCOMPARE(
+            QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList(QStringLiteral("Quillet.ini")));
+    }
 }
 
 QTEST_MAIN(TestSettings)
