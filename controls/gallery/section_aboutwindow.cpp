@@ -1,4 +1,5 @@
-// The About window's shadow labels and buttons; the 3D scene between them is left out.
+// The About window's shadow labels and buttons; the OpenGL scene between them is left out,
+// since the gallery also runs where there is no OpenGL (the offscreen screenshot).
 #include "sections.h"
 
 #include "KEL_grbutton.h"
@@ -55,8 +56,8 @@ TKEL_grbutton *aboutButton(QWidget *parent, const char *name, const QRect &bound
 void buildAboutWindowSection(QWidget *client) {
     aboutLabel(client, "KEL_label1", QRect(8, 0, 219, 24), -19, "Quillet");
     centredLine(client, "KEL_label2", QRect(8, 24, 225, 13), "Rev. 0.9.1 (build 6)");
-    TKEL_label *link = centredLine(client, "KEL_label3", QRect(8, 40, 225, 13), "www.quillet.org");
-    link->setGotoUrl(QStringLiteral("xdg-open https://www.quillet.org"));
+    // The window opens the address itself when this label is clicked; it starts no command.
+    centredLine(client, "KEL_label3", QRect(8, 40, 225, 13), "www.quillet.org");
 
     aboutButton(client, "KEL_grbutton4", QRect(8, 184, 81, 22), "ok");
     aboutButton(client, "KEL_grbutton1", QRect(152, 184, 80, 22), "update");
