@@ -1,4 +1,5 @@
 #include "KEL_label.h"
+#include "realpointer.h"
 
 #include <QFile>
 #include <QImage>
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -58,14 +60,33 @@ KelFont testFont(TColor color) {
     return KelFont(QStringLiteral("DejaVu Sans"), -20, color, true);
 }
 
-void sendEnter(QWidget *w) {
-    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-    QCoreApplication::sendEvent(w, &enter);
-}
+// A label in a window of its own, with the pointer away from it.
+struct HoveredLabel {
+    QWidget window;
+    CountingLabel *label = new CountingLabel;
+    std::optional<RealPointer> pointer;
 
-void sendLeave(QWidget *w) {
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &leave);
+    HoveredLabel() {
+        window.resize(200, 100);
+        label->setParent(&window);
+        label->setCaption(QStringLiteral("Quillet"));
+        label->move(10, 10);
+        pointer.emplace(label);
+        settle();
+        label->paints = 0;
+    }
+    void over() { pointer->move(label, QPoint(2, 2)); }
+    void away() { pointer->away(); }
+};
+
+// Pixels of the label's rendering that are not the white background.
+int inkOf(TKEL_label &label) {
+    const QImage image = renderOnWhite(label);
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += image.pixel(x, y) != qRgb(255, 255, 255);
+    return ink;
 }
 
 } // namespace
@@ -202,21 +223,22 @@ private slots:
     }
 
     void mouseColourOnEnterAndLeave() {
-        auto label = shownLabel();
+        HoveredLabel hovered;
+        CountingLabel *label = hovered.label;
         QList<TColor> coloursSeen;
-        connect(label.get(), &TKEL_label::OnMouseEnter, this,
+        connect(label, &TKEL_label::OnMouseEnter, this,
                 [&] { coloursSeen << label->Font().Color; });
-        connect(label.get(), &TKEL_label::OnMouseLeave, this,
+        connect(label, &TKEL_label::OnMouseLeave, this,
                 [&] { coloursSeen << label->Font().Color; });
 
-        sendEnter(label.get());
+        hovered.over();
         QCOMPARE(label->Font().Color, clBlue);
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         settle();
         QVERIFY(label->paints > 0);
 
         label->paints = 0;
-        sendLeave(label.get());
+        hovered.away();
         QCOMPARE(label->Font().Color, clBlack);
         settle();
         QVERIFY(label->paints > 0);
@@ -224,19 +246,48 @@ private slots:
     }
 
     void noRepaintWhenTheColourIsAlreadyTheMouseColour() {
-        auto label = shownLabel();
+        HoveredLabel hovered;
+        CountingLabel *label = hovered.label;
         label->setFont(testFont(clBlue));
         settle();
         label->paints = 0;
-        QSignalSpy entered(label.get(), &TKEL_label::OnMouseEnter);
-        QSignalSpy left(label.get(), &TKEL_label::OnMouseLeave);
-        sendEnter(label.get());
-        sendLeave(label.get());
+        QSignalSpy entered(label, &TKEL_label::OnMouseEnter);
+        QSignalSpy left(label, &TKEL_label::OnMouseLeave);
+        hovered.over();
+        hovered.away();
         settle();
         QCOMPARE(label->paints, 0);
         QCOMPARE(label->Font().Color, clBlue);
         QCOMPARE(entered.count(), 1);
         QCOMPARE(left.count(), 1);
+    }
+
+    // A font assigned under the mouse carries the mouse colour; leaving restores the colour
+    // from before the mouse came.
+    void fontAssignedUnderTheMouse() {
+        HoveredLabel hovered;
+        CountingLabel *label = hovered.label;
+        hovered.over();
+        KelFont bigger = label->Font();
+        bigger.Height = -20;
+        label->setFont(bigger);
+        hovered.away();
+        QCOMPARE(label->Font().Color, clBlack);
+        QCOMPARE(label->Font().Height, -20);
+    }
+
+    void ampersandMarksAMnemonic() {
+        TKEL_label label;
+        label.setShadow(false);
+        label.setFont(testFont(clBlack));
+        label.setCaption(QStringLiteral("WW"));
+        const QSize plain = label.size();
+        const int plainInk = inkOf(label);
+        label.setCaption(QStringLiteral("&WW"));
+        QCOMPARE(label.size(), plain);
+        QVERIFY(inkOf(label) > plainInk); // the underline
+        label.setCaption(QStringLiteral("W&&W"));
+        QVERIFY(label.width() > plain.width());
     }
 
     void clickStartsTheCommand() {
