@@ -44,10 +44,13 @@ bool MemoryBytes::read(std::uint64_t offset, void *out, std::size_t n) const {
 }
 
 FileBytes::FileBytes(const std::string &path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or device is refused before it is opened; the open itself cannot wait either.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0)
         return;
-    struct stat st {};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;

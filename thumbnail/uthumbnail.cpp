@@ -49,7 +49,7 @@ Span visible(int offset, int length, int canvasLength) {
             int(std::clamp<long long>(static_cast<long long>(offset) + length, 0, canvasLength))};
 }
 
-bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegEncoder *encoder) {
+bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegEncoder &encoder) {
     const int srcW = decoder.width();
     const int srcH = decoder.height();
     const int bytesPerPixel = decoder.components();
@@ -85,7 +85,7 @@ bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegE
             }
             out = line.data();
         }
-        if (encoder && !encoder->writeRow(out))
+        if (!encoder.writeRow(out))
             return false;
     }
     return true;
@@ -120,7 +120,7 @@ ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, boo
         return decodeFailure();
     if (!encoder.start(g.canvasWidth, g.canvasHeight, decoder.progressive()))
         return {ThumbnailError::NotDecodable};
-    if (!render(decoder, g, fill, &encoder) || !decoder.finish())
+    if (!render(decoder, g, fill, encoder) || !decoder.finish())
         return decodeFailure();
     if (!encoder.finish())
         return {ThumbnailError::NotDecodable};

@@ -1,5 +1,7 @@
-// Replacing a small file in place of a plain write: kills leave no debris, FIFOs never block.
+// Replacing a small file in place of a plain write: kills leave no debris; FIFOs never block
+// a reader or a writer.
 #include "atomicfile.h"
+#include "bytesource.h"
 
 #include <gtest/gtest.h>
 
@@ -54,16 +56,19 @@ TEST(ReplaceFileContents, kills_leave_one_complete_file_and_no_debris) {
     EXPECT_EQ(dir.entries(), 1);
 }
 
-TEST(ReplaceFileContents, a_fifo_is_refused_without_waiting) {
+TEST(WholeFiles, a_fifo_is_refused_without_waiting) {
     Folder dir;
     const std::string fifo = dir.path + "/Quillet.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     auto write = std::async(std::launch::async, [&] { return ReplaceFileContents(fifo, "x"); });
     auto read = std::async(std::launch::async, [&] { return ReadWholeFile(fifo).has_value(); });
+    auto bytes = std::async(std::launch::async, [&] { return FileBytes(fifo).isOpen(); });
     ASSERT_EQ(write.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     ASSERT_EQ(read.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_EQ(bytes.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_FALSE(write.get());
     EXPECT_FALSE(read.get());
+    EXPECT_FALSE(bytes.get());
     struct stat st {};
     ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
