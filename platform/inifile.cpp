@@ -94,15 +94,13 @@ IniText::IniText(std::string_view text) {
     }
 }
 
-void IniText::endLastLine() {
-    if (lines_.empty() || !lines_.back().eol.empty())
-        return;
-    lines_.back().eol = lines_.size() > 1 ? lines_[lines_.size() - 2].eol : "\n";
+std::string IniText::endForLastLine() const {
+    return lines_.size() > 1 ? lines_[lines_.size() - 2].eol : "\n";
 }
 
 void IniText::insertLine(std::size_t at, std::string text) {
-    if (at == lines_.size())
-        endLastLine();
+    if (at == lines_.size() && at > 0 && lines_.back().eol.empty())
+        lines_.back().eol = endForLastLine();
     std::string eol = at > 0 ? lines_[at - 1].eol : "\n";
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), std::move(eol)});
 }
@@ -158,11 +156,13 @@ void IniText::setValue(std::string_view section, std::string_view key, std::stri
 }
 
 std::string IniText::text() const {
-    IniText ended(*this);
-    ended.endLastLine();
     std::string out = bom_;
-    for (const Line &line : ended.lines_)
-        out += line.text + line.eol;
+    for (const Line &line : lines_) {
+        out += line.text;
+        out += line.eol;
+    }
+    if (!lines_.empty() && lines_.back().eol.empty())
+        out += endForLastLine();
     return out;
 }
 

@@ -48,7 +48,8 @@ private:
     };
     std::optional<Span> findSection(std::string_view section) const;
     std::optional<std::size_t> findKey(const Span &span, std::string_view key) const;
-    void endLastLine();
+    // The end a last line without one is given: that of the line before it, or LF.
+    std::string endForLastLine() const;
     void insertLine(std::size_t at, std::string text);
 
     std::string bom_;
