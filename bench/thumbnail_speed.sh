@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times quillet-thumb against ImageMagick's `convert -sample` and libvips' `vipsthumbnail` on
 # a corpus of large photo-like JPEGs, one process per file, the three tools taking turns, and
-# measures peak memory and the gain of two jobs over one.
+# measures peak memory, the gain of two jobs over one, and the peak of four jobs on large
+# progressive photos under the default memory limit and a generous one.
 #
 #   bash bench/thumbnail_speed.sh [BUILD_DIR] [ROUNDS]
 #
@@ -111,3 +112,20 @@ done
 m1=$(printf '%s\n' "${one[@]}" | median)
 m2=$(printf '%s\n' "${two[@]}" | median)
 printf -- '-j1 %.3fs  -j2 %.3fs  speed-up %.2fx\n' "$m1" "$m2" "$(echo "$m1 / $m2" | bc -l)"
+
+echo
+echo "Decoder memory across jobs (four 6000x6000 progressive 4:4:4 photos of about 220 MiB"
+echo "of coefficient buffers each, -j4; ImageMagick's resource policy keeps them this small):"
+"$convert" -size 6000x6000 gradient:navy-orange -attenuate 0.3 +noise Gaussian -quality 85 \
+    -sampling-factor 1x1 -interlace JPEG "$work/huge-0.jpg"
+huge=("$work/huge-0.jpg")
+for i in 1 2 3; do
+    cp "$work/huge-0.jpg" "$work/huge-$i.jpg"
+    huge+=("$work/huge-$i.jpg")
+done
+for limit in 256M 512M 8G; do
+    r=$(/usr/bin/time -f '%e %M' "$thumb" -q -j4 --memory-limit "$limit" -s 160x180 --overwrite \
+        -o "$work/out" "${huge[@]}" 2>&1 >/dev/null | tail -1)
+    printf -- '--memory-limit %-4s %6.2fs  peak %7.1f MiB\n' "$limit" "${r% *}" \
+        "$(echo "${r#* } / 1024" | bc -l)"
+done
