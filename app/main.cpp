@@ -7,6 +7,7 @@
 #include "signalclose.h"
 #include "uabout.h"
 #include "umain.h"
+#include "uupdate.h"
 
 #include <QSurfaceFormat>
 
@@ -26,6 +27,10 @@ int main(int argc, char **argv) {
     // shown; the main window's About button opens the first.
     Tfabout fabout(&Form1);
     Form1.setAboutWindow(&fabout);
+    // The build is compared when the conversation runs: the About window, the only way in,
+    // has read it by then.
+    Tfupdate fupdate([&fabout] { return fabout.BuildNumber; }, &fabout);
+    fabout.setUpdateWindow(&fupdate);
 
     Form1.show();
     return application.exec();
