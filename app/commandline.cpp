@@ -1,7 +1,9 @@
 #include "commandline.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 #include <cstdio>
@@ -54,7 +56,19 @@ QStringList jpegFilesIn(const QString &folder) {
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files))
         if (isJpegName(entry.fileName()))
             names << entry.fileName();
-    std::sort(names.begin(), names.end());
+    // As a file manager lists them: letters without regard to case, numbers by value
+    // (img9 before img10); names equal that way keep a fixed order. The C locale compares
+    // code points only, so it borrows English rules.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
     QStringList files;
     for (const QString &name : names)
         files << dir.absoluteFilePath(name);

@@ -19,8 +19,8 @@ TCommandLine ParseCommandLine(const QStringList &arguments);
 
 // The files that the paths stand for, in the form "Add file(s)" lists them: a file as its
 // absolute path whatever its type, a folder as the JPEG files directly inside it (*.jpg,
-// *.jpeg in any case, hidden ones left out) sorted by name. A path that is neither adds a
-// line to `problems`.
+// *.jpeg in any case, hidden ones left out) sorted by name as a file manager lists them. A path
+// that is neither adds a line to `problems`.
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems);
 
 // --help and --version, answered on standard output before any window or display exists:

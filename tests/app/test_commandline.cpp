@@ -53,8 +53,9 @@ void TestCommandLine::expand() {
     QVERIFY(dir.isValid());
     QDir root(dir.path());
     QVERIFY(root.mkdir(QStringLiteral("photos")) && root.mkdir(QStringLiteral("photos/sub")));
-    for (const char *name : {"photos/b.JPG", "photos/a.jpg", "photos/c.Jpeg", "photos/notes.txt",
-                             "photos/.hidden.jpg", "photos/sub/d.jpg", "readme.txt", "x.jpg"}) {
+    for (const char *name :
+         {"photos/p10.jpg", "photos/B.JPG", "photos/p9.jpg", "photos/a.jpg", "photos/c.Jpeg",
+          "photos/notes.txt", "photos/.hidden.jpg", "photos/sub/d.jpg", "readme.txt", "x.jpg"}) {
         QFile file(root.filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -65,8 +66,9 @@ void TestCommandLine::expand() {
          QStringLiteral("gone.jpg"), QStringLiteral("./readme.txt"), QStringLiteral("x.jpg")},
         problems);
     const QString p = root.absolutePath();
-    QCOMPARE(files, (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/b.JPG",
-                                 p + "/photos/c.Jpeg", p + "/readme.txt", p + "/x.jpg"}));
+    QCOMPARE(files, (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/B.JPG",
+                                 p + "/photos/c.Jpeg", p + "/photos/p9.jpg", p + "/photos/p10.jpg",
+                                 p + "/readme.txt", p + "/x.jpg"}));
     QCOMPARE(problems, QStringList{QStringLiteral("gone.jpg: no such file or folder, skipped")});
 }
 
