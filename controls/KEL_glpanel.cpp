@@ -54,6 +54,8 @@ TKEL_glpanel::TKEL_glpanel(QWidget *parent) : QOpenGLWidget(parent) {
 
 TKEL_glpanel::~TKEL_glpanel() {
     retireThreads();
+    // The base class destroys the context after this part of the panel is gone.
+    disconnect(contextGone_);
 }
 
 // A thread whose event is running right now (the event is destroying this panel) cannot
@@ -165,6 +167,7 @@ void TKEL_glpanel::BeginFrame() {
     const GLdouble view[9] = {e[0], e[1], e[2], c[0], c[1], c[2], u[0], u[1], u[2]};
 
     recording_.clear();
+    frameBegun_ = true;
     record([=] {
         glViewport(0, 0, w, h);
         glMatrixMode(GL_PROJECTION);
@@ -177,7 +180,6 @@ void TKEL_glpanel::BeginFrame() {
         gluLookAt(view[0], view[1], view[2], view[3], view[4], view[5], view[6], view[7], view[8]);
         glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
     });
-    frameBegun_ = true;
     emit OnDraw3d(this);
 }
 
@@ -195,7 +197,8 @@ void TKEL_glpanel::initializeGL() {
     applyInitialState();
     init_ = true;
     // A new window (reparenting) brings a new context: until it is set up, no frame.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+    disconnect(contextGone_);
+    contextGone_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
         init_ = false;
         frameBegun_ = false;
     });

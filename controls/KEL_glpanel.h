@@ -115,7 +115,11 @@ protected:
 private:
     using GlCall = std::function<void()>;
 
-    void record(GlCall call) { recording_.push_back(std::move(call)); }
+    // Only a begun frame takes calls; outside one there is nothing to draw into.
+    void record(GlCall call) {
+        if (frameBegun_)
+            recording_.push_back(std::move(call));
+    }
     void paintFace();
     void retireThreads();
 
@@ -148,6 +152,7 @@ private:
     // The frame being drawn, and the last one shown, replayed on every repaint.
     std::vector<GlCall> recording_;
     std::vector<GlCall> shown_;
+    QMetaObject::Connection contextGone_;
     // Painting the face with QPainter changes OpenGL state that frames rely on.
     bool restoreState_ = false;
 };
