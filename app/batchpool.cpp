@@ -15,6 +15,12 @@
 
 namespace {
 
+FileState stateOf(const struct stat &st) {
+    if (!S_ISREG(st.st_mode))
+        return {};
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
 // A regular file opened for reading, shared with other readers, or -1. Special files are
 // refused before they are opened and nothing here waits: not for a FIFO's writer, not for a
 // lock.
@@ -40,11 +46,29 @@ int openSharedSource(const std::string &path) {
 
 } // namespace
 
+bool FileState::operator==(const FileState &other) const {
+    return isFile == other.isFile && device == other.device && inode == other.inode &&
+           size == other.size && modified.tv_sec == other.modified.tv_sec &&
+           modified.tv_nsec == other.modified.tv_nsec;
+}
+
+FileState LookAtFile(const std::string &name) {
+    struct stat st {};
+    if (name.empty() || ::stat(name.c_str(), &st) != 0)
+        return {};
+    return stateOf(st);
+}
+
 PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSettings &s) {
     PreparedThumbnail result;
     const int fd = openSharedSource(source);
     if (fd < 0)
         return result;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        result.source = FileIdentity{st.st_dev, st.st_ino};
+        result.read = stateOf(st);
+    }
     try {
         FdStreamBuf in(fd);
         std::istream sourceStream(&in);
@@ -55,7 +79,8 @@ PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSet
             result.bytes = std::move(target).str();
     } catch (...) {
         // Out of memory or the like: the photo counts as failed, the run goes on in order.
-        result = PreparedThumbnail();
+        result.ok = false;
+        result.bytes.clear();
     }
     ::close(fd);
     return result;

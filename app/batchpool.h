@@ -2,6 +2,7 @@
 // Converts the photos of a batch ahead of the run, on several threads, into memory. The run
 // takes the thumbnails in list order; nothing here writes a file.
 #include "colors.h"
+#include "completefile.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -12,6 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include <sys/types.h>
+#include <time.h>
+
 struct ThumbnailSettings {
     int width = 0;
     int height = 0;
@@ -21,9 +25,25 @@ struct ThumbnailSettings {
     bool eraseEmpty = false;
 };
 
+// What a name stands for at one moment: a file (through any link), which one in which
+// version, or nothing (or no file: a folder, a FIFO, a dangling link).
+struct FileState {
+    bool isFile = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    bool operator==(const FileState &other) const;
+};
+
+FileState LookAtFile(const std::string &name);
+
 struct PreparedThumbnail {
     bool ok = false;
-    std::string bytes; // the complete thumbnail file when ok
+    std::string bytes;                  // the complete thumbnail file when ok
+    std::optional<FileIdentity> source; // the file that was read
+    FileState read;                     // and its version then
 };
 
 // One photo into memory: the source is opened for shared reading without waiting (a FIFO,
@@ -44,6 +64,8 @@ public:
     BatchPool &operator=(const BatchPool &) = delete;
 
     int workerCount() const { return int(threads_.size()); }
+    const std::string &source(std::size_t index) const { return sources_[index]; }
+    const ThumbnailSettings &settings() const { return settings_; }
     // How many thumbnails may be converted ahead of the run and not yet taken.
     std::size_t window() const { return window_; }
 

@@ -26,8 +26,8 @@ class TKEL_listbox;
 class TKEL_progressbar;
 class TPrompt;
 class TSplitter;
+struct FileState;
 struct PreparedThumbnail;
-struct TargetState;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -131,7 +131,7 @@ private:
     void endRun(qint64 elapsedMs);
     void interruptRun();
     enum class TargetDecision { Write, Skip, Stop };
-    TargetDecision askAboutExistingTarget(const QString &target, TargetState &seen);
+    TargetDecision askAboutExistingTarget(const QString &target, FileState &seen);
     TargetDecision settleTarget(const QString &target, BatchPool &pool, int index,
                                 PreparedThumbnail &thumbnail);
 

@@ -21,7 +21,9 @@
 #include <QPlainTextEdit>
 #include <QThread>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -32,6 +34,20 @@ QString quoted(const QString &text) {
 
 std::string fileSystemName(const QString &name) {
     return QFile::encodeName(name).toStdString();
+}
+
+// Converts one photo on a thread of its own while this one keeps painting.
+PreparedThumbnail prepareNow(const std::string &source, const ThumbnailSettings &settings) {
+    PreparedThumbnail result;
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        result = PrepareThumbnail(source, settings);
+        done = true;
+        WakeGuiThread();
+    });
+    KeepPaintingUntil([&] { return done.load(); });
+    worker.join();
+    return result;
 }
 
 } // namespace
@@ -86,7 +102,7 @@ void TForm1::KEL_grbutton1Click() {
             interruptRun();
             break;
         }
-        if (thumbnail.ok && WriteThumbnailFile(fileSystemName(target), thumbnail.bytes, keep)) {
+        if (thumbnail.ok && WriteThumbnailFile(fileSystemName(target), thumbnail, keep)) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
         }
@@ -105,8 +121,8 @@ void TForm1::KEL_grbutton1Click() {
     endRun(clock.elapsed());
 }
 
-TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, TargetState &seen) {
-    seen = LookAtTarget(fileSystemName(target));
+TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, FileState &seen) {
+    seen = LookAtFile(fileSystemName(target));
     if (!seen.isFile)
         return TargetDecision::Write;
     WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
@@ -125,7 +141,7 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &po
     const auto next = std::size_t(index);
     bool taken = false;
     for (;;) {
-        TargetState seen;
+        FileState seen;
         if (!overwrite) {
             const TargetDecision decision = askAboutExistingTarget(target, seen);
             if (decision != TargetDecision::Write) {
@@ -138,10 +154,13 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &po
             KeepPaintingUntil([&] { return pool.ready(next); });
             thumbnail = pool.take(next);
             taken = true;
+            // A photo that changed after it was read ahead is read again, as it is now.
+            if (!(LookAtFile(pool.source(next)) == thumbnail.read))
+                thumbnail = prepareNow(pool.source(next), pool.settings());
         }
         // What is replaced must be what the decision was about: a file that appeared, went
         // or changed while the photo was converted or a question was open is asked about anew.
-        if (overwrite || !thumbnail.ok || LookAtTarget(fileSystemName(target)) == seen)
+        if (overwrite || !thumbnail.ok || LookAtFile(fileSystemName(target)) == seen)
             return TargetDecision::Write;
     }
 }

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Times the main window's batch run (its own code, driven without a display by
+# bench/batch_harness.cpp) over 100 photos of 12 to 24 megapixels, with one worker against
+# one per core, and reports the peak memory of each. The outputs of the two must be equal.
+#
+#   bash bench/batch_speed.sh [BUILD_DIR] [ROUNDS]
+#
+# The photos are made once with ImageMagick and kept in BUILD_DIR/bench-photos.
+# Needs: imagemagick, time, bc, pkg-config and the Qt 6 development files.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-release}
+rounds=${2:-2}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
+
+if [ ! -f "$build/app/libquillet_app.a" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF
+fi
+cmake --build "$build" --target quillet_app
+harness=$work/batch_harness
+g++ -std=c++20 -O2 -fPIC "$root/bench/batch_harness.cpp" -o "$harness" \
+    -I"$root/app" -I"$root/controls" -I"$root/platform" -I"$root/thumbnail" \
+    "$build/app/libquillet_app.a" "$build/controls/libquillet_controls.a" \
+    "$build/thumbnail/libquillet_thumbnail.a" "$build/platform/libquillet_platform.a" \
+    $(pkg-config --cflags --libs Qt6Widgets Qt6OpenGLWidgets) -lGLU -lGL -ljpeg -pthread
+
+# Six camera-like pictures (grain over a smooth fractal, 4:2:0 like camera files) from 12 to
+# 24 megapixels, two of them progressive; the 100 photos are copies of them, each its own file.
+photos=$build/bench-photos
+if [ "$(ls "$photos" 2>/dev/null | wc -l)" -ne 100 ]; then
+    rm -rf "$photos"
+    mkdir -p "$photos.new"
+    sizes=(4000x3000 4240x3180 4600x3450 5000x3750 5600x4200 6000x4000)
+    for k in "${!sizes[@]}"; do
+        extra=()
+        [ $((k % 3)) -eq 2 ] && extra=(-interlace JPEG)
+        "$convert" -size "${sizes[$k]}" -seed "$k" plasma:fractal -attenuate 0.3 +noise Gaussian \
+            -quality 90 -sampling-factor 2x2 "${extra[@]}" "$photos.new/base$k.jpg"
+    done
+    for i in $(seq -w 0 99); do
+        cp "$photos.new/base$((10#$i % 6)).jpg" "$photos.new/photo$i.jpg"
+    done
+    rm "$photos.new"/base*.jpg
+    mv "$photos.new" "$photos"
+fi
+du -sh "$photos"
+
+cores=$(nproc)
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# One run: seconds of the run itself, wall seconds and peak memory of the whole process.
+run() { # workers output-folder
+    rm -rf "$2" && mkdir -p "$2"
+    /usr/bin/time -v "$harness" "$1" "$2" "$photos"/*.jpg 2>"$work/time.txt" >"$work/out.txt"
+    local peak
+    peak=$(awk -F': ' '/Maximum resident/{print $2}' "$work/time.txt")
+    echo "$(cut -d' ' -f1 "$work/out.txt") $((peak / 1024))"
+}
+one_total=0
+all_total=0
+for r in $(seq "$rounds"); do
+    read -r s1 m1 < <(run 1 "$work/one")
+    read -r sn mn < <(run "$cores" "$work/all")
+    cmp -s <(cd "$work/one" && cat *) <(cd "$work/all" && cat *) ||
+        { echo "the thumbnails of the two runs differ" >&2; exit 1; }
+    echo "round $r: 1 worker ${s1}s (peak ${m1} MB), $cores workers ${sn}s (peak ${mn} MB)"
+    one_total=$(echo "$one_total + $s1" | bc -l)
+    all_total=$(echo "$all_total + $sn" | bc -l)
+done
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf 'all cores take %.2f of the one-worker time (target: at most 0.55 on two cores)\n' \
+    "$(echo "$all_total / $one_total" | bc -l)"
