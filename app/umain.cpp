@@ -63,6 +63,11 @@ TForm1::TForm1(const QString &settingsFileName, TPrompt *prompt, QWidget *parent
     } catch (const std::exception &error) {
         prompt_->ReportError(QString::fromLocal8Bit(error.what()));
     }
+    // The native window is made now, before the About window (a child window holding an
+    // OpenGL panel) is created under this one: Qt 6.4 looks through every child, windows
+    // included, and would make the main window OpenGL-composited, loading the whole GL
+    // driver at start.
+    create();
 }
 
 TForm1::~TForm1() {

@@ -41,7 +41,13 @@ fi
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 
-# One launch: prints "milliseconds-to-visible rss-kB-when-idle".
+# CPU time the process has used so far, all threads, in microseconds: unlike the wall-clock
+# time it hardly depends on what else the machine is doing.
+cpu_us() {
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {print int(ns / 1000)}'
+}
+
+# One launch: prints "milliseconds-to-visible rss-kB-when-idle cpu-microseconds-to-visible".
 measure() { # program window-title
     local start end pid
     start=$(date +%s%N)
@@ -51,12 +57,14 @@ measure() { # program window-title
         kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its window showed:" >&2; cat "$work/stderr" >&2; exit 1; }
     done
     end=$(date +%s%N)
+    local cpu
+    cpu=$(cpu_us "$pid")
     sleep 1 # idle: the first paint and the start-up work are over
     local rss
     rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
     kill "$pid"
     wait "$pid" 2>/dev/null || true
-    echo "$(((end - start) / 1000000)) $rss"
+    echo "$(((end - start) / 1000000)) $rss $cpu"
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -70,12 +78,15 @@ for _ in $(seq "$runs"); do
     measure "$work/quillet" "Quillet" >>"$work/main"
 done
 
-bare_ms=$(cut -d' ' -f1 "$work/bare" | median)
-main_ms=$(cut -d' ' -f1 "$work/main" | median)
-bare_kb=$(cut -d' ' -f2 "$work/bare" | median)
-main_kb=$(cut -d' ' -f2 "$work/main" | median)
-printf '%-12s %10s %10s\n' "" "visible ms" "RSS MB"
-printf '%-12s %10s %10.1f\n' "bare window" "$bare_ms" "$(echo "$bare_kb / 1024" | bc -l)"
-printf '%-12s %10s %10.1f\n' "quillet" "$main_ms" "$(echo "$main_kb / 1024" | bc -l)"
-printf 'ratio %.2f (time), %.2f (memory); medians of %d runs\n' \
-    "$(echo "$main_ms / $bare_ms" | bc -l)" "$(echo "$main_kb / $bare_kb" | bc -l)" "$runs"
+column() { cut -d' ' -f"$1" "$work/$2" | median; }
+bare_ms=$(column 1 bare) main_ms=$(column 1 main)
+bare_kb=$(column 2 bare) main_kb=$(column 2 main)
+bare_cpu=$(column 3 bare) main_cpu=$(column 3 main)
+printf '%-12s %10s %10s %10s\n' "" "visible ms" "CPU ms" "RSS MB"
+printf '%-12s %10s %10.1f %10.1f\n' "bare window" "$bare_ms" "$(echo "$bare_cpu / 1000" | bc -l)" \
+    "$(echo "$bare_kb / 1024" | bc -l)"
+printf '%-12s %10s %10.1f %10.1f\n' "quillet" "$main_ms" "$(echo "$main_cpu / 1000" | bc -l)" \
+    "$(echo "$main_kb / 1024" | bc -l)"
+printf 'ratio %.2f (time), %.2f (CPU), %.2f (memory); medians of %d runs\n' \
+    "$(echo "$main_ms / $bare_ms" | bc -l)" "$(echo "$main_cpu / $bare_cpu" | bc -l)" \
+    "$(echo "$main_kb / $bare_kb" | bc -l)" "$runs"
