@@ -28,6 +28,8 @@ class TPrompt;
 class TSplitter;
 struct FileState;
 struct PreparedThumbnail;
+struct FileState;
+struct PreparedThumbnail;
 
 class TForm1 : public QWidget {
     Q_OBJECT

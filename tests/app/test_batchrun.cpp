@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -97,6 +98,7 @@ private slots:
     void sameResultWithOneOrFourWorkers();
     void stopHalfwayWritesNothingAfter();
     void inputDuringARunIsDropped();
+    void messageBoxesOfARunTakeClicks();
     void sameBatchFilesAreNeverReplaced_data();
     void sameBatchFilesAreNeverReplaced();
     void targetChangedMeanwhileIsAskedAgain_data();
@@ -546,6 +548,32 @@ void TestBatchRun::inputDuringARunIsDropped() {
     form_->CheckBox5->setChecked(false);
     click(form_->KEL_grbutton1);
     QCOMPARE(prompt_.journal.filter(QStringLiteral("Finished (")).size(), 2);
+}
+
+// The run's own message boxes get the clicks that the window it holds does not.
+void TestBatchRun::messageBoxesOfARunTakeClicks() {
+    TForm1 form(iniDir_->filePath(QStringLiteral("boxes.ini"))); // real message boxes
+    form.KEL_edit5->setText(outDir_->path());
+    form.CheckBox3->setChecked(false);
+    form.KEL_listbox1->AddItem(photo(QStringLiteral("a.jpg")));
+    writeText(out(QStringLiteral("a.jpg.thumb.jpg")), "old");
+    form.show();
+    int clicks = 0;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        if (++clicks > 10) // the clicks do not arrive: end the question without them
+            return box->done(QMessageBox::Yes);
+        QAbstractButton *yes = box->button(QMessageBox::Yes);
+        QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                          yes->mapTo(box, yes->rect().center()));
+    });
+    answer.start(50);
+    form.KEL_grbutton1->Click();
+    QCOMPARE(clicks, 1);
+    QVERIFY(readAll(out(QStringLiteral("a.jpg.thumb.jpg"))).startsWith("\xFF\xD8"));
 }
 
 // A target that is a photo of the same batch, by its own name, as another source or through a
