@@ -32,7 +32,14 @@ bool readable(int fd, int ms) {
 } // namespace
 
 ScriptedServer::ScriptedServer(std::vector<ScriptedReply> replies)
-    : listener_(listenOnLoopback(port_)), thread_(&ScriptedServer::run, this, std::move(replies)) {}
+    : listener_(listenOnLoopback(port_)) {
+    // Without replies nothing listens: a connect is refused.
+    if (replies.empty()) {
+        ::close(listener_);
+        listener_ = -1;
+    }
+    thread_ = std::thread(&ScriptedServer::run, this, std::move(replies));
+}
 
 ScriptedServer::~ScriptedServer() {
     stop_ = true;
@@ -44,12 +51,6 @@ ScriptedServer::~ScriptedServer() {
 std::vector<std::string> ScriptedServer::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
-}
-
-std::string ScriptedServer::refusedPort() {
-    unsigned short port = 0;
-    ::close(listenOnLoopback(port));
-    return std::to_string(port);
 }
 
 void ScriptedServer::run(std::vector<ScriptedReply> replies) {

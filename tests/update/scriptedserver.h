@@ -23,9 +23,6 @@ public:
     // What each connection's client sent before the reply (its three request lines).
     std::vector<std::string> requests() const;
 
-    // A loopback port nobody listens on.
-    static std::string refusedPort();
-
 private:
     void run(std::vector<ScriptedReply> replies);
 

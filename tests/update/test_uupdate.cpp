@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -60,17 +59,16 @@ void TestUpdateWindow::builds_the_window_as_designed() {
     QCOMPARE(w.windowTitle(), QStringLiteral("Update"));
     QCOMPARE(w.minimumSize(), QSize(380, 148));
     QCOMPARE(w.maximumSize(), QSize(380, 148));
-    QCOMPARE(w.findChild<QLabel *>("Label1")->text(), QStringLiteral("Progress:"));
-    QCOMPARE(w.findChild<TKEL_listbox *>("KEL_listbox1")->geometry(), QRect(8, 24, 361, 81));
-    QCOMPARE(w.findChild<TKEL_grbutton *>("KEL_grbutton1")->geometry(), QRect(8, 120, 80, 17));
-    QCOMPARE(w.findChild<QProgressBar *>("ProgressBar1")->geometry(), QRect(96, 120, 273, 16));
+    const std::pair<const char *, QRect> bounds[] = {{"Label1", QRect(8, 8, 46, 13)},
+                                                     {"KEL_listbox1", QRect(8, 24, 361, 81)},
+                                                     {"KEL_grbutton1", QRect(8, 120, 80, 17)},
+                                                     {"ProgressBar1", QRect(96, 120, 273, 16)}};
+    for (const auto &[name, rect] : bounds)
+        QCOMPARE(w.findChild<QWidget *>(name)->geometry(), rect);
     QVERIFY(w.findChild<QFileDialog *>("SaveDialog1"));
     QCOMPARE(w.KEL_listbox1->LineColorOdd(), 13421772);
-    QCOMPARE(w.KEL_listbox1->ColumnSeparator(), QStringLiteral("||"));
-    QCOMPARE(w.KEL_grbutton1->Caption(), QStringLiteral("Close"));
     QCOMPARE(w.KEL_grbutton1->Color(), 8454143);
-    QCOMPARE(w.KEL_grbutton1->FontMouseOver().Color, clRed);
-    QCOMPARE(QString::fromLatin1(w.Server.port.c_str()), QStringLiteral("4995"));
+    QCOMPARE(w.Server.port, std::string("4995"));
 }
 
 void TestUpdateWindow::logs_newest_first_once_per_showing() {
