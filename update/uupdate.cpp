@@ -40,7 +40,10 @@ public:
     void LogLine(const std::string &text) override {
         w.LogLine(QString::fromLocal8Bit(text.data(), qsizetype(text.size())));
     }
-    void SetProgressMax(std::int32_t maximum) override { w.ProgressBar1->setMaximum(maximum); }
+    // An empty range would turn the bar into a busy indicator; an empty file shows empty.
+    void SetProgressMax(std::int32_t maximum) override {
+        w.ProgressBar1->setMaximum(std::max(maximum, 1));
+    }
     void SetProgressPosition(std::int64_t position) override {
         w.ProgressBar1->setValue(int(std::min<std::int64_t>(position, w.ProgressBar1->maximum())));
     }
