@@ -9,24 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
-
-namespace {
-
-// Takes every write bit away from a folder for the life of the object.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString &path) : path_(QFile::encodeName(path)) {
-        ::chmod(path_.constData(), 0555);
-    }
-    ~ReadOnlyFolder() { ::chmod(path_.constData(), 0755); }
-
-private:
-    QByteArray path_;
-};
-
-} // namespace
-
 class TestSettingsLocation : public QObject {
     Q_OBJECT
 private slots:
@@ -39,51 +21,47 @@ private slots:
     void readOnlyFolderWithAFileReadsItAndRefusesTheWrite();
 
 private:
+    QString ini() const { return exe_->filePath(QStringLiteral("Quillet.ini")); }
+    QString configFolder() const { return config_->filePath(QStringLiteral("Quillet")); }
     std::unique_ptr<QTemporaryDir> exe_;
     std::unique_ptr<QTemporaryDir> config_;
-    QByteArray oldConfigHome_;
 };
 
 void TestSettingsLocation::init() {
     exe_ = std::make_unique<QTemporaryDir>();
     config_ = std::make_unique<QTemporaryDir>();
     QVERIFY(exe_->isValid() && config_->isValid());
-    oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_->path()));
 }
 
 void TestSettingsLocation::cleanup() {
-    qputenv("XDG_CONFIG_HOME", oldConfigHome_);
+    // Write bits back, so the temporary folder can go.
+    QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// The cases the real folders below do not reach.
 void TestSettingsLocation::choice_data() {
-    QTest::addColumn<bool>("writable");
     QTest::addColumn<bool>("installFolder");
     QTest::addColumn<bool>("fileBeside");
     QTest::addColumn<QString>("xdgConfigHome");
     QTest::addColumn<QString>("expected");
-    const QString beside = QStringLiteral("/opt/q/bin/Quillet.ini");
-    const QString xdg = QStringLiteral("/cfg/Quillet/Quillet.ini");
     const QString home = QStringLiteral("/home/ann/.config/Quillet/Quillet.ini");
-    QTest::newRow("writable") << true << false << false << "/cfg" << beside;
-    QTest::newRow("writable, file") << true << false << true << "/cfg" << beside;
-    QTest::newRow("read-only, file") << false << false << true << "/cfg" << beside;
-    QTest::newRow("read-only") << false << false << false << "/cfg/" << xdg;
-    QTest::newRow("read-only, no XDG") << false << false << false << "" << home;
-    QTest::newRow("read-only, relative XDG") << false << false << false << "cfg" << home;
-    QTest::newRow("install folder, root") << true << true << false << "/cfg" << xdg;
-    QTest::newRow("install folder, file") << true << true << true << "/cfg" << beside;
+    QTest::newRow("no XDG_CONFIG_HOME") << false << false << "" << home;
+    QTest::newRow("relative XDG_CONFIG_HOME") << false << false << "cfg" << home;
+    QTest::newRow("install folder, writable for root") << true << false << "/cfg/"
+                                                       << "/cfg/Quillet/Quillet.ini";
+    QTest::newRow("install folder holding a file") << true << true << "/cfg"
+                                                   << "/usr/bin/Quillet.ini";
 }
 
 void TestSettingsLocation::choice() {
-    QFETCH(bool, writable);
     QFETCH(bool, installFolder);
     QFETCH(bool, fileBeside);
     QFETCH(QString, xdgConfigHome);
     QFETCH(QString, expected);
     TSettingsPlace place;
-    place.exeFolder = QStringLiteral("/opt/q/bin");
-    place.folderWritable = writable;
+    place.exeFolder = QStringLiteral("/usr/bin");
+    place.folderWritable = installFolder;
     place.installFolder = installFolder;
     place.fileBesideExe = fileBeside;
     place.xdgConfigHome = xdgConfigHome;
@@ -92,22 +70,21 @@ void TestSettingsLocation::choice() {
 }
 
 void TestSettingsLocation::writableFolderKeepsTheFileBesideTheProgram() {
-    const QString name = SettingsFileFor(exe_->path());
-    QCOMPARE(name, exe_->filePath(QStringLiteral("Quillet.ini")));
+    QCOMPARE(SettingsFileFor(exe_->path()), ini());
     ScriptedPrompt prompt;
-    { TForm1 form(name, &prompt); }
-    QVERIFY(QFile::exists(name));
+    { TForm1 form(SettingsFileFor(exe_->path()), &prompt); }
+    QVERIFY(QFile::exists(ini()));
     QVERIFY(prompt.errors.isEmpty());
 }
 
 void TestSettingsLocation::readOnlyFolderUsesTheConfigFolderMadeOnSave() {
-    ReadOnlyFolder readOnly(exe_->path());
+    QVERIFY(QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::ExeOwner));
     const QString name = SettingsFileFor(exe_->path());
-    QCOMPARE(name, config_->filePath(QStringLiteral("Quillet/Quillet.ini")));
+    QCOMPARE(name, configFolder() + QStringLiteral("/Quillet.ini"));
     ScriptedPrompt prompt;
     {
         TForm1 form(name, &prompt);
-        QVERIFY(!QFile::exists(config_->filePath(QStringLiteral("Quillet"))));
+        QVERIFY(!QFile::exists(configFolder()));
         form.KEL_edit3->setText(QStringLiteral("321"));
     }
     QVERIFY(prompt.errors.isEmpty());
@@ -116,23 +93,21 @@ void TestSettingsLocation::readOnlyFolderUsesTheConfigFolderMadeOnSave() {
 }
 
 void TestSettingsLocation::readOnlyFolderWithAFileReadsItAndRefusesTheWrite() {
-    const QString ini = exe_->filePath(QStringLiteral("Quillet.ini"));
     {
-        QFile file(ini);
+        QFile file(ini());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[settings]\nwidth=77\n");
     }
-    ::chmod(QFile::encodeName(ini).constData(), 0444);
-    ReadOnlyFolder readOnly(exe_->path());
-    const QString name = SettingsFileFor(exe_->path());
-    QCOMPARE(name, ini);
+    QVERIFY(QFile::setPermissions(ini(), QFile::ReadOwner));
+    QVERIFY(QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(SettingsFileFor(exe_->path()), ini());
     ScriptedPrompt prompt;
     {
-        TForm1 form(name, &prompt);
+        TForm1 form(SettingsFileFor(exe_->path()), &prompt);
         QCOMPARE(form.KEL_edit3->Text(), QStringLiteral("77"));
     }
-    QCOMPARE(prompt.errors, QStringList{QStringLiteral("Unable to write to ") + ini});
-    QVERIFY(!QFile::exists(config_->filePath(QStringLiteral("Quillet"))));
+    QCOMPARE(prompt.errors, QStringList{QStringLiteral("Unable to write to ") + ini()});
+    QVERIFY(!QFile::exists(configFolder()));
 }
 
 QTEST_MAIN(TestSettingsLocation)
