@@ -67,7 +67,8 @@ TForm1::TForm1(const QString &settingsFileName, TPrompt *prompt, QWidget *parent
     // OpenGL panel) is created under this one: Qt 6.4 looks through every child, windows
     // included, and would make the main window OpenGL-composited, loading the whole GL
     // driver at start.
-    create();
+    if (isWindow())
+        create();
 }
 
 TForm1::~TForm1() {
