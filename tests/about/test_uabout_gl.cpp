@@ -77,11 +77,16 @@ private slots:
         QVERIFY(!panel->ThreadActive());
 
         about_->show();
+        QVERIFY(panel->ThreadActive());
+        // The clock starts at the show handler; showing a window on a loaded machine can take
+        // long enough to move the shape, so the handler is timed here on its own.
+        about_->FormHide();
+        about_->FormShow();
         about_->KEL_glpanel1ThreadEvent();
-        const QImage reopened = panel->grabFramebuffer();
+        const QImage restarted = panel->grabFramebuffer();
         about_->FormHide();
         DrawAboutScene(*panel, 0);
-        QVERIFY(differingPixels(reopened, panel->grabFramebuffer()) < 100);
+        QVERIFY(differingPixels(restarted, panel->grabFramebuffer()) < 100);
     }
 
     void linkOpensTheWebSite() {

@@ -77,16 +77,17 @@ private slots:
         }
     }
 
-    void endFrameShowsEachFrameOnce() {
-        QSignalSpy shown(panel_, &QOpenGLWidget::frameSwapped);
+    // A second EndFrame shows nothing new (counting paints would also count the exposures
+    // that other windows on the display cause).
+    void endFrameEndsOneFrameOnly() {
+        panel_->setBackground(0x00FF8040);
         panel_->BeginFrame();
         QVERIFY(panel_->FrameBegun());
         panel_->EndFrame();
         QVERIFY(!panel_->FrameBegun());
-        QTRY_COMPARE(shown.count(), 1);
+        drawFacingSquare(panel_);
         panel_->EndFrame();
-        QTest::qWait(50);
-        QCOMPARE(shown.count(), 1);
+        QCOMPARE(frame(112, 60), QColor(64, 128, 255));
     }
 
     void aspectFollowsTheSizeOnlyWhenAuto_data() {
