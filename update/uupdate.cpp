@@ -49,7 +49,7 @@ public:
     }
     void Pump() override { QCoreApplication::processEvents(); }
     std::optional<std::string> ChooseTargetFile(const std::string &proposed) override {
-        QFileDialog *dialog = w.SaveDialog1;
+        QFileDialog *dialog = w.saveDialog();
         const QString name = QFile::decodeName(proposed.c_str());
         dialog->setDirectory(name.left(name.lastIndexOf(QLatin1Char('/')) + 1));
         dialog->selectFile(name);
@@ -132,12 +132,18 @@ void Tfupdate::buildWindow() {
 
     setTabOrder(KEL_listbox1, KEL_grbutton1);
     setTabOrder(KEL_grbutton1, ProgressBar1);
+}
 
-    // No filter, no title of its own, no question when the chosen file exists.
-    SaveDialog1 = named(new QFileDialog(this), "SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+// Made on first use: a file dialog costs a noticeable share of the program's start-up.
+QFileDialog *Tfupdate::saveDialog() {
+    if (!SaveDialog1) {
+        // No filter, no title of its own, no question when the chosen file exists.
+        SaveDialog1 = named(new QFileDialog(this), "SaveDialog1");
+        SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+        SaveDialog1->setFileMode(QFileDialog::AnyFile);
+        SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    return SaveDialog1;
 }
 
 void Tfupdate::LogLine(const QString &text) {

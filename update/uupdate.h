@@ -37,7 +37,8 @@ public:
     TKEL_listbox *KEL_listbox1;
     TKEL_grbutton *KEL_grbutton1;
     QProgressBar *ProgressBar1;
-    QFileDialog *SaveDialog1;
+    // Made on first use, by saveDialog().
+    QFileDialog *SaveDialog1 = nullptr;
     TTcpClient TcpClient1;
 
 public slots:
@@ -53,6 +54,7 @@ private:
     class Host;
 
     void buildWindow();
+    QFileDialog *saveDialog();
     void FormShow();
     void FormActivate();
     void FormClose();
