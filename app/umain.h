@@ -29,6 +29,8 @@ class TSplitter;
 struct FileState;
 struct PreparedThumbnail;
 struct FileState;
+struct FileState;
+struct PreparedThumbnail;
 struct PreparedThumbnail;
 
 class TForm1 : public QWidget {

@@ -50,22 +50,25 @@ du -sh "$photos"
 
 cores=$(nproc)
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-# One run: seconds of the run itself, wall seconds and peak memory of the whole process.
+# One run: seconds of the run itself, then the processor seconds and the peak memory (MB) of
+# the whole process.
 run() { # workers output-folder
     rm -rf "$2" && mkdir -p "$2"
     /usr/bin/time -v "$harness" "$1" "$2" "$photos"/*.jpg 2>"$work/time.txt" >"$work/out.txt"
-    local peak
-    peak=$(awk -F': ' '/Maximum resident/{print $2}' "$work/time.txt")
-    echo "$(cut -d' ' -f1 "$work/out.txt") $((peak / 1024))"
+    awk -F': ' -v run="$(cut -d' ' -f1 "$work/out.txt")" '
+        /User time|System time/ { cpu += $2 }
+        /Maximum resident/ { peak = $2 }
+        END { printf "%s %.1f %d\n", run, cpu, peak / 1024 }' "$work/time.txt"
 }
 one_total=0
 all_total=0
 for r in $(seq "$rounds"); do
-    read -r s1 m1 < <(run 1 "$work/one")
-    read -r sn mn < <(run "$cores" "$work/all")
+    read -r s1 c1 m1 < <(run 1 "$work/one")
+    read -r sn cn mn < <(run "$cores" "$work/all")
     cmp -s <(cd "$work/one" && cat *) <(cd "$work/all" && cat *) ||
         { echo "the thumbnails of the two runs differ" >&2; exit 1; }
-    echo "round $r: 1 worker ${s1}s (peak ${m1} MB), $cores workers ${sn}s (peak ${mn} MB)"
+    echo "round $r: 1 worker ${s1}s (cpu ${c1}s, peak ${m1} MB)," \
+        "$cores workers ${sn}s (cpu ${cn}s, peak ${mn} MB)"
     one_total=$(echo "$one_total + $s1" | bc -l)
     all_total=$(echo "$all_total + $sn" | bc -l)
 done
