@@ -352,3 +352,11 @@ void TKEL_grbutton::leaveEvent(QEvent *) {
     update();
     emit OnMouseLeave();
 }
+
+// A window hidden under the pointer hears of no leaving on every platform; once hidden the
+// button is no longer under the mouse, so it must not come back with the mouse-over look.
+void TKEL_grbutton::hideEvent(QHideEvent *event) {
+    if (over_)
+        leaveEvent(event);
+    QWidget::hideEvent(event);
+}

@@ -367,6 +367,8 @@ private slots:
             << QList<int>{s, g, g, s, s} << 1;
         QTest::newRow("right drag off and back")
             << QStringList{"over", "right-press", "away", "over"} << QList<int>{s, s, w, s} << 0;
+        QTest::newRow("window hidden under the pointer and shown again")
+            << QStringList{"over", "hide-show"} << QList<int>{s, w} << 0;
     }
     void pressSequence() {
         QFETCH(QStringList, steps);
@@ -397,6 +399,11 @@ private slots:
                 pointer.press(&b, inside, Qt::RightButton);
             else if (step == u"right-release")
                 pointer.release(&b, inside, Qt::RightButton);
+            else if (step == u"hide-show") {
+                window.hide();
+                window.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&window));
+            }
             QVERIFY2(pixel(renderOf(b), 40, 11) == rgb(faces[i]), qPrintable(step));
         }
         QCOMPARE(clicked.count(), clicks);
