@@ -31,6 +31,8 @@ struct PreparedThumbnail;
 struct FileState;
 struct FileState;
 struct PreparedThumbnail;
+struct FileState;
+struct PreparedThumbnail;
 struct PreparedThumbnail;
 
 class TForm1 : public QWidget {
