@@ -32,6 +32,8 @@ struct FileState;
 struct FileState;
 struct PreparedThumbnail;
 struct FileState;
+struct FileState;
+struct PreparedThumbnail;
 struct PreparedThumbnail;
 struct PreparedThumbnail;
 

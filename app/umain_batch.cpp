@@ -155,7 +155,7 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &po
             thumbnail = pool.take(next);
             taken = true;
             // A photo that changed after it was read ahead is read again, as it is now.
-            if (!(LookAtFile(pool.source(next)) == thumbnail.read))
+            if (LookAtFile(pool.source(next)) != thumbnail.read)
                 thumbnail = prepareNow(pool.source(next), pool.settings());
         }
         // What is replaced must be what the decision was about: a file that appeared, went
