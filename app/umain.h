@@ -34,6 +34,8 @@ struct PreparedThumbnail;
 struct FileState;
 struct FileState;
 struct PreparedThumbnail;
+struct FileState;
+struct PreparedThumbnail;
 struct PreparedThumbnail;
 struct PreparedThumbnail;
 
