@@ -28,16 +28,6 @@ class TPrompt;
 class TSplitter;
 struct FileState;
 struct PreparedThumbnail;
-struct FileState;
-struct FileState;
-struct PreparedThumbnail;
-struct FileState;
-struct FileState;
-struct PreparedThumbnail;
-struct FileState;
-struct PreparedThumbnail;
-struct PreparedThumbnail;
-struct PreparedThumbnail;
 
 class TForm1 : public QWidget {
     Q_OBJECT
