@@ -69,6 +69,8 @@ private slots:
     void killedWhileSavingLeavesTheOldOrTheNewFile();
 
 private:
+    QStringList folderEntries() const;
+
     std::unique_ptr<QTemporaryDir> dir_;
     QString ini_;
     ScriptedPrompt prompt_;
@@ -343,10 +345,16 @@ void TestSettings::killedWhileSavingLeavesTheOldOrTheNewFile() {
         QVERIFY(saver.waitForFinished(10000));
         const QByteArray text = readAll(ini_);
         QVERIFY2(text == textA || text == textB, qPrintable(QString::number(round)));
-        QCOMPARE(
-            QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-            QStringList(QStringLiteral("Quillet.ini")));
+        // A kill between naming the temporary file and renaming it may leave that one file;
+        // the next save sweeps it, so leftovers never pile up.
+        QVERIFY(folderEntries().size() <= 2);
     }
+    SaveSettings(file, SaverSetA);
+    QCOMPARE(folderEntries(), QStringList(QStringLiteral("Quillet.ini")));
+}
+
+QStringList TestSettings::folderEntries() const {
+    return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
 QTEST_MAIN(TestSettings)
