@@ -16,15 +16,7 @@ void TColorPanel::setColor(TColor color) {
 
 void TColorPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    const QRect r = rect();
-    painter.fillRect(r, ToQColor(color_));
-    // The one-pixel raised bevel of a plain panel.
-    painter.setPen(ToQColor(clWhite));
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(ToQColor(clBtnShadow));
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
+    PaintPanelFace(painter, rect(), color_);
 }
 
 void TColorPanel::mousePressEvent(QMouseEvent *event) {

@@ -1,6 +1,7 @@
 #include "KEL_common.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPalette>
 
 namespace {
@@ -73,4 +74,14 @@ QFont KelFont::toQFont() const {
     f.setUnderline(Underline);
     f.setStrikeOut(StrikeOut);
     return f;
+}
+
+void PaintPanelFace(QPainter &painter, const QRect &r, TColor color) {
+    painter.fillRect(r, ToQColor(color));
+    painter.setPen(ToQColor(clWhite));
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(ToQColor(clBtnShadow));
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
 }

@@ -8,10 +8,16 @@
 #include <QMetaType>
 #include <QString>
 
+class QPainter;
+class QRect;
+
 // Plain colours as they are, system colours from the application palette.
 QColor ToQColor(TColor c);
 // Installs the palette-based system colour resolver for Qt-free code (the engine's fill).
 void InstallPaletteColorResolver();
+
+// A plain panel's face: filled with its colour under a one-pixel raised bevel.
+void PaintPanelFace(QPainter &painter, const QRect &r, TColor color);
 
 // A font description: name, height (negative: character height in pixels), colour,
 // character set and style. Assigning one copies every attribute.

@@ -221,15 +221,8 @@ void TKEL_glpanel::paintGL() {
 // A plain panel's face: its colour, a one-pixel raised bevel and the caption centred.
 void TKEL_glpanel::paintFace() {
     QPainter painter(this);
-    const QRect r = rect();
-    painter.fillRect(r, ToQColor(color_));
-    painter.setPen(ToQColor(clWhite));
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(ToQColor(clBtnShadow));
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
+    PaintPanelFace(painter, rect(), color_);
     painter.setPen(ToQColor(clWindowText));
-    painter.drawText(r, Qt::AlignCenter, caption_);
+    painter.drawText(rect(), Qt::AlignCenter, caption_);
     restoreState_ = true;
 }
