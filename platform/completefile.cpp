@@ -308,17 +308,28 @@ std::string DescribeFileError(int code) {
     return text;
 }
 
+namespace {
+
+// The refusals both entry points make before anything is written: 0, or the error.
+int precheck(const std::string &target, std::span<const FileIdentity> mustNotReplace, bool &exists,
+             SplitPath &where) {
+    if (target.empty())
+        return ENOENT;
+    if (int error = checkTarget(target, mustNotReplace, exists))
+        return error;
+    where = split(target);
+    return where.base.empty() ? EISDIR : 0;
+}
+
+} // namespace
+
 int WriteCompleteFile(const std::string &target, std::string_view contents,
                       std::span<const FileIdentity> mustNotReplace,
                       const std::optional<FileAttributes> &attributes) {
-    if (target.empty())
-        return ENOENT;
     bool exists = false;
-    if (int error = checkTarget(target, mustNotReplace, exists))
+    SplitPath where;
+    if (int error = precheck(target, mustNotReplace, exists, where))
         return error;
-    const SplitPath where = split(target);
-    if (where.base.empty())
-        return EISDIR;
     const int error = writeUnnamed(where, target, exists, contents, mustNotReplace, attributes);
     if (error >= 0)
         return error;
@@ -327,14 +338,10 @@ int WriteCompleteFile(const std::string &target, std::string_view contents,
 
 int CheckCompleteFileTarget(const std::string &target,
                             std::span<const FileIdentity> mustNotReplace) {
-    if (target.empty())
-        return ENOENT;
     bool exists = false;
-    if (int error = checkTarget(target, mustNotReplace, exists))
+    SplitPath where;
+    if (int error = precheck(target, mustNotReplace, exists, where))
         return error;
-    const SplitPath where = split(target);
-    if (where.base.empty())
-        return EISDIR;
     struct stat folder {};
     if (::stat(where.folder.c_str(), &folder) != 0)
         return errno;
