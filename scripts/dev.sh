@@ -9,33 +9,8 @@ cmd=${1:-run}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 
-packages=(
-    build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-qpa-plugins
-    libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-    libjpeg62-turbo-dev libgtest-dev
-    xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation
-    clang libclang-rt-14-dev libz-mingw-w64 libasio-dev
-    desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
-)
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-install_missing() {
-    local missing=() p
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$p")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "Installing: ${missing[*]}"
-        as_root apt-get update
-        as_root env DEBIAN_FRONTEND=noninteractive \
-            apt-get install -y --no-install-recommends "${missing[@]}"
-    fi
-}
+# shellcheck source=packages.sh
+source "$root/scripts/packages.sh"
 
 build_all() { # tests: ON or OFF
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_TESTS="$1"

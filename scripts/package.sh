@@ -8,20 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-package"
 
 # The same packages as scripts/dev.sh, so a clean machine gets everything in one go.
-eval "$(sed -n '/^packages=(/,/^)/p' "$root/scripts/dev.sh")"
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_=()
-    [ "$(id -u)" -eq 0 ] || sudo_=(sudo)
-    "${sudo_[@]}" apt-get update
-    "${sudo_[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=packages.sh
+source "$root/scripts/packages.sh"
+install_missing
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr
