@@ -23,15 +23,15 @@ int main(int argc, char **argv) {
     CloseOnTerminationSignals(Form1);
     // Photos named on the command line (or by "Open with") join the list as if added by hand.
     Form1.AddFiles(StartFiles(application.arguments()));
-    // The About window and then the Update window, after the main window and hidden until
-    // shown; the main window's About button opens the first.
+    // The main window goes on screen first; show() returns once it is mapped.
+    Form1.show();
+    // The About window and then the Update window, hidden until shown; the main window's
+    // About button opens the first. Both exist before the event loop delivers any input.
     Tfabout fabout(&Form1);
     Form1.setAboutWindow(&fabout);
     // The build is compared when the conversation runs: the About window, the only way in,
     // has read it by then.
     Tfupdate fupdate([&fabout] { return fabout.BuildNumber; }, &fabout);
     fabout.setUpdateWindow(&fupdate);
-
-    Form1.show();
     return application.exec();
 }
