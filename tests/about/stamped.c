@@ -11,8 +11,9 @@ struct version_note {
     uint32_t version[4];
 };
 
-__attribute__((section(".note.quillet.version"), used, aligned(4)))
-static const struct version_note note = {8, 16, 1, "Quillet", {STAMP_VERSION}};
+__attribute__((section(".note.quillet.version"), used,
+               aligned(4))) static const struct version_note note = {
+    8, 16, 1, "Quillet", {STAMP_VERSION}};
 #endif
 
 int main(void) {
