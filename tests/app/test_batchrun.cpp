@@ -108,7 +108,7 @@ private slots:
 
 private:
     QString photo(const QString &name, QSize size = QSize(64, 48));
-    QString entry(const QString &spec);
+    QString entry(const QString &kindAndName);
     void add(const QString &path) { form_->KEL_listbox1->AddItem(path); }
     QString out(const QString &name) const { return outDir_->filePath(name); }
     QStringList run();
@@ -156,9 +156,9 @@ QString TestBatchRun::photo(const QString &name, QSize size) {
 
 // One list entry of a data row: "photo:x" a photo (a large one for "big"), "bad:x" a text
 // file, "fifo:x" a FIFO no one writes to, "dir:x" a folder, "gone:x" nothing; each named x.jpg.
-QString TestBatchRun::entry(const QString &spec) {
-    const QString kind = spec.section(QLatin1Char(':'), 0, 0);
-    const QString name = spec.section(QLatin1Char(':'), 1) + QStringLiteral(".jpg");
+QString TestBatchRun::entry(const QString &kindAndName) {
+    const QString kind = kindAndName.section(QLatin1Char(':'), 0, 0);
+    const QString name = kindAndName.section(QLatin1Char(':'), 1) + QStringLiteral(".jpg");
     const QString path = srcDir_->filePath(name);
     if (QFile::exists(path) || kind == QStringLiteral("gone"))
         return path;
@@ -460,8 +460,8 @@ void TestBatchRun::sameResultWithOneOrFourWorkers() {
     QFETCH(int, width);
     QFETCH(QList<bool>, answers);
 
-    for (const QString &spec : entries)
-        add(entry(spec));
+    for (const QString &kindAndName : entries)
+        add(entry(kindAndName));
     form_->CheckBox3->setChecked(overwrite);
     form_->CheckBox4->setChecked(!suffix.isEmpty());
     form_->KEL_edit6->setText(suffix);
