@@ -136,19 +136,6 @@ TEST(WriteCompleteFile, refusals_change_nothing) {
     EXPECT_EQ(dir.names(), before);
 }
 
-TEST(WriteCompleteFile, errors_have_plain_descriptions) {
-    const std::pair<int, const char *> cases[] = {
-        {ENOSPC, "no space left on the device"},
-        {EISDIR, "it is a folder"},
-        {EACCES, "permission denied"},
-        {ENOTDIR, "a part of the path is a file, not a folder"},
-        {kErrorSpecialFile, "it is a FIFO, device or socket, not a file"},
-        {EIO, "input/output error"},
-    };
-    for (const auto &[code, text] : cases)
-        EXPECT_EQ(DescribeFileError(code), text);
-}
-
 TEST(WriteCompleteFile, a_full_disk_keeps_the_old_file_and_leaves_nothing) {
     Folder dir;
     if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=256k") != 0)
