@@ -357,16 +357,6 @@ TEST_F(Files, failures_leave_no_target_or_the_previous_one_untouched) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
 }
 
-TEST_F(Files, a_link_at_the_target_is_replaced_not_written_through) {
-    const std::string outside = dir.file("outside.txt");
-    WriteFile(outside, "keep");
-    fs::create_symlink(outside, dir.file("t.jpg"));
-    ASSERT_TRUE(Make(source, dir.file("t.jpg")));
-    EXPECT_FALSE(fs::is_symlink(dir.file("t.jpg")));
-    EXPECT_TRUE(DecodeJpeg(ReadFile(dir.file("t.jpg"))).ok);
-    EXPECT_EQ(ReadFile(outside), "keep");
-}
-
 TEST_F(Files, special_files_are_refused_at_once) {
     const std::string fifo = dir.file("fifo.jpg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
@@ -399,21 +389,6 @@ TEST_F(Files, a_source_locked_by_a_writer_is_refused_but_readers_share) {
     ASSERT_EQ(::flock(writer, LOCK_SH), 0);
     EXPECT_TRUE(Make(source, dir.file("t.jpg")));
     ::close(writer);
-}
-
-TEST_F(Files, files_to_keep_are_never_replaced) {
-    const std::string other = dir.file("other.jpg");
-    WriteFile(other, "another photo of the batch");
-    fs::create_symlink(other, dir.file("link.jpg"));
-    const FileIdentity keep = IdentityOfPath(other).value();
-    for (const std::string &target : {other, dir.file("link.jpg")}) {
-        const ThumbnailStatus s = MakeThumbnailFile(source, target, 40, 40, true, clBlack, false,
-                                                    false, {std::span(&keep, 1)});
-        EXPECT_EQ(s.error, ThumbnailError::Target) << target;
-        EXPECT_EQ(s.systemError, kErrorProtectedTarget) << target;
-    }
-    EXPECT_EQ(ReadFile(other), "another photo of the batch");
-    EXPECT_TRUE(fs::is_symlink(dir.file("link.jpg")));
 }
 
 TEST_F(Files, a_picture_beyond_the_memory_budget_is_too_large) {
