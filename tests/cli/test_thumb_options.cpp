@@ -91,20 +91,20 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"--memory-limit", "M", "a"}, "memory"}));
 
 TEST(ThumbOptions, memory_limit_takes_bytes_or_binary_units) {
-    const std::pair<const char *, std::uint64_t> cases[] = {{"1G", 1ull << 30},
-                                                            {"512m", 512ull << 20},
-                                                            {"2048K", 2ull << 20},
-                                                            {"1048576", 1ull << 20},
-                                                            {"1024G", 1ull << 40}};
-    for (const auto &[text, bytes] : cases) {
-        const ParseResult r = Parse({"--memory-limit", text, "a"});
-        ASSERT_EQ(r.outcome, ParseOutcome::Run) << text;
-        EXPECT_EQ(r.options.memoryLimit, bytes) << text;
-        EXPECT_EQ(MemorySizeText(bytes), text == std::string("512m")      ? "512M"
-                                         : text == std::string("2048K")   ? "2M"
-                                         : text == std::string("1048576") ? "1M"
-                                         : text == std::string("1024G")   ? "1T"
-                                                                          : text);
+    const struct {
+        const char *text;
+        std::uint64_t bytes;
+        const char *shown;
+    } cases[] = {{"1G", 1ull << 30, "1G"},
+                 {"512m", 512ull << 20, "512M"},
+                 {"2048K", 2ull << 20, "2M"},
+                 {"1048576", 1ull << 20, "1M"},
+                 {"1024G", 1ull << 40, "1T"}};
+    for (const auto &c : cases) {
+        const ParseResult r = Parse({"--memory-limit", c.text, "a"});
+        ASSERT_EQ(r.outcome, ParseOutcome::Run) << c.text;
+        EXPECT_EQ(r.options.memoryLimit, c.bytes) << c.text;
+        EXPECT_EQ(MemorySizeText(c.bytes), c.shown) << c.text;
     }
     EXPECT_EQ(Parse({"a"}).options.memoryLimit, 1ull << 30);
     EXPECT_EQ(Parse({"-s", "65500x65500", "a"}).outcome, ParseOutcome::Run);
