@@ -27,8 +27,7 @@ struct Folder {
         int n = 0;
         DIR *d = ::opendir(path.c_str());
         while (dirent *e = ::readdir(d))
-            n += e->d_name[0] != '.' ||
-                 (std::string(e->d_name) != "." && std::string(e->d_name) != "..");
+            n += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
         ::closedir(d);
         return n;
     }
