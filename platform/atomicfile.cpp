@@ -1,11 +1,11 @@
 #include "atomicfile.h"
 
 #include "completefile.h"
+#include "regularfile.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,27 +42,21 @@ bool writable(const std::string &path, const struct stat &st) {
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string &fileName) {
-    // A FIFO or device is refused before it is opened; the open itself cannot wait either.
-    struct stat st {};
-    if (stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    int error = 0;
+    const int fd = OpenRegularFile(fileName, error);
     if (fd < 0)
         return std::nullopt;
-    std::optional<std::string> contents;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        contents.emplace();
-        char buffer[8192];
-        for (;;) {
-            ssize_t n = read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                contents.reset();
-            if (n <= 0)
-                break;
-            contents->append(buffer, std::size_t(n));
-        }
+    std::optional<std::string> contents(std::in_place);
+    char buffer[8192];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            contents.reset();
+        if (n <= 0)
+            break;
+        contents->append(buffer, std::size_t(n));
     }
     close(fd);
     return contents;

@@ -1,8 +1,9 @@
 #include "bytesource.h"
 
+#include "regularfile.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,14 +45,12 @@ bool MemoryBytes::read(std::uint64_t offset, void *out, std::size_t n) const {
 }
 
 FileBytes::FileBytes(const std::string &path) {
-    // A FIFO or device is refused before it is opened; the open itself cannot wait either.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    int error = 0;
+    fd_ = OpenRegularFile(path, error);
     if (fd_ < 0)
         return;
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
         ::close(fd_);
         fd_ = -1;
         return;

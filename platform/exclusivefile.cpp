@@ -1,9 +1,10 @@
 #include "exclusivefile.h"
 
+#include "regularfile.h"
+
 #include <cerrno>
 #include <utility>
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,12 +28,6 @@ int lockShared(int fd) {
     default:
         return errno;
     }
-}
-
-int refusalFor(const struct stat &st) {
-    if (S_ISDIR(st.st_mode))
-        return EISDIR;
-    return S_ISREG(st.st_mode) ? 0 : kErrorSpecialFile;
 }
 
 } // namespace
@@ -69,25 +64,14 @@ bool ExclusiveFile::fail(int error) {
 bool ExclusiveFile::openForReading(const std::string &path) {
     close();
     error_ = 0;
-    // Opening a FIFO waits for a writer and opening a device can act on it: look first.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return fail(errno);
-    if (int refusal = refusalFor(st))
-        return fail(refusal);
-    // Non-blocking, in case a FIFO took the name since the look.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    fd_ = OpenRegularFile(path, error_);
     if (fd_ < 0)
-        return fail(errno);
-    if (::fstat(fd_, &st) != 0)
-        return fail(errno);
-    if (int refusal = refusalFor(st))
-        return fail(refusal);
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return false;
+    const auto identity = IdentityOfFd(fd_);
+    if (!identity)
         return fail(errno);
     if (int error = lockShared(fd_))
         return fail(error);
-    identity_ = {st.st_dev, st.st_ino};
+    identity_ = *identity;
     return true;
 }
