@@ -99,7 +99,6 @@ const WriteCase writeCases[] = {
      "[a]\nx=1\n[settings]\r\nk=v\r\nnew=1\r\n[b]\ny=2\n"},
     {"changed_line_keeps_its_end", "[settings]\r\nk=v\n", "k", "w", "[settings]\r\nk=w\n"},
     {"lone_cr_kept", "[settings]\rk=v\r", "n", "1", "[settings]\rk=v\rn=1\r"},
-    {"last_line_gets_an_end", "[settings]\r\nk=v", "n", "1", "[settings]\r\nk=v\r\nn=1\r\n"},
     {"unchanged_last_line_gets_an_end", "[settings]\nk=v\n[b]\nx=1", "k", "w",
      "[settings]\nk=w\n[b]\nx=1\n"},
     {"unended_last_line_takes_the_end_before_it", "[a]\r\nx=1\r\ny=2\nz=3", "k", "v",
