@@ -1,14 +1,12 @@
 // The About window on an X server: the scene it draws, its "ok" button and its link.
 // Without one every case skips.
-#include "KEL_glpanel.h"
+#include "../gltestmain.h"
 #include "KEL_grbutton.h"
 #include "KEL_label.h"
 #include "aboutscene.h"
 #include "uabout.h"
 
 #include <QDesktopServices>
-#include <QSurfaceFormat>
-#include <QtTest>
 
 namespace {
 
@@ -98,13 +96,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    // OpenGL widgets need a real X server; without one (offscreen) every case skips.
-    qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-    QSurfaceFormat::setDefaultFormat(TKEL_glpanel::SurfaceFormat());
-    QApplication app(argc, argv);
-    TestUaboutScene test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QUILLET_GL_TEST_MAIN(TestUaboutScene)
 #include "test_uabout_gl.moc"

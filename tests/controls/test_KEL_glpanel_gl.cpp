@@ -1,9 +1,5 @@
 // Frames read back from the panel; they need an X server and skip without one.
-#include "KEL_glpanel.h"
-
-#include <QApplication>
-#include <QSurfaceFormat>
-#include <QtTest>
+#include "../gltestmain.h"
 
 #include <GL/gl.h>
 
@@ -111,13 +107,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv) {
-    // OpenGL widgets need a real X server; without one (offscreen) every case skips.
-    qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-    QSurfaceFormat::setDefaultFormat(TKEL_glpanel::SurfaceFormat());
-    QApplication app(argc, argv);
-    TestKelGlpanelFrames test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QUILLET_GL_TEST_MAIN(TestKelGlpanelFrames)
 #include "test_KEL_glpanel_gl.moc"
