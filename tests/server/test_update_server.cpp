@@ -1,5 +1,6 @@
 // quillet-update-server as a process: its answer to each kind of request, the program's own
 // client downloading from it, and silent or surplus clients that hold up nobody.
+#include "../update/fakehost.h"
 #include "runupdate.h"
 #include "tcpclient.h"
 
@@ -93,20 +94,6 @@ std::string ask(const std::string &port, const std::string &request) {
     return reply;
 }
 
-class FakeHost : public UpdateHost {
-public:
-    std::vector<std::string> log;
-    std::string target;
-    void ClearLog() override {}
-    void LogLine(const std::string &text) override { log.push_back(text); }
-    void SetProgressMax(std::int32_t) override {}
-    void SetProgressPosition(std::int64_t) override {}
-    void Pump() override {}
-    std::optional<std::string> ChooseTargetFile(const std::string &) override { return target; }
-    std::int32_t BuildNumber() override { return 6; }
-    std::string ExecutablePath() override { return "/usr/bin/quillet"; }
-};
-
 class UpdateServerProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -150,14 +137,15 @@ TEST_F(UpdateServerProcess, answers_each_kind_of_request) {
 TEST_F(UpdateServerProcess, the_program_downloads_a_newer_build_byte_for_byte) {
     Server server({"--build", "7", "--installer", dir + "/setup.bin"});
     FakeHost host;
-    host.target = dir + "/QuilletInstall.exe";
+    host.build = 6;
+    host.answer = dir + "/QuilletInstall.exe";
     TTcpClient client;
     RunUpdateConversation(host, client, {"127.0.0.1", server.port});
     ASSERT_GE(host.log.size(), 6u);
     EXPECT_EQ(host.log[4], "Update available (b7).");
     EXPECT_EQ(host.log.back(), "File downloaded succesfully.");
     std::ostringstream got;
-    got << std::ifstream(host.target, std::ios::binary).rdbuf();
+    got << std::ifstream(*host.answer, std::ios::binary).rdbuf();
     EXPECT_TRUE(got.str() == body);
 }
 

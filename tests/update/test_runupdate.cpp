@@ -1,6 +1,7 @@
 // The update conversation against scripted loopback servers: every reply, failure and edge
 // case of the protocol in one table, each checked by the whole log, the requests sent, the
 // connection left and the file written.
+#include "fakehost.h"
 #include "runupdate.h"
 #include "scriptedserver.h"
 #include "tcpclient.h"
@@ -19,26 +20,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using Lines = std::vector<std::string>;
-
-class FakeHost : public UpdateHost {
-public:
-    Lines log{"an old line"};
-    std::int32_t build = 56;
-    std::optional<std::string> answer;
-    std::string proposed;
-
-    void ClearLog() override { log.clear(); }
-    void LogLine(const std::string &text) override { log.push_back(text); }
-    void SetProgressMax(std::int32_t) override {}
-    void SetProgressPosition(std::int64_t) override {}
-    void Pump() override {}
-    std::optional<std::string> ChooseTargetFile(const std::string &p) override {
-        proposed = p;
-        return answer;
-    }
-    std::int32_t BuildNumber() override { return build; }
-    std::string ExecutablePath() override { return "/opt/quillet/quillet"; }
-};
 
 Lines operator+(Lines a, const Lines &b) {
     a.insert(a.end(), b.begin(), b.end());

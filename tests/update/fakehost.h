@@ -1,0 +1,27 @@
+#pragma once
+// The window's side of the update conversation, recording what the conversation asks of it.
+#include "runupdate.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class FakeHost : public UpdateHost {
+public:
+    std::vector<std::string> log{"an old line"};
+    std::int32_t build = 56;
+    std::optional<std::string> answer; // the chosen target; none: the dialog is cancelled
+    std::string proposed;
+
+    void ClearLog() override { log.clear(); }
+    void LogLine(const std::string &text) override { log.push_back(text); }
+    void SetProgressMax(std::int32_t) override {}
+    void SetProgressPosition(std::int64_t) override {}
+    void Pump() override {}
+    std::optional<std::string> ChooseTargetFile(const std::string &p) override {
+        proposed = p;
+        return answer;
+    }
+    std::int32_t BuildNumber() override { return build; }
+    std::string ExecutablePath() override { return "/opt/quillet/quillet"; }
+};
