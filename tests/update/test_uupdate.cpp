@@ -34,15 +34,6 @@ QString top(const Tfupdate &w) {
     return w.KEL_listbox1->ItemCount() ? w.KEL_listbox1->ItemText(0) : QString();
 }
 
-std::string pieces(int count, int size, std::vector<std::string> &packets) {
-    std::string all;
-    for (int i = 0; i < count; ++i) {
-        packets.emplace_back(std::size_t(size), char('a' + i % 26));
-        all += packets.back();
-    }
-    return all;
-}
-
 } // namespace
 
 class TestUpdateWindow : public QObject {
@@ -105,7 +96,9 @@ void TestUpdateWindow::close_during_download_waits_for_the_verdict() {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("QuilletInstall.exe"));
     std::vector<std::string> packets{"YES\r\n200000\r\n"};
-    const std::string body = pieces(20, 10000, packets);
+    std::string body;
+    for (char c = 'a'; c < 'a' + 20; ++c)
+        body += packets.emplace_back(10000, c);
     ScriptedServer server({{{"YES\r\n57\r\n"}}, {packets}});
     Tfupdate w([] { return 56; });
     w.Server = {"127.0.0.1", server.port()};
