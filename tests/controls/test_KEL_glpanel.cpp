@@ -53,16 +53,6 @@ private slots:
         QVERIFY(rig.events <= restarted + 1);
     }
 
-    void atMostOneEventAfterStopping() {
-        Rig rig;
-        rig.panel->setThreadActive(true);
-        QTRY_VERIFY(rig.events >= 3);
-        rig.panel->setThreadActive(false);
-        const int atStop = rig.events;
-        QTest::qWait(50);
-        QVERIFY(rig.events <= atStop + 1);
-    }
-
     void threadStartedWithoutEventOnlySleeps() {
         Rig rig;
         const TKEL_glpanelevent event = rig.panel->ThreadEvent();
