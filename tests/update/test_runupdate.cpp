@@ -51,8 +51,8 @@ std::string contents(const std::string &path) {
     return out.str();
 }
 
-// What stands at the target's name before the conversation.
-enum class Target { Absent, OldFile, Link, Fifo, NoFolder };
+// The target the dialog returns, and what stands at its name before the conversation.
+enum class Target { Absent, Cancelled, OldFile, Link, Fifo, NoFolder };
 
 struct Case {
     const char *name;
@@ -61,7 +61,6 @@ struct Case {
     Lines log;
     std::optional<std::string> file = std::nullopt; // the target afterwards; none: absent
     Target target = Target::Absent;
-    bool cancel = false;
     std::string error = {}; // raised out of the conversation
 };
 
@@ -123,8 +122,7 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          {{{"YES\r\n 58\r\n"}}},
          asking + Lines{"Update available (b 58).", "Updating interrupted"},
          std::nullopt,
-         Target::Absent,
-         true},
+         Target::Cancelled},
         {"build line over many looks",
          57,
          {{{"YES\r\n" + std::string(1500, ' ') + "57\r\n"}}},
@@ -145,8 +143,7 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          {build57},
          asking + Lines{"Update available (b57).", "Updating interrupted"},
          std::nullopt,
-         Target::Absent,
-         true},
+         Target::Cancelled},
         {"re-connect refused",
          56,
          {build57},
@@ -182,7 +179,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          asking,
          std::nullopt,
          Target::Absent,
-         false,
          "'58a' is not a valid integer value"},
         {"build line missing",
          56,
@@ -190,7 +186,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          asking,
          std::nullopt,
          Target::Absent,
-         false,
          "'' is not a valid integer value"},
         {"size no number",
          56,
@@ -198,7 +193,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          fetching,
          std::nullopt,
          Target::Absent,
-         false,
          "'12x' is not a valid integer value"},
         {"size below 0",
          56,
@@ -206,7 +200,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          fetching + Lines{"File size received"},
          std::nullopt,
          Target::Absent,
-         false,
          "The update server announced a file size below 0 (-5)"},
     };
     char pattern[] = "/tmp/quillet-update-XXXXXX";
@@ -227,7 +220,7 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
 
         FakeHost host;
         host.build = c.build;
-        if (!c.cancel)
+        if (c.target != Target::Cancelled)
             host.answer = target;
         ScriptedServer server(c.replies);
         TTcpClient client;
