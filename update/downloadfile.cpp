@@ -68,7 +68,10 @@ std::size_t DownloadFile::Write(const char *data, std::size_t size) {
 bool DownloadFile::Close() {
     if (fd_ < 0)
         return false;
-    const bool closed = ::close(fd_) == 0;
+    // Flushed before it takes the target's name, so a crash never leaves a named file whose
+    // bytes have not reached the disk.
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0 && synced;
     fd_ = -1;
     if (closed && ::rename(temporary_.c_str(), target_.c_str()) == 0)
         return true;
