@@ -5,6 +5,7 @@
 #include "colorpanel.h"
 #include "saversets.h"
 #include "scriptedprompt.h"
+#include "settingsdefaults.h"
 #include "umain.h"
 
 #include <QCheckBox>
@@ -218,19 +219,12 @@ void TestSettings::saveKeepsUnknownKeysSectionsAndComments() {
                                        "left=10\n"
                                        "[settings]\n"
                                        "colour=blue\n"
-                                       "width=64\n"
-                                       "height=180\n"
-                                       "extension=.thumb.jpg\n"
-                                       "targetfolder=\n"
-                                       "addextension=1\n"
-                                       "overwrite=1\n"
-                                       "fillcolor=0\n"
-                                       "maintainaspect=1\n"
-                                       "transparent=1\n"
-                                       "; keep me\n"
-                                       "\n"
-                                       "[last]\n"
-                                       "x=1\n"));
+                                       "width=64\n") +
+                                KeysAfterWidth +
+                                QByteArray("; keep me\n"
+                                           "\n"
+                                           "[last]\n"
+                                           "x=1\n"));
 }
 
 void TestSettings::eraseEmptyIsNotKept() {

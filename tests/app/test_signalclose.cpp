@@ -1,5 +1,7 @@
 // The real program, sent a termination signal, closes its window as the close box does and so
 // saves its settings.
+#include "settingsdefaults.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -64,16 +66,7 @@ void TestSignalClose::signalClosesTheWindowAndSavesTheSettings() {
     QCOMPARE(quillet.exitCode(), 0);
     QFile saved(ini);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), QByteArray("[settings]\n"
-                                         "width=321\n"
-                                         "height=180\n"
-                                         "extension=.thumb.jpg\n"
-                                         "targetfolder=\n"
-                                         "addextension=1\n"
-                                         "overwrite=1\n"
-                                         "fillcolor=0\n"
-                                         "maintainaspect=1\n"
-                                         "transparent=1\n"));
+    QCOMPARE(saved.readAll(), QByteArray("[settings]\nwidth=321\n") + KeysAfterWidth);
 }
 
 QTEST_GUILESS_MAIN(TestSignalClose)
