@@ -437,17 +437,12 @@ void TestBatchRun::sameResultWithOneOrFourWorkers_data() {
     QTest::newRow("existing targets") << QStringList{"photo:big", "photo:a", "photo:b", "photo:c"}
                                       << QStringList{"big.jpg.thumb.jpg", "b.jpg.thumb.jpg"}
                                       << false << thumb << 160 << QList<bool>{true, false, true};
-    QTest::newRow("existing target stops")
-        << QStringList{"photo:a", "photo:big", "photo:b"} << QStringList{"big.jpg.thumb.jpg"}
-        << false << thumb << 160 << QList<bool>{false, false};
     QTest::newRow("same path twice")
         << QStringList{"photo:big", "photo:a", "photo:big", "photo:a", "bad:t"} << QStringList{}
         << false << thumb << 160 << QList<bool>{true, false, true, false};
     QTest::newRow("suffix with a slash")
         << QStringList{"photo:big", "photo:a", "photo:b"} << QStringList{} << false
         << QStringLiteral("-x/small.jpg") << 160 << QList<bool>{true, false, false};
-    QTest::newRow("zero width") << QStringList{"photo:a", "photo:b"} << QStringList{} << true
-                                << thumb << 0 << QList<bool>{false, true};
     QTest::newRow("no suffix") << QStringList{"photo:big", "photo:a"} << QStringList{"a.jpg"}
                                << true << QString() << 120 << QList<bool>{};
 }
