@@ -63,7 +63,6 @@ public:
     BatchPool(const BatchPool &) = delete;
     BatchPool &operator=(const BatchPool &) = delete;
 
-    int workerCount() const { return int(threads_.size()); }
     const std::string &source(std::size_t index) const { return sources_[index]; }
     const ThumbnailSettings &settings() const { return settings_; }
     // How many thumbnails may be converted ahead of the run and not yet taken.
