@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Times how long the main window takes from launch until it is visible, and how much memory
-# it holds once idle, against a bare Qt window of the same size built with the same Qt.
+# it holds once idle, against a bare Qt window of the same size built with the same Qt, and
+# against that window showing one caption (the font set-up any window with text needs).
 # Runs on its own Xvfb server (no window manager), median of RUNS launches each.
 #
 #   bash bench/startup.sh [BUILD_DIR] [RUNS] [DISPLAY_NUMBER]
 #
-# Needs: xvfb, xdotool, pkg-config and the Qt 6 development files.
+# Needs: xvfb, xdotool, pkg-config, libx11-dev and the Qt 6 development files.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +23,7 @@ fi
 cp "$build/app/quillet" "$work/quillet"
 g++ -std=c++20 -O2 -fPIC "$root/bench/bare_window.cpp" -o "$work/bare_window" \
     $(pkg-config --cflags --libs Qt6Widgets)
+g++ -std=c++20 -O2 "$root/bench/map_probe.cpp" -o "$work/map_probe" -lX11
 
 xvfb_pid=
 cleanup() {
@@ -48,45 +50,48 @@ cpu_us() {
 }
 
 # One launch: prints "milliseconds-to-visible rss-kB-when-idle cpu-microseconds-to-visible".
-measure() { # program window-title
-    local start end pid
-    start=$(date +%s%N)
-    "$1" >/dev/null 2>"$work/stderr" &
-    pid=$!
-    until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its window showed:" >&2; cat "$work/stderr" >&2; exit 1; }
-    done
-    end=$(date +%s%N)
+# The probe is a single X client waiting for the window's map event, so the timing is not
+# blurred by polling, nor is the second core busy with it.
+measure() { # window-title program [argument...]
+    local line pid
+    line=$("$work/map_probe" "$@" 2>"$work/stderr") || { cat "$work/stderr" >&2; exit 1; }
+    pid=${line#* }
     local cpu
     cpu=$(cpu_us "$pid")
     sleep 1 # idle: the first paint and the start-up work are over
     local rss
     rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
     kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    echo "$(((end - start) / 1000000)) $rss $cpu"
+    # The program outlives the probe, so it is no child of ours: wait until it is gone or a zombie.
+    while [ "$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || echo Z)" != Z ]; do sleep 0.01; done
+    echo "${line% *} $rss $cpu"
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# Warm the caches (fonts, libraries) once, then let the two programs take turns.
-measure "$work/bare_window" "Quillet bare window" >/dev/null
-measure "$work/quillet" "Quillet" >/dev/null
-: >"$work/bare" >"$work/main"
+# Warm the caches (fonts, libraries) once, then let the programs take turns.
+bare=("Quillet bare window" "$work/bare_window")
+measure "${bare[@]}" >/dev/null
+measure Quillet "$work/quillet" >/dev/null
+: >"$work/bare" >"$work/caption" >"$work/main"
 for _ in $(seq "$runs"); do
-    measure "$work/bare_window" "Quillet bare window" >>"$work/bare"
-    measure "$work/quillet" "Quillet" >>"$work/main"
+    measure "${bare[@]}" >>"$work/bare"
+    measure "${bare[@]}" --caption >>"$work/caption"
+    measure Quillet "$work/quillet" >>"$work/main"
 done
 
 column() { cut -d' ' -f"$1" "$work/$2" | median; }
-bare_ms=$(column 1 bare) main_ms=$(column 1 main)
-bare_kb=$(column 2 bare) main_kb=$(column 2 main)
-bare_cpu=$(column 3 bare) main_cpu=$(column 3 main)
-printf '%-12s %10s %10s %10s\n' "" "visible ms" "CPU ms" "RSS MB"
-printf '%-12s %10s %10.1f %10.1f\n' "bare window" "$bare_ms" "$(echo "$bare_cpu / 1000" | bc -l)" \
-    "$(echo "$bare_kb / 1024" | bc -l)"
-printf '%-12s %10s %10.1f %10.1f\n' "quillet" "$main_ms" "$(echo "$main_cpu / 1000" | bc -l)" \
-    "$(echo "$main_kb / 1024" | bc -l)"
-printf 'ratio %.2f (time), %.2f (CPU), %.2f (memory); medians of %d runs\n' \
-    "$(echo "$main_ms / $bare_ms" | bc -l)" "$(echo "$main_cpu / $bare_cpu" | bc -l)" \
-    "$(echo "$main_kb / $bare_kb" | bc -l)" "$runs"
+row() { # label file
+    printf '%-16s %10s %10.1f %10.1f\n' "$1" "$(column 1 "$2")" \
+        "$(echo "$(column 3 "$2") / 1000" | bc -l)" "$(echo "$(column 2 "$2") / 1024" | bc -l)"
+}
+ratio() { echo "$(column "$1" "$2") / $(column "$1" "$3")" | bc -l; }
+printf '%-16s %10s %10s %10s\n' "" "visible ms" "CPU ms" "RSS MB"
+row "bare window" bare
+row "with a caption" caption
+row "quillet" main
+printf 'quillet / bare window:   %.2f (time), %.2f (CPU), %.2f (memory)\n' \
+    "$(ratio 1 main bare)" "$(ratio 3 main bare)" "$(ratio 2 main bare)"
+printf 'quillet / with caption:  %.2f (time), %.2f (CPU), %.2f (memory)\n' \
+    "$(ratio 1 main caption)" "$(ratio 3 main caption)" "$(ratio 2 main caption)"
+printf 'medians of %d runs each\n' "$runs"
