@@ -35,12 +35,16 @@ bool HasTitle(Display *display, Window window, const std::string &title) {
     XTextProperty property{};
     if (!XGetWMName(display, window, &property) || property.value == nullptr)
         return false;
-    const bool same = std::string(reinterpret_cast<const char *>(property.value), property.nitems) == title;
+    const bool same =
+        std::string(reinterpret_cast<const char *>(property.value), property.nitems) == title;
     XFree(property.value);
     return same;
 }
 
-int IgnoreErrors(Display *, XErrorEvent *) { return 0; } // a window may be gone by the time we ask
+// A window may be gone by the time its title is asked for.
+int IgnoreErrors(Display *, XErrorEvent *) {
+    return 0;
+}
 
 } // namespace
 
