@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -116,6 +117,17 @@ int checkTarget(const std::string &target, std::span<const FileIdentity> mustNot
         return 0;
     }
     return S_ISREG(st.st_mode) ? 0 : kErrorSpecialFile;
+}
+
+// The refusals every entry point makes before anything is written: 0, or the error.
+int precheck(const std::string &target, std::span<const FileIdentity> mustNotReplace, bool &exists,
+             SplitPath &where) {
+    if (target.empty())
+        return ENOENT;
+    if (int error = checkTarget(target, mustNotReplace, exists))
+        return error;
+    where = split(target);
+    return where.base.empty() ? EISDIR : 0;
 }
 
 // ---- writing ---------------------------------------------------------------------------------
@@ -230,34 +242,6 @@ int writeUnnamed(const SplitPath &where, const std::string &target, bool exists,
     return EEXIST;
 }
 
-// Through a named temporary file, where unnamed ones are not available.
-int writeNamed(const SplitPath &where, const std::string &target, std::string_view contents,
-               std::span<const FileIdentity> mustNotReplace,
-               const std::optional<FileAttributes> &attr) {
-    NamedWindow window;
-    if (!window.open())
-        return EINTR;
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string temp = temporaryName(where);
-        const int fd = ::open(
-            temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
-            return errno;
-        int error = fillAndFlush(fd, contents, attr);
-        const int closeError = closeChecked(fd);
-        if (!error)
-            error = closeError;
-        if (error) {
-            ::unlink(temp.c_str());
-            return error;
-        }
-        return renameOver(temp, target, mustNotReplace);
-    }
-    return EEXIST;
-}
-
 } // namespace
 
 std::optional<FileIdentity> IdentityOfFd(int fd) {
@@ -308,17 +292,72 @@ std::string DescribeFileError(int code) {
     return text;
 }
 
+CompleteFileWriter::~CompleteFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
+    }
+}
+
+int CompleteFileWriter::Open(const std::string &target,
+                             std::span<const FileIdentity> mustNotReplace) {
+    if (fd_ >= 0)
+        return EBUSY;
+    bool exists = false;
+    SplitPath where;
+    if (int error = precheck(target, mustNotReplace, exists, where))
+        return error;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string temp = temporaryName(where);
+        const int fd = ::open(
+            temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return errno;
+        fd_ = fd;
+        target_ = target;
+        temporary_ = std::move(temp);
+        mustNotReplace_.assign(mustNotReplace.begin(), mustNotReplace.end());
+        return 0;
+    }
+    return EEXIST;
+}
+
+int CompleteFileWriter::Write(std::string_view piece) {
+    return fd_ < 0 ? EBADF : writeAll(fd_, piece);
+}
+
+int CompleteFileWriter::Commit(const std::optional<FileAttributes> &attributes) {
+    if (fd_ < 0)
+        return EBADF;
+    int error = fillAndFlush(fd_, {}, attributes);
+    const int closeError = closeChecked(fd_);
+    fd_ = -1;
+    if (!error)
+        error = closeError;
+    if (error) {
+        ::unlink(temporary_.c_str());
+        return error;
+    }
+    return renameOver(temporary_, target_, mustNotReplace_);
+}
+
 namespace {
 
-// The refusals both entry points make before anything is written: 0, or the error.
-int precheck(const std::string &target, std::span<const FileIdentity> mustNotReplace, bool &exists,
-             SplitPath &where) {
-    if (target.empty())
-        return ENOENT;
-    if (int error = checkTarget(target, mustNotReplace, exists))
+// Through a named temporary file, where unnamed ones are not available.
+int writeNamed(const std::string &target, std::string_view contents,
+               std::span<const FileIdentity> mustNotReplace,
+               const std::optional<FileAttributes> &attr) {
+    NamedWindow window;
+    if (!window.open())
+        return EINTR;
+    CompleteFileWriter file;
+    if (int error = file.Open(target, mustNotReplace))
         return error;
-    where = split(target);
-    return where.base.empty() ? EISDIR : 0;
+    if (int error = file.Write(contents))
+        return error;
+    return file.Commit(attr);
 }
 
 } // namespace
@@ -333,7 +372,7 @@ int WriteCompleteFile(const std::string &target, std::string_view contents,
     const int error = writeUnnamed(where, target, exists, contents, mustNotReplace, attributes);
     if (error >= 0)
         return error;
-    return writeNamed(where, target, contents, mustNotReplace, attributes);
+    return writeNamed(target, contents, mustNotReplace, attributes);
 }
 
 int CheckCompleteFileTarget(const std::string &target,

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -49,6 +50,31 @@ struct FileAttributes {
 int WriteCompleteFile(const std::string &target, std::string_view contents,
                       std::span<const FileIdentity> mustNotReplace = {},
                       const std::optional<FileAttributes> &attributes = std::nullopt);
+
+// The same for contents that arrive in pieces (a download), through a named temporary file
+// beside the target: Open refuses what WriteCompleteFile refuses, Commit flushes the file and
+// gives it the target's name. A writer destroyed before Commit removes its temporary file.
+class CompleteFileWriter {
+public:
+    CompleteFileWriter() = default;
+    ~CompleteFileWriter();
+    CompleteFileWriter(const CompleteFileWriter &) = delete;
+    CompleteFileWriter &operator=(const CompleteFileWriter &) = delete;
+
+    // 0, or the code WriteCompleteFile would fail with.
+    int Open(const std::string &target, std::span<const FileIdentity> mustNotReplace = {});
+    bool IsOpen() const { return fd_ >= 0; }
+    // 0, or the errno that stopped the writing (ENOSPC, ...).
+    int Write(std::string_view piece);
+    // 0, or why the target keeps its old contents; the temporary file is gone either way.
+    int Commit(const std::optional<FileAttributes> &attributes = std::nullopt);
+
+private:
+    int fd_ = -1;
+    std::string target_;
+    std::string temporary_;
+    std::vector<FileIdentity> mustNotReplace_;
+};
 
 // The checks WriteCompleteFile makes before it writes anything, and that the folder exists
 // and can be written to: 0, or the code WriteCompleteFile would fail with. For callers that

@@ -1,6 +1,6 @@
 #include "runupdate.h"
 
-#include "downloadfile.h"
+#include "completefile.h"
 #include "intconv.h"
 #include "tcpclient.h"
 
@@ -63,10 +63,11 @@ bool askForBuild(UpdateHost &host, TTcpClient &client) {
 }
 
 // Receives the installer into the target; true when every announced byte arrived and was
-// written.
+// written. What arrived takes the target's place even when the download stops short; a link
+// at the target is replaced, never followed, and a FIFO, device or socket there is refused.
 bool download(UpdateHost &host, TTcpClient &client, const std::string &target, std::int32_t size) {
-    DownloadFile file;
-    if (!file.Create(target)) {
+    CompleteFileWriter file;
+    if (file.Open(target) != 0) {
         host.LogLine("Error opening target file");
         return false;
     }
@@ -79,13 +80,13 @@ bool download(UpdateHost &host, TTcpClient &client, const std::string &target, s
         received += n;
         host.SetProgressPosition(received);
         host.Pump();
-        if (file.Write(block, std::size_t(n)) < std::size_t(n)) {
+        if (file.Write(std::string_view(block, std::size_t(n))) != 0) {
             host.LogLine("Error writing file");
             writtenShort = true;
             break;
         }
     }
-    const bool inPlace = file.Close();
+    const bool inPlace = file.Commit() == 0;
     return inPlace && !writtenShort && received == size;
 }
 

@@ -127,9 +127,32 @@ TEST(WriteCompleteFile, refusals_change_nothing) {
         });
         ASSERT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready) << c.target;
         EXPECT_EQ(done.get(), c.error) << c.target;
+        EXPECT_EQ(CompleteFileWriter().Open(c.target, std::span(&source, 1)), c.error) << c.target;
     }
     EXPECT_EQ(Read(dir.file("source")), "photo");
     EXPECT_EQ(dir.names(), before);
+}
+
+TEST(CompleteFileWriter, pieces_take_the_place_on_commit_and_nothing_is_left_without_it) {
+    Folder dir;
+    Write(dir.file("setup.run"), "old");
+    {
+        CompleteFileWriter abandoned;
+        ASSERT_EQ(abandoned.Open(dir.file("setup.run")), 0);
+        EXPECT_EQ(abandoned.Write("half"), 0);
+    }
+    EXPECT_EQ(Read(dir.file("setup.run")), "old");
+    EXPECT_EQ(dir.names(), std::set<std::string>{"setup.run"});
+
+    CompleteFileWriter file;
+    ASSERT_EQ(file.Open(dir.file("setup.run")), 0);
+    EXPECT_EQ(file.Write("new "), 0);
+    EXPECT_EQ(Read(dir.file("setup.run")), "old");
+    EXPECT_EQ(file.Write("installer"), 0);
+    EXPECT_EQ(file.Commit(), 0);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(Read(dir.file("setup.run")), "new installer");
+    EXPECT_EQ(dir.names(), std::set<std::string>{"setup.run"});
 }
 
 TEST(WriteCompleteFile, a_full_disk_keeps_the_old_file_and_leaves_nothing) {
