@@ -2,6 +2,7 @@
 
 #include "completefile.h"
 #include "memorybudget.h"
+#include "pathparts.h"
 #include "thumbnailnaming.h"
 #include "uthumbnail.h"
 
@@ -27,13 +28,6 @@ struct Job {
     Plan plan = Plan::Convert;
     std::string otherSource; // for SkipDuplicate and SkipOtherSource
 };
-
-std::string folderOf(const std::string &path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool isFolder(const std::string &path) {
     struct stat st {};
@@ -160,9 +154,9 @@ std::string DescribeFailure(const std::string &source, const std::string &target
                    ? "the target " + target + " is the photo itself"
                    : "the target " + target + " is another photo of this batch";
     case ENOENT:
-        return "the output folder " + folderOf(target) + " does not exist";
+        return "the output folder " + FolderOf(target) + " does not exist";
     case ENOTDIR:
-        return "the output path " + folderOf(target) + " is not a folder";
+        return "the output path " + FolderOf(target) + " is not a folder";
     case EISDIR:
         return "the target " + target + " is a folder";
     case kErrorSpecialFile:

@@ -1,6 +1,7 @@
 #include "atomicfile.h"
 
 #include "completefile.h"
+#include "pathparts.h"
 #include "regularfile.h"
 
 #include <cerrno>
@@ -22,15 +23,6 @@ std::string resolvedTarget(const std::string &fileName) {
     if (realpath(fileName.c_str(), buffer) == nullptr)
         return fileName;
     return buffer;
-}
-
-std::string folderOf(const std::string &fileName) {
-    std::size_t slash = fileName.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return fileName.substr(0, slash);
 }
 
 // Write permission as a plain write would see it, but with the mode bits also binding the
@@ -64,7 +56,7 @@ std::optional<std::string> ReadWholeFile(const std::string &fileName) {
 
 bool ReplaceFileContents(const std::string &fileName, std::string_view contents) {
     const std::string target = resolvedTarget(fileName);
-    const std::string folder = folderOf(target);
+    const std::string folder = FolderOf(target);
 
     struct stat folderStat {};
     if (stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||

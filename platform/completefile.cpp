@@ -1,5 +1,7 @@
 #include "completefile.h"
 
+#include "pathparts.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -63,10 +65,7 @@ struct SplitPath {
 };
 
 SplitPath split(const std::string &path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+    return {FolderOf(path), FileNameOf(path)};
 }
 
 // Temporary names are "." + the target's name (cut short enough for any file name limit)

@@ -2,6 +2,7 @@
 
 #include "completefile.h"
 #include "intconv.h"
+#include "pathparts.h"
 #include "tcpclient.h"
 
 #include <string_view>
@@ -28,15 +29,6 @@ std::string statusText(const std::string &status, bool forFile) {
     return "Unknown response from server";
 }
 
-std::string fileNameOf(const std::string &path) {
-    return path.substr(path.rfind('/') + 1);
-}
-
-std::string folderOf(const std::string &path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 void sendRequest(TTcpClient &client, std::string_view command, const std::string &argument) {
     client.SendLine(std::string(headerLine));
     client.SendLine(std::string(command));
@@ -45,7 +37,7 @@ void sendRequest(TTcpClient &client, std::string_view command, const std::string
 
 // Asks for the newest build; true when it is newer than ours.
 bool askForBuild(UpdateHost &host, TTcpClient &client) {
-    sendRequest(client, "GETBUILD", fileNameOf(host.ExecutablePath()));
+    sendRequest(client, "GETBUILD", FileNameOf(host.ExecutablePath()));
     host.LogLine("Build info request sent");
     const std::string status = client.ReadLine();
     host.LogLine("Reply received");
@@ -109,7 +101,7 @@ void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateSer
     if (!updateAvailable)
         return;
 
-    const std::string folder = folderOf(host.ExecutablePath());
+    const std::string folder = FolderOf(host.ExecutablePath());
     const std::optional<std::string> target = host.ChooseTargetFile(folder + "/" + InstallerName);
     if (!target) {
         host.LogLine("Updating interrupted");
