@@ -1,17 +1,14 @@
 #include "batchpool.h"
 
+#include "exclusivefile.h"
 #include "fdstream.h"
 #include "uthumbnail.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <istream>
 #include <sstream>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,29 +16,6 @@ FileState stateOf(const struct stat &st) {
     if (!S_ISREG(st.st_mode))
         return {};
     return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-}
-
-// A regular file opened for reading, shared with other readers, or -1. Special files are
-// refused before they are opened and nothing here waits: not for a FIFO's writer, not for a
-// lock.
-int openSharedSource(const std::string &path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return -1;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    // The name may have changed into something else since the look above.
-    int rc = ::fstat(fd, &st);
-    if (rc == 0 && S_ISREG(st.st_mode)) {
-        do {
-            rc = ::flock(fd, LOCK_SH | LOCK_NB);
-        } while (rc != 0 && errno == EINTR);
-        if (rc == 0)
-            return fd;
-    }
-    ::close(fd);
-    return -1;
 }
 
 } // namespace
@@ -61,16 +35,14 @@ FileState LookAtFile(const std::string &name) {
 
 PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSettings &s) {
     PreparedThumbnail result;
-    const int fd = openSharedSource(source);
-    if (fd < 0)
+    ExclusiveFile file;
+    if (!file.openForReading(source))
         return result;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        result.source = FileIdentity{st.st_dev, st.st_ino};
+    result.source = file.identity();
+    if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
         result.read = stateOf(st);
-    }
     try {
-        FdStreamBuf in(fd);
+        FdStreamBuf in(file.fd());
         std::istream sourceStream(&in);
         std::ostringstream target;
         result.ok = CreateThumbnailStream(sourceStream, target, s.width, s.height, s.keepAspect,
@@ -82,7 +54,6 @@ PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSet
         result.ok = false;
         result.bytes.clear();
     }
-    ::close(fd);
     return result;
 }
 

@@ -46,9 +46,9 @@ struct PreparedThumbnail {
     FileState read;                     // and its version then
 };
 
-// One photo into memory: the source is opened for shared reading without waiting (a FIFO,
-// device, socket or folder is refused unopened; a file another program holds exclusively
-// fails), and the engine converts it. Never throws.
+// One photo into memory: the source is opened as ExclusiveFile opens it, for shared reading
+// without waiting (a FIFO, device, socket or folder is refused unopened; a file another
+// program holds exclusively fails), and the engine converts it. Never throws.
 PreparedThumbnail PrepareThumbnail(const std::string &source, const ThumbnailSettings &settings);
 
 class BatchPool {
