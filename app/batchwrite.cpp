@@ -1,7 +1,5 @@
 #include "batchwrite.h"
 
-#include <sys/stat.h>
-
 std::vector<FileIdentity> SourceIdentities(std::span<const std::string> sources) {
     std::vector<FileIdentity> identities;
     for (const std::string &source : sources)
@@ -15,9 +13,5 @@ bool WriteThumbnailFile(const std::string &target, const PreparedThumbnail &thum
     std::vector<FileIdentity> keep(sources.begin(), sources.end());
     if (thumbnail.source)
         keep.push_back(*thumbnail.source);
-    std::optional<FileAttributes> attributes;
-    struct stat old {};
-    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        attributes = FileAttributes{old.st_mode, old.st_uid, old.st_gid};
-    return WriteCompleteFile(target, thumbnail.bytes, keep, attributes) == 0;
+    return WriteCompleteFile(target, thumbnail.bytes, keep, AttributesOf(target)) == 0;
 }

@@ -71,8 +71,5 @@ bool ReplaceFileContents(const std::string &fileName, std::string_view contents)
         return false;
 
     RemoveStaleTemporaries(target);
-    std::optional<FileAttributes> attributes;
-    if (exists)
-        attributes = FileAttributes{old.st_mode, old.st_uid, old.st_gid};
-    return WriteCompleteFile(target, contents, {}, attributes) == 0;
+    return WriteCompleteFile(target, contents, {}, AttributesOf(target)) == 0;
 }

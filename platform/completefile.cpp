@@ -257,6 +257,13 @@ std::optional<FileIdentity> IdentityOfPath(const std::string &path) {
     return FileIdentity{st.st_dev, st.st_ino};
 }
 
+std::optional<FileAttributes> AttributesOf(const std::string &path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileAttributes{st.st_mode, st.st_uid, st.st_gid};
+}
+
 std::string DescribeFileError(int code) {
     switch (code) {
     case 0:

@@ -41,6 +41,10 @@ struct FileAttributes {
     gid_t group = 0;
 };
 
+// Those of the regular file at `path` itself (a link is not followed), for its replacement to
+// keep; nothing when there is no such file.
+std::optional<FileAttributes> AttributesOf(const std::string &path);
+
 // Replaces or creates `target` with exactly `contents`. Returns 0, or why nothing changed:
 // EISDIR for a folder, kErrorSpecialFile for a FIFO, device or socket (never opened),
 // kErrorProtectedTarget when the target, or the link at its name, or what that link leads
