@@ -1,25 +1,14 @@
 #include "settingslocation.h"
 
+#include "atomicfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 const QString fileName = QStringLiteral("Quillet.ini");
-
-// Like a plain write would see it, except that a folder without any write bit counts as
-// read-only even for the superuser, as for every other file the program writes.
-bool writableFolder(const QString &folder) {
-    const QByteArray name = QFile::encodeName(folder);
-    struct stat st {};
-    return ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
-           ::access(name.constData(), W_OK) == 0;
-}
 
 } // namespace
 
@@ -39,7 +28,7 @@ QString ChooseSettingsFile(const TSettingsPlace &place) {
 QString SettingsFileFor(const QString &exeFolder) {
     TSettingsPlace place;
     place.exeFolder = exeFolder;
-    place.folderWritable = writableFolder(exeFolder);
+    place.folderWritable = IsWritableFolder(QFile::encodeName(exeFolder).toStdString());
 #ifdef QUILLET_INSTALL_BINDIR
     place.installFolder = QDir(exeFolder) == QDir(QStringLiteral(QUILLET_INSTALL_BINDIR));
 #else

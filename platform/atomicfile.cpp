@@ -33,6 +33,11 @@ bool writable(const std::string &path, const struct stat &st) {
 
 } // namespace
 
+bool IsWritableFolder(const std::string &folder) {
+    struct stat st {};
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && writable(folder, st);
+}
+
 std::optional<std::string> ReadWholeFile(const std::string &fileName) {
     int error = 0;
     const int fd = OpenRegularFile(fileName, error);
@@ -58,9 +63,7 @@ bool ReplaceFileContents(const std::string &fileName, std::string_view contents)
     const std::string target = resolvedTarget(fileName);
     const std::string folder = FolderOf(target);
 
-    struct stat folderStat {};
-    if (stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
-        !writable(folder, folderStat))
+    if (!IsWritableFolder(folder))
         return false;
 
     struct stat old {};

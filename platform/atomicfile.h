@@ -7,6 +7,11 @@
 // The whole file, or nothing when it does not exist, is not a regular file or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string &fileName);
 
+// Whether `folder` is a folder a plain write could create files in, except that a folder
+// without any write bit counts as read-only even for the superuser, the way a read-only
+// attribute binds every user.
+bool IsWritableFolder(const std::string &folder);
+
 // Writes the contents to a temporary file in the same folder (unnamed where the file system
 // allows it) and renames it over the file, keeping the old file's permissions (and, where
 // allowed, its owner). A symbolic link is followed, so the link stays. Refuses, like a plain
