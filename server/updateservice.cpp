@@ -1,5 +1,7 @@
 #include "updateservice.h"
 
+#include "regularfile.h"
+
 #include <asio/experimental/as_tuple.hpp>
 #include <asio/experimental/awaitable_operators.hpp>
 
@@ -9,7 +11,6 @@
 #include <limits>
 #include <variant>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,10 +137,11 @@ asio::awaitable<bool> UpdateService::send(tcp::socket &socket, asio::const_buffe
 asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
     InstallerFile file;
     struct stat st {};
-    // Not blocking on open, so a FIFO named as installer cannot stall the whole server.
+    // A FIFO or device named as installer is refused unopened: it could stall the whole server.
+    int error = 0;
     if (!options_.installer.empty())
-        file.fd = ::open(options_.installer.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        file.fd = OpenRegularFile(options_.installer, error);
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
         co_await send(socket, asio::buffer("ERR\r\n", 5));
         co_return "ERR (installer unreadable)";
     }
