@@ -7,7 +7,6 @@
 #include "KEL_grbutton.h"
 #include "KEL_label.h"
 
-#include <QPalette>
 #include <QUrl>
 
 namespace {
@@ -72,11 +71,7 @@ TKEL_grbutton *button(QWidget *parent, const char *name, const QRect &bounds, co
 
 void Tfabout::buildWindow() {
     setWindowTitle(QStringLiteral("About Quillet"));
-    setFont(msSansSerif(-11, clWindowText).toQFont());
-    setAutoFillBackground(true);
-    QPalette face = palette();
-    face.setColor(QPalette::Window, ToQColor(clBtnFace));
-    setPalette(face);
+    SetFormLook(*this, msSansSerif(-11, clWindowText));
     setFixedSize(clientSize);
 
     KEL_label1 =

@@ -37,13 +37,8 @@ KelFont formFont() {
     return KelFont(QStringLiteral("Tahoma"), -11, clWindowText);
 }
 
-template <typename W> W *named(W *widget, const char *name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 QLabel *label(QWidget *parent, const char *name, const char *text, bool bold = false) {
-    auto *l = named(new QLabel(QString::fromLatin1(text), parent), name);
+    auto *l = Named(new QLabel(QString::fromLatin1(text), parent), name);
     if (bold) {
         QFont f = l->font();
         f.setBold(true);
@@ -53,11 +48,11 @@ QLabel *label(QWidget *parent, const char *name, const char *text, bool bold = f
 }
 
 QCheckBox *checkBox(QWidget *parent, const char *name, const char *text) {
-    return named(new QCheckBox(QString::fromLatin1(text), parent), name);
+    return Named(new QCheckBox(QString::fromLatin1(text), parent), name);
 }
 
 TKEL_grbutton *graphicButton(QWidget *parent, const char *name, const char *caption) {
-    auto *b = named(new TKEL_grbutton(parent), name);
+    auto *b = Named(new TKEL_grbutton(parent), name);
     b->setColor(clWhite);
     b->setBorderWidth(2);
     b->setColorBorder(clBlack);
@@ -73,7 +68,7 @@ TKEL_grbutton *graphicButton(QWidget *parent, const char *name, const char *capt
 }
 
 TKEL_edit *modeEdit(QWidget *parent, const char *name, TKEL_edit::tkeleditmode mode) {
-    auto *e = named(new TKEL_edit(parent), name);
+    auto *e = Named(new TKEL_edit(parent), name);
     e->setFont(formFont());
     e->setFontMouseOver(formFont());
     e->setFontEditing(formFont());
@@ -93,17 +88,13 @@ TKEL_edit *modeEdit(QWidget *parent, const char *name, TKEL_edit::tkeleditmode m
 
 void TForm1::buildWindow() {
     setWindowTitle(QStringLiteral("Quillet"));
-    setFont(formFont().toQFont());
-    setAutoFillBackground(true);
-    QPalette face = palette();
-    face.setColor(QPalette::Window, ToQColor(clBtnFace));
-    setPalette(face);
+    SetFormLook(*this, formFont());
     resize(clientSize);
 
-    Panel2 = named(new QWidget(this), "Panel2");
+    Panel2 = Named(new QWidget(this), "Panel2");
     Panel2->setFixedHeight(upperHeight);
-    Panel4 = named(new QWidget(this), "Panel4");
-    Splitter1 = named(new TSplitter(Qt::Vertical, Panel2, Panel4, this), "Splitter1");
+    Panel4 = Named(new QWidget(this), "Panel4");
+    Splitter1 = Named(new TSplitter(Qt::Vertical, Panel2, Panel4, this), "Splitter1");
     Splitter1->setFixedHeight(splitterHeight);
     Splitter1->setColor(splitterColor);
 
@@ -117,20 +108,20 @@ void TForm1::buildWindow() {
     buildUpperPanel();
     buildLowerPanel();
 
-    KEL_files1 = named(new TKEL_files(this), "KEL_files1");
+    KEL_files1 = Named(new TKEL_files(this), "KEL_files1");
     KEL_files1->setShowProgress(true);
     KEL_files1->setConfirmation(false);
 
-    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
-    Addfiles1 = named(PopupMenu1->addAction(QStringLiteral("Add file(s)")), "Addfiles1");
+    PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
+    Addfiles1 = Named(PopupMenu1->addAction(QStringLiteral("Add file(s)")), "Addfiles1");
     Deleteselected1 =
-        named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
-    Cancel1 = named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
+        Named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
+    Cancel1 = Named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
 }
 
 QFileDialog *TForm1::openDialog() {
     if (openDialog_ == nullptr) {
-        openDialog_ = named(new QFileDialog(this), "OpenDialog1");
+        openDialog_ = Named(new QFileDialog(this), "OpenDialog1");
         openDialog_->setFileMode(QFileDialog::ExistingFiles);
         openDialog_->setSizeGripEnabled(true);
     }
@@ -139,7 +130,7 @@ QFileDialog *TForm1::openDialog() {
 
 QColorDialog *TForm1::colorDialog() {
     if (colorDialog_ == nullptr)
-        colorDialog_ = named(new QColorDialog(this), "ColorDialog1");
+        colorDialog_ = Named(new QColorDialog(this), "ColorDialog1");
     return colorDialog_;
 }
 
@@ -185,7 +176,7 @@ void TForm1::buildUpperPanel() {
     KEL_edit6 = modeEdit(Panel2, "KEL_edit6", mTextEdit);
     KEL_edit6->setText(QStringLiteral(".thumb.jpg"));
     place->place(KEL_edit6, QRect(256, 280, 153, 20), akStretchBottom);
-    Panel1 = named(new TColorPanel(Panel2), "Panel1");
+    Panel1 = Named(new TColorPanel(Panel2), "Panel1");
     place->place(Panel1, QRect(88, 288, 121, 20), akBottomLeft);
     CheckBox2 = checkBox(Panel2, "CheckBox2", "Transparent");
     place->place(CheckBox2, QRect(88, 312, 0, 0), akBottomLeft);
@@ -197,13 +188,13 @@ void TForm1::buildUpperPanel() {
 }
 
 void TForm1::buildListFrame() {
-    Panel3 = named(new QWidget(Panel2), "Panel3");
+    Panel3 = Named(new QWidget(Panel2), "Panel3");
     Panel3->setAutoFillBackground(true);
     QPalette black = Panel3->palette();
     black.setColor(QPalette::Window, ToQColor(clBlack));
     Panel3->setPalette(black);
 
-    KEL_listbox1 = named(new TKEL_listbox(Panel3), "KEL_listbox1");
+    KEL_listbox1 = Named(new TKEL_listbox(Panel3), "KEL_listbox1");
     KEL_listbox1->setFont(formFont());
     KEL_listbox1->setFontMouseOver(formFont());
     KEL_listbox1->setItemHeight(16);
@@ -223,9 +214,9 @@ void TForm1::buildListFrame() {
     KEL_listbox1->setAcceptDrops(true);
     KEL_listbox1->viewport()->setAcceptDrops(true);
 
-    Image1 = named(new TImage(Panel3), "Image1");
+    Image1 = Named(new TImage(Panel3), "Image1");
     Image1->setFixedWidth(72);
-    Splitter2 = named(new TSplitter(Qt::Horizontal, Image1, KEL_listbox1, Panel3), "Splitter2");
+    Splitter2 = Named(new TSplitter(Qt::Horizontal, Image1, KEL_listbox1, Panel3), "Splitter2");
     Splitter2->setFixedWidth(8);
     Splitter2->setColor(splitterColor);
 
@@ -243,7 +234,7 @@ void TForm1::buildLowerPanel() {
     Label2 = label(Panel4, "Label2", "Progress:", true);
     place->place(Label2, QRect(8, 4, 0, 0));
 
-    KEL_progressbar1 = named(new TKEL_progressbar(Panel4), "KEL_progressbar1");
+    KEL_progressbar1 = Named(new TKEL_progressbar(Panel4), "KEL_progressbar1");
     KEL_progressbar1->setBorderWidth(1);
     KelFont barFont = formFont();
     barFont.Color = clYellow;
@@ -259,7 +250,7 @@ void TForm1::buildLowerPanel() {
     KEL_progressbar1->setBorderColor(clGray);
     place->place(KEL_progressbar1, QRect(8, 20, 403, 17), akTopStretch);
 
-    Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
+    Memo1 = Named(new QPlainTextEdit(Panel4), "Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QWidget>
 
 namespace {
 
@@ -74,6 +75,14 @@ QFont KelFont::toQFont() const {
     f.setUnderline(Underline);
     f.setStrikeOut(StrikeOut);
     return f;
+}
+
+void SetFormLook(QWidget &form, const KelFont &font) {
+    form.setFont(font.toQFont());
+    form.setAutoFillBackground(true);
+    QPalette face = form.palette();
+    face.setColor(QPalette::Window, ToQColor(clBtnFace));
+    form.setPalette(face);
 }
 
 void PaintPanelFace(QPainter &painter, const QRect &r, TColor color) {

@@ -10,6 +10,7 @@
 
 class QPainter;
 class QRect;
+class QWidget;
 
 // Plain colours as they are, system colours from the application palette.
 QColor ToQColor(TColor c);
@@ -56,3 +57,12 @@ public:
     bool operator==(const KelFont &) const = default;
 };
 Q_DECLARE_METATYPE(KelFont)
+
+// A window's own look: its font, inherited by its controls, over the button-face colour.
+void SetFormLook(QWidget &form, const KelFont &font);
+
+// A control with its name, the one its window, the tests and the settings find it by.
+template <typename W> W *Named(W *control, const char *name) {
+    control->setObjectName(QLatin1String(name));
+    return control;
+}

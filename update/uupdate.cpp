@@ -24,11 +24,6 @@ KelFont tahoma(TColor color = clWindowText, bool bold = false) {
     return f;
 }
 
-template <typename W> W *named(W *widget, const char *name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 } // namespace
 
 // The window's side of the conversation.
@@ -79,17 +74,13 @@ Tfupdate::Tfupdate(std::function<int()> buildNumber, QWidget *parent)
 void Tfupdate::buildWindow() {
     setObjectName(QStringLiteral("fupdate"));
     setWindowTitle(QStringLiteral("Update"));
-    setFont(tahoma().toQFont());
-    setAutoFillBackground(true);
-    QPalette face = palette();
-    face.setColor(QPalette::Window, ToQColor(clBtnFace));
-    setPalette(face);
+    SetFormLook(*this, tahoma());
     setFixedSize(380, 148);
 
-    Label1 = named(new QLabel(QStringLiteral("Progress:"), this), "Label1");
+    Label1 = Named(new QLabel(QStringLiteral("Progress:"), this), "Label1");
     Label1->setGeometry(8, 8, 46, 13);
 
-    KEL_listbox1 = named(new TKEL_listbox(this), "KEL_listbox1");
+    KEL_listbox1 = Named(new TKEL_listbox(this), "KEL_listbox1");
     KEL_listbox1->setGeometry(8, 24, 361, 81);
     KEL_listbox1->setFont(tahoma());
     KEL_listbox1->setItemHeight(16);
@@ -107,7 +98,7 @@ void Tfupdate::buildWindow() {
     KEL_listbox1->setColumnCount(0);
     KEL_listbox1->setFontSynchronize(true);
 
-    KEL_grbutton1 = named(new TKEL_grbutton(this), "KEL_grbutton1");
+    KEL_grbutton1 = Named(new TKEL_grbutton(this), "KEL_grbutton1");
     KEL_grbutton1->setGeometry(8, 120, 80, 17);
     KEL_grbutton1->setCaption(QStringLiteral("Close"));
     KEL_grbutton1->setBorderWidth(1);
@@ -124,7 +115,7 @@ void Tfupdate::buildWindow() {
     KEL_grbutton1->setShowHint(true);
     connect(KEL_grbutton1, &TKEL_grbutton::OnClick, this, &Tfupdate::KEL_grbutton1Click);
 
-    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->setGeometry(96, 120, 273, 16);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
@@ -138,7 +129,7 @@ void Tfupdate::buildWindow() {
 QFileDialog *Tfupdate::saveDialog() {
     if (!SaveDialog1) {
         // No filter, no title of its own, no question when the chosen file exists.
-        SaveDialog1 = named(new QFileDialog(this), "SaveDialog1");
+        SaveDialog1 = Named(new QFileDialog(this), "SaveDialog1");
         SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
         SaveDialog1->setFileMode(QFileDialog::AnyFile);
         SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
