@@ -53,7 +53,8 @@ Picture SolidPicture(int width, int height, std::uint8_t r, std::uint8_t g, std:
     return p;
 }
 
-std::string EncodeJpeg(const Picture &picture, const JpegOptions &options) {
+std::string EncodeJpeg(const Picture &picture, const JpegOptions &options,
+                       const JpegMetadata &metadata) {
     jpeg_compress_struct c{};
     Trap trap{};
     c.err = jpeg_std_error(&trap.manager);
@@ -101,6 +102,14 @@ std::string EncodeJpeg(const Picture &picture, const JpegOptions &options) {
         c.num_scans = int(scans.size());
     }
     jpeg_start_compress(&c, TRUE);
+    if (metadata.exifOrientation != 0) {
+        const std::string exif = ExifBlock(metadata.exifOrientation, metadata.exifBigEndian);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET *>(exif.data()),
+                          unsigned(exif.size()));
+    }
+    if (!metadata.iccProfile.empty())
+        jpeg_write_icc_profile(&c, reinterpret_cast<const JOCTET *>(metadata.iccProfile.data()),
+                               unsigned(metadata.iccProfile.size()));
     for (int y = 0; y < picture.height; ++y) {
         JSAMPROW row = const_cast<JSAMPROW>(picture.at(0, y));
         jpeg_write_scanlines(&c, &row, 1);
@@ -110,6 +119,28 @@ std::string EncodeJpeg(const Picture &picture, const JpegOptions &options) {
     std::string bytes(reinterpret_cast<char *>(buffer), size);
     std::free(buffer);
     return bytes;
+}
+
+std::string ExifBlock(int orientation, bool bigEndian) {
+    std::string b("Exif\0\0", 6);
+    auto u16 = [&b, bigEndian](unsigned v) {
+        const char hi = char(v >> 8), lo = char(v & 0xFF);
+        b += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    };
+    auto u32 = [&u16, bigEndian](unsigned v) {
+        u16(bigEndian ? v >> 16 : v & 0xFFFF);
+        u16(bigEndian ? v & 0xFFFF : v >> 16);
+    };
+    b += bigEndian ? "MM" : "II";
+    u16(42);
+    u32(8); // the first directory follows the header
+    // Entries: an image description before the orientation, a resolution unit after it.
+    u16(3);
+    u16(0x010E), u16(2), u32(4), b += std::string("abc\0", 4);
+    u16(0x0112), u16(3), u32(1), u16(unsigned(orientation)), u16(0);
+    u16(0x0128), u16(3), u32(1), u16(2), u16(0);
+    u32(0); // no next directory
+    return b;
 }
 
 namespace {

@@ -37,7 +37,19 @@ struct JpegOptions {
     bool everyBitItsOwnScan = false;
 };
 
-std::string EncodeJpeg(const Picture &picture, const JpegOptions &options = {});
+// Markers written after the JFIF header.
+struct JpegMetadata {
+    int exifOrientation = 0;   // 1 to 8: an EXIF block with this Orientation tag
+    bool exifBigEndian = true; // the EXIF block's byte order
+    std::string iccProfile;    // written as APP2 ICC_PROFILE markers, split as libjpeg does
+};
+
+std::string EncodeJpeg(const Picture &picture, const JpegOptions &options = {},
+                       const JpegMetadata &metadata = {});
+
+// An APP1 payload: "Exif", two zero bytes and a TIFF structure whose first directory holds a
+// few entries, the Orientation tag among them.
+std::string ExifBlock(int orientation, bool bigEndian);
 
 // A full decode with libjpeg as the engine sets it up; false on a libjpeg error.
 struct DecodedJpeg {
