@@ -5,6 +5,8 @@
 #include "pathparts.h"
 #include "tcpclient.h"
 
+#include <algorithm>
+#include <functional>
 #include <string_view>
 
 const char *const UpdateServerHost = QUILLET_UPDATE_HOST;
@@ -29,74 +31,112 @@ std::string statusText(const std::string &status, bool forFile) {
     return "Unknown response from server";
 }
 
-void sendRequest(TTcpClient &client, std::string_view command, const std::string &argument) {
-    client.SendLine(std::string(headerLine));
-    client.SendLine(std::string(command));
-    client.SendLine(argument);
-}
+// Ends the conversation when the user asks to stop; thrown only by Conversation's checks.
+struct Interruption {};
+
+// The conversation's steps, each followed by a look at whether the user asked to stop.
+class Conversation {
+public:
+    Conversation(UpdateHost &host, TTcpClient &client) : host_(host), client_(client) {}
+
+    void log(const std::string &text) {
+        host_.LogLine(text);
+        check();
+    }
+    void pump() {
+        host_.Pump();
+        check();
+    }
+    void check() {
+        if (host_.Interrupted())
+            throw Interruption{};
+    }
+    std::string readLine() {
+        std::string line = client_.ReadLine();
+        check();
+        return line;
+    }
+    void sendRequest(std::string_view command, const std::string &argument) {
+        client_.SendLine(std::string(headerLine));
+        client_.SendLine(std::string(command));
+        client_.SendLine(argument);
+    }
+    bool askForBuild();
+    bool download(const std::string &target, std::int32_t size);
+
+    UpdateHost &host_;
+    TTcpClient &client_;
+};
 
 // Asks for the newest build; true when it is newer than ours.
-bool askForBuild(UpdateHost &host, TTcpClient &client) {
-    sendRequest(client, "GETBUILD", FileNameOf(host.ExecutablePath()));
-    host.LogLine("Build info request sent");
-    const std::string status = client.ReadLine();
-    host.LogLine("Reply received");
+bool Conversation::askForBuild() {
+    sendRequest("GETBUILD", FileNameOf(host_.ExecutablePath()));
+    log("Build info request sent");
+    const std::string status = readLine();
+    log("Reply received");
     if (status != "YES") {
-        host.LogLine(statusText(status, false));
+        log(statusText(status, false));
         return false;
     }
-    const std::string buildLine = client.ReadLine();
-    if (StrToInt(buildLine) > host.BuildNumber()) {
-        host.LogLine("Update available (b" + buildLine + ").");
+    const std::string buildLine = readLine();
+    if (StrToInt(buildLine) > host_.BuildNumber()) {
+        log("Update available (b" + buildLine + ").");
         return true;
     }
-    host.LogLine("No update available at the moment (b" + buildLine + ").");
+    log("No update available at the moment (b" + buildLine + ").");
     return false;
 }
 
-// Receives the installer into the target; true when every announced byte arrived and was
-// written. What arrived takes the target's place even when the download stops short; a link
-// at the target is replaced, never followed, and a FIFO, device or socket there is refused.
-bool download(UpdateHost &host, TTcpClient &client, const std::string &target, std::int32_t size) {
+// Receives the installer into the target; true when exactly the announced bytes arrived and
+// were written. No more than the announced size is ever written, so a server cannot fill the
+// disk; one byte beyond it settles the verdict. What arrived takes the target's place when
+// the download fails, but an interruption leaves the target as it was. A link at the target
+// is replaced, never followed, and a FIFO, device or socket there is refused.
+bool Conversation::download(const std::string &target, std::int32_t size) {
+    // A download killed outright leaves its temporary file; the next one sweeps it.
+    RemoveStaleTemporaries(target);
     CompleteFileWriter file;
     if (file.Open(target) != 0) {
-        host.LogLine("Error opening target file");
+        log("Error opening target file");
         return false;
     }
-    host.LogLine("Downloading file..");
+    log("Downloading file..");
     std::int64_t received = 0;
     bool writtenShort = false;
     char block[blockSize];
-    for (int n = client.ReceiveBuf(block, blockSize); n > 0;
-         n = client.ReceiveBuf(block, blockSize)) {
+    while (received <= size) {
+        const int n = client_.ReceiveBuf(block, blockSize);
+        if (n <= 0)
+            break;
+        const std::int64_t room = size - received;
         received += n;
-        host.SetProgressPosition(received);
-        host.Pump();
-        if (file.Write(std::string_view(block, std::size_t(n))) != 0) {
-            host.LogLine("Error writing file");
+        host_.SetProgressPosition(std::min<std::int64_t>(received, size));
+        pump();
+        if (file.Write(std::string_view(block, std::size_t(std::min<std::int64_t>(n, room)))) !=
+            0) {
+            log("Error writing file");
             writtenShort = true;
             break;
         }
     }
+    check();
     const bool inPlace = file.Commit() == 0;
     return inPlace && !writtenShort && received == size;
 }
 
-} // namespace
-
-void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateServer &server) {
-    host.ClearLog();
-    client.setRemoteHost(server.host);
-    client.setRemotePort(server.port);
+void converse(Conversation &c, const UpdateServer &server) {
+    UpdateHost &host = c.host_;
+    TTcpClient &client = c.client_;
     const std::string where = server.host + ":" + server.port + "..";
-
-    host.LogLine("Connecting to " + where);
-    if (!client.Connect()) {
-        host.LogLine("Failed to connect.");
+    c.log("Connecting to " + where);
+    const bool connected = client.Connect();
+    c.check();
+    if (!connected) {
+        c.log("Failed to connect.");
         return;
     }
-    host.LogLine("Connected");
-    const bool updateAvailable = askForBuild(host, client);
+    c.log("Connected");
+    const bool updateAvailable = c.askForBuild();
     client.Disconnect();
     if (!updateAvailable)
         return;
@@ -107,30 +147,61 @@ void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateSer
         host.LogLine("Updating interrupted");
         return;
     }
-    host.LogLine("Re-connecting to " + where);
-    if (!client.Connect()) {
-        host.LogLine("Failed to re-connect.");
+    c.check();
+    c.log("Re-connecting to " + where);
+    const bool reconnected = client.Connect();
+    c.check();
+    if (!reconnected) {
+        c.log("Failed to re-connect.");
         return;
     }
-    host.LogLine("Connected.");
-    sendRequest(client, "GETFILE", InstallerName);
-    host.LogLine("Get file request sent");
-    const std::string status = client.ReadLine();
-    host.LogLine("Reply received");
+    c.log("Connected.");
+    c.sendRequest("GETFILE", InstallerName);
+    c.log("Get file request sent");
+    const std::string status = c.readLine();
+    c.log("Reply received");
     if (status != "YES") {
-        host.LogLine(statusText(status, true));
-    } else if (const std::string sizeLine = client.ReadLine(); sizeLine == "ERR") {
-        host.LogLine("Error retrieving file size");
+        c.log(statusText(status, true));
+    } else if (const std::string sizeLine = c.readLine(); sizeLine == "ERR") {
+        c.log("Error retrieving file size");
     } else {
         const std::int32_t size = StrToInt(sizeLine);
-        host.LogLine("File size received");
+        c.log("File size received");
         if (size < 0)
             throw EInvalidFileSize("The update server announced a file size below 0 (" + sizeLine +
                                    ")");
         host.SetProgressPosition(0);
         host.SetProgressMax(size);
-        host.LogLine(download(host, client, *target, size) ? "File downloaded succesfully."
-                                                           : "Error downloading file.");
+        // The verdict is the last word: a stop asked for after it changes nothing.
+        host.LogLine(c.download(*target, size) ? "File downloaded succesfully."
+                                               : "Error downloading file.");
     }
     client.Disconnect();
+}
+
+} // namespace
+
+void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateServer &server) {
+    host.ClearLog();
+    client.setRemoteHost(server.host);
+    client.setRemotePort(server.port);
+    // A stop asked for while a socket call waits cuts the connection, which ends the wait.
+    struct WaitHook {
+        TTcpClient &client;
+        std::function<void()> outer;
+        ~WaitHook() { client.WaitPump = std::move(outer); }
+    } hook{client, client.WaitPump};
+    client.WaitPump = [&host, &client, outer = hook.outer] {
+        if (outer)
+            outer();
+        if (host.Interrupted())
+            client.Disconnect();
+    };
+    Conversation c(host, client);
+    try {
+        converse(c, server);
+    } catch (const Interruption &) {
+        client.Disconnect();
+        host.LogLine("Updating interrupted");
+    }
 }

@@ -35,6 +35,9 @@ public:
     // The running program's build number and the full path of its executable.
     virtual std::int32_t BuildNumber() = 0;
     virtual std::string ExecutablePath() = 0;
+    // True once the user (or a termination signal) asked to stop; looked at after every
+    // pump and between the slices of every socket wait.
+    virtual bool Interrupted() = 0;
 };
 
 // Raised when the server announces a size no file can have; like a build or size line that
@@ -48,6 +51,7 @@ public:
 inline constexpr const char *InstallerName = "QuilletInstall.exe";
 
 // Runs the whole conversation. Every path ends with the client disconnected, except the
-// errors raised out of it (a line that is no number, a size below 0).
+// errors raised out of it (a line that is no number, a size below 0). An interruption cuts
+// the connection at once, logs "Updating interrupted" and leaves the target as it was.
 void RunUpdateConversation(UpdateHost &host, TTcpClient &client,
                            const UpdateServer &server = UpdateServer());

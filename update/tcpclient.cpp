@@ -191,8 +191,13 @@ std::string TTcpClient::ReadLine(const std::string &delimiter) {
     // How much of the delimiter the previous look ended with: its rest may open the next.
     std::size_t pending = 0;
     char look[PeekLimit];
+    // One deadline for the whole line: a server trickling a byte now and then cannot stretch
+    // a read for ever.
+    const auto deadline = Clock::now() + ReceiveTimeout;
     while (taken < LineLimit) {
-        if (waitFor(POLLIN, ReceiveTimeout) != Wait::Ready)
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (waitFor(POLLIN, left) != Wait::Ready)
             break;
         const std::size_t want = std::min(PeekLimit, LineLimit - taken);
         const ssize_t n = ::recv(fd_, look, want, MSG_PEEK);

@@ -2,7 +2,8 @@
 // A TCP client for the update conversation over POSIX sockets (IPv4). It behaves like a
 // blocking client: every call returns when it is done. Each wait, though, runs in short
 // slices with a pump between them, so windows keep painting, and has a time-out, so a
-// silent server cannot hold the program for ever. No call throws: failures show as a false
+// silent or trickling server cannot hold the program for ever. A pump may disconnect the
+// client; the wait then ends as a failure. No call throws: failures show as a false
 // connect, a short or empty line, or a block count of 0 or -1.
 #include <chrono>
 #include <cstddef>
@@ -28,8 +29,9 @@ public:
     const std::string &RemotePort() const { return port_; }
     void setRemotePort(const std::string &port);
 
-    // How long a connect (name lookup included) may take, and how long a receive may wait
-    // in silence; running out counts as the call's failure.
+    // How long a connect (name lookup included) may take, how long a whole line read may
+    // take, and how long a block receive may wait in silence; running out counts as the
+    // call's failure.
     std::chrono::milliseconds ConnectTimeout{15000};
     std::chrono::milliseconds ReceiveTimeout{30000};
     // Called between the slices of every wait; empty: nothing runs while waiting.
@@ -46,7 +48,8 @@ public:
     // The text and the delimiter in one send call; what was sent is not looked at.
     void SendLine(const std::string &text, const std::string &delimiter = "\r\n");
     // The bytes up to the delimiter, which is taken out of the connection with them; nothing
-    // behind it is taken. A close, an error or a time-out returns what was gathered so far.
+    // behind it is taken. A close, an error or the end of ReceiveTimeout, counted from the
+    // call, returns what was gathered so far.
     // Text from a look ends at its first zero byte.
     std::string ReadLine(const std::string &delimiter = "\r\n");
     // One receive of up to `size` bytes: the count placed in the buffer, 0 when the server

@@ -57,6 +57,7 @@ public:
     std::string ExecutablePath() override {
         return QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     }
+    bool Interrupted() override { return w.interruptRequested_; }
 
 private:
     Tfupdate &w;
@@ -65,10 +66,8 @@ private:
 Tfupdate::Tfupdate(std::function<int()> buildNumber, QWidget *parent)
     : QDialog(parent), buildNumber_(std::move(buildNumber)) {
     buildWindow();
-    // While a socket call waits, the windows keep painting; input waits for the next pump.
-    TcpClient1.WaitPump = [] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    // While a socket call waits, the windows keep painting and Close can stop the wait.
+    TcpClient1.WaitPump = [] { QCoreApplication::processEvents(); };
 }
 
 void Tfupdate::buildWindow() {
@@ -153,6 +152,7 @@ void Tfupdate::RunUpdate() {
         ~Running() { w.running_ = false; }
     } guard{*this};
     closeRequested_ = false;
+    interruptRequested_ = false;
     Host host(*this);
     RunUpdateConversation(host, TcpClient1, Server);
     running_ = false;
@@ -167,8 +167,10 @@ void Tfupdate::KEL_grbutton1Click() {
 }
 
 void Tfupdate::done(int result) {
+    // A close during the conversation stops it; the window closes as the conversation ends.
     if (running_) {
         closeRequested_ = true;
+        interruptRequested_ = true;
         return;
     }
     FormClose();

@@ -1,7 +1,8 @@
 #pragma once
 // The Update window: the log of the update conversation, newest line first, a progress bar
 // for the download and a Close button. Each showing runs the conversation once, from its
-// first activation; a close asked for meanwhile waits for the conversation's end.
+// first activation; a close asked for meanwhile interrupts the conversation, and the window
+// closes as soon as it has ended.
 #include "runupdate.h"
 #include "tcpclient.h"
 
@@ -62,5 +63,6 @@ private:
     std::function<int()> buildNumber_;
     bool running_ = false;
     bool closeRequested_ = false;
+    bool interruptRequested_ = false;
     bool placed_ = false;
 };

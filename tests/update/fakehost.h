@@ -12,9 +12,16 @@ public:
     std::int32_t build = 56;
     std::optional<std::string> answer; // the chosen target; none: the dialog is cancelled
     std::string proposed;
+    // After this line is logged, the next socket wait finds the user asking to stop.
+    std::string interruptAt;
+    bool armed = false;
+    bool interrupted = false;
 
     void ClearLog() override { log.clear(); }
-    void LogLine(const std::string &text) override { log.push_back(text); }
+    void LogLine(const std::string &text) override {
+        log.push_back(text);
+        armed = armed || text == interruptAt;
+    }
     void SetProgressMax(std::int32_t) override {}
     void SetProgressPosition(std::int64_t) override {}
     void Pump() override {}
@@ -24,4 +31,5 @@ public:
     }
     std::int32_t BuildNumber() override { return build; }
     std::string ExecutablePath() override { return "/opt/quillet/quillet"; }
+    bool Interrupted() override { return interrupted; }
 };

@@ -52,7 +52,8 @@ std::string contents(const std::string &path) {
 }
 
 // The target the dialog returns, and what stands at its name before the conversation.
-enum class Target { Absent, Cancelled, OldFile, Link, Fifo, NoFolder };
+// A leftover is the temporary file of a download killed earlier, beside the target.
+enum class Target { Absent, Cancelled, OldFile, Link, Fifo, NoFolder, Leftover };
 
 struct Case {
     const char *name;
@@ -62,6 +63,7 @@ struct Case {
     std::optional<std::string> file = std::nullopt; // the target afterwards; none: absent
     Target target = Target::Absent;
     std::string error = {}; // raised out of the conversation
+    std::string interruptAt = {};
 };
 
 } // namespace
@@ -107,11 +109,37 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          fetching + failed,
          k1.substr(0, 999)},
         {"size 0", 56, {build57, {{"YES\r\n0\r\n"}}}, fetching + downloaded, ""},
-        {"more bytes than announced",
+        {"more bytes than announced, only the announced ones written",
          56,
-         {build57, {{"YES\r\n999\r\n", k1}}},
+         {build57, {{"YES\r\n999\r\n", k1, k1}, true}},
          fetching + failed,
-         k1},
+         k1.substr(0, 999)},
+        {"status line trickled past the line's deadline",
+         56,
+         {{{"Y", "E", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "S\r\n57\r\n"}}},
+         asking + unknown},
+        {"stopped while waiting for the reply",
+         56,
+         {{{}, true}},
+         {"Connecting to @..", "Connected", "Build info request sent", "Updating interrupted"},
+         std::nullopt,
+         Target::Absent,
+         {},
+         "Build info request sent"},
+        {"stopped during the download, old file kept",
+         56,
+         {build57, {{size1000, k1.substr(0, 10)}, true}},
+         fetching + Lines{"File size received", "Downloading file..", "Updating interrupted"},
+         "old",
+         Target::OldFile,
+         {},
+         "Downloading file.."},
+        {"leftover of a killed download swept",
+         56,
+         {build57, {{size1000 + k1}}},
+         fetching + downloaded,
+         k1,
+         Target::Leftover},
         {"download stalls",
          56,
          {build57, {{size1000, k1.substr(0, 10)}, true}},
@@ -212,7 +240,9 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         const std::string target = folder + (c.target == Target::NoFolder ? "/gone/x" : "/x");
         std::ofstream(outside) << "keep";
         if (c.target == Target::OldFile)
-            std::ofstream(target) << "an older installer, longer than the new one will be";
+            std::ofstream(target) << "old";
+        if (c.target == Target::Leftover) // of a process id no process can have
+            std::ofstream(folder + "/.x.999999999-0badf00d.tmp") << "partial";
         if (c.target == Target::Link)
             fs::create_symlink(outside, target);
         if (c.target == Target::Fifo)
@@ -220,11 +250,13 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
 
         FakeHost host;
         host.build = c.build;
+        host.interruptAt = c.interruptAt;
         if (c.target != Target::Cancelled)
             host.answer = target;
         ScriptedServer server(c.replies);
         TTcpClient client;
         client.ReceiveTimeout = 300ms;
+        client.WaitPump = [&host] { host.interrupted = host.armed; };
         std::string error;
         try {
             RunUpdateConversation(host, client, {"127.0.0.1", server.port()});

@@ -1,5 +1,5 @@
 // The Update window: its controls as designed, the log newest first, one conversation per
-// showing, a Close that waits for the download's verdict, and an error that reaches the
+// showing, a Close that interrupts a download, and an error that reaches the
 // application's report with the connection cut only when the window closes.
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
@@ -41,7 +41,8 @@ class TestUpdateWindow : public QObject {
 private slots:
     void builds_the_window_as_designed();
     void logs_newest_first_once_per_showing();
-    void close_during_download_waits_for_the_verdict();
+    void close_during_download_interrupts_it_data();
+    void close_during_download_interrupts_it();
     void conversion_error_is_reported_and_close_disconnects();
 };
 
@@ -92,19 +93,29 @@ void TestUpdateWindow::logs_newest_first_once_per_showing() {
     w.close();
 }
 
-void TestUpdateWindow::close_during_download_waits_for_the_verdict() {
+void TestUpdateWindow::close_during_download_interrupts_it_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("Close button") << false;
+    QTest::newRow("close box") << true;
+}
+
+void TestUpdateWindow::close_during_download_interrupts_it() {
+    QFETCH(bool, closeBox);
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("QuilletInstall.exe"));
-    std::vector<std::string> packets{"YES\r\n200000\r\n"};
-    std::string body;
-    for (char c = 'a'; c < 'a' + 20; ++c)
-        body += packets.emplace_back(10000, c);
-    ScriptedServer server({{{"YES\r\n57\r\n"}}, {packets}});
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the previous installer");
+    }
+    // The server sends a part of the installer, then falls silent for longer than the test.
+    ScriptedServer server(
+        {{{"YES\r\n57\r\n"}}, {{"YES\r\n200000\r\n", std::string(10000, 'a')}, true}});
     Tfupdate w([] { return 56; });
     w.Server = {"127.0.0.1", server.port()};
 
     QString proposed;
-    bool clicked = false, closedEarly = false;
+    bool closed = false;
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
@@ -112,24 +123,31 @@ void TestUpdateWindow::close_during_download_waits_for_the_verdict() {
             dialog->selectFile(target);
             static_cast<QDialog *>(dialog)->accept();
         }
-        if (top(w) == QStringLiteral("Downloading file..") && !clicked) {
-            clicked = true;
-            w.KEL_grbutton1Click();
-            closedEarly = !w.isVisible();
+        if (w.ProgressBar1->value() == 10000 && !closed) {
+            closed = true;
+            if (closeBox) {
+                w.windowHandle()->close();
+            } else {
+                const QPoint at = w.KEL_grbutton1->geometry().center();
+                QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, at);
+                QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, at);
+            }
         }
     });
     answer.start(5);
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 10000);
-    QVERIFY(clicked);
-    QVERIFY(!closedEarly);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    QVERIFY(closed);
     QCOMPARE(proposed, QCoreApplication::applicationDirPath() + "/QuilletInstall.exe");
-    QCOMPARE(top(w), QStringLiteral("File downloaded succesfully."));
-    QCOMPARE(w.ProgressBar1->maximum(), 200000);
-    QCOMPARE(w.ProgressBar1->value(), 200000);
+    QCOMPARE(w.KEL_listbox1->Items().mid(0, 2),
+             QStringList({"Updating interrupted", "Downloading file.."}));
+    QVERIFY(!w.TcpClient1.Connected());
+    // The previous installer stays, and nothing else is left beside it.
     QFile file(target);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().toStdString() == body);
+    QCOMPARE(file.readAll(), QByteArray("the previous installer"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList("QuilletInstall.exe"));
 }
 
 void TestUpdateWindow::conversion_error_is_reported_and_close_disconnects() {
