@@ -138,10 +138,20 @@ std::string DescribeFailure(const std::string &source, const std::string &target
             return "the photo cannot be read: " + DescribeFileError(code);
         }
     case ThumbnailError::NotDecodable:
-        return "not a JPEG photo that can be decoded";
-    case ThumbnailError::TooLarge:
-        return "the photo is too large to decode within the memory limit of " +
-               MemorySizeText(o.memoryLimit);
+        return status.message.empty() ? "not a JPEG photo that can be decoded"
+                                      : "not a JPEG photo: " + status.message;
+    case ThumbnailError::TooLarge: {
+        const std::uint64_t mib = (status.memoryNeeded + (1u << 20) - 1) >> 20;
+        return "decoding the photo needs " +
+               (mib ? "about " + std::to_string(mib) + "M of memory" : std::string("more memory")) +
+               ", more than the memory limit of " + MemorySizeText(o.memoryLimit);
+    }
+    case ThumbnailError::NotEncodable:
+        return "the thumbnail cannot be encoded: " + status.message;
+    case ThumbnailError::OutOfMemory:
+        return "the system has no memory left";
+    case ThumbnailError::Unexpected:
+        return "unexpected error: " + status.message;
     case ThumbnailError::EmptyThumbnail:
         return "the thumbnail would be empty: cropped to " + std::to_string(o.width) + "x" +
                std::to_string(o.height) + " the photo keeps no whole row or column";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <istream>
 #include <limits>
@@ -13,6 +14,8 @@ void ignoreOutput(j_common_ptr) {}
 
 [[noreturn]] void leaveThroughTrap(j_common_ptr cinfo) {
     auto *trap = reinterpret_cast<JpegErrorTrap *>(cinfo->err);
+    // The text is formatted now: the message parameters belong to this error only.
+    (*cinfo->err->format_message)(cinfo, trap->message);
     std::longjmp(trap->jump, 1);
 }
 
@@ -137,7 +140,7 @@ JpegDecoder::JpegDecoder(std::istream &source) : in_(source), inputBuffer_(64 * 
         failed_ = true;
         return;
     }
-    cinfo_.mem->max_memory_to_use = kMaxDecoderMemory;
+    cinfo_.mem->max_memory_to_use = long(kDefaultDecoderMemory);
     progress_.progress_monitor = limitScans;
     cinfo_.progress = &progress_;
 
@@ -167,23 +170,24 @@ bool JpegDecoder::run(void (*step)(JpegDecoder *)) {
         return false;
     failed_ = !runTrapped(trap_, step, this);
     if (failed_) {
+        // Going beyond max_memory_to_use asks for a backing store, which we never offer.
         const int code = trap_.manager.msg_code;
-        tooLarge_ = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY ||
-                    code == JERR_WIDTH_OVERFLOW || code == JERR_IMAGE_TOO_BIG;
+        tooLarge_ = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY;
     }
     return !failed_;
+}
+
+bool JpegDecoder::refuse(const char *why) {
+    failed_ = true;
+    std::snprintf(trap_.message, sizeof trap_.message, "%s", why);
+    return false;
 }
 
 bool JpegDecoder::readHeader() {
     if (!run(stepReadHeader))
         return false;
     progressive_ = jpeg_has_multiple_scans(&cinfo_);
-    const std::uint64_t pixels = std::uint64_t(cinfo_.image_width) * cinfo_.image_height;
-    if (pixels == 0 || pixels > kMaxSourcePixels) {
-        failed_ = true;
-        tooLarge_ = pixels != 0;
-    }
-    return !failed_;
+    return true;
 }
 
 std::uint64_t JpegDecoder::memoryNeed() const {
@@ -200,10 +204,11 @@ std::uint64_t JpegDecoder::memoryNeed() const {
                         roundUp(comp.height_in_blocks, comp.v_samp_factor) * sizeof(JBLOCK);
     }
     // Rows of every component for one MCU row, twice over for context and upsampling, plus
-    // the delivered and dithered rows; a little slack for the library's own tables.
+    // the delivered and dithered rows; the library's own tables and our input buffer fit in
+    // the slack, which stays well below the smallest limit a user may set (1 MiB).
     const std::uint64_t rows = width * std::uint64_t(std::max(cinfo_.num_components, 3)) *
                                std::uint64_t(maxV) * DCTSIZE * 4;
-    return (progressive_ ? coefficients : 0) + rows + 1024 * 1024;
+    return (progressive_ ? coefficients : 0) + rows + 256 * 1024;
 }
 
 void JpegDecoder::setMemoryLimit(std::uint64_t bytes) {
@@ -232,16 +237,13 @@ bool JpegDecoder::start() {
         layout_ = cinfo_.saw_Adobe_marker ? PixelLayout::AdobeCmyk : PixelLayout::Cmyk;
         break;
     default:
-        failed_ = true;
-        return false;
+        return refuse("Unsupported output colour space");
     }
     if (!run(stepStart))
         return false;
     const int expected = layout_ == PixelLayout::Grey ? 1 : layout_ == PixelLayout::Rgb ? 3 : 4;
-    if (cinfo_.output_components != expected) {
-        failed_ = true;
-        return false;
-    }
+    if (cinfo_.output_components != expected)
+        return refuse("Unexpected number of colour components");
     // Dithering carries error from row to row, so the grey path reads every row.
     canSkip_ = layout_ != PixelLayout::Grey;
     decoded_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));

@@ -1,9 +1,10 @@
 #pragma once
 // libjpeg behind a small interface. Every library call runs under an error trap: a libjpeg
-// error becomes a false result, warnings are ignored. The trap's longjmp only crosses
-// libjpeg and the plain step functions in jpegcodec.cpp, never a C++ object with a
-// destructor.
+// error becomes a false result with the library's own message kept, warnings are ignored. The
+// trap's longjmp only crosses libjpeg and the plain step functions in jpegcodec.cpp, never a C++
+// object with a destructor.
 #include "greydither.h"
+#include "memorybudget.h"
 
 #include <csetjmp>
 #include <cstddef>
@@ -17,17 +18,13 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-// A source above this many pixels is refused from its header alone.
-constexpr std::uint64_t kMaxSourcePixels = 268'435'456;
-// Cap on what libjpeg may allocate for one picture (whole-image coefficient buffers of
-// progressive sources are the large part).
-constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
 // A progressive source with more scans than this is hostile or broken.
 constexpr int kMaxScans = 1000;
 
 struct JpegErrorTrap {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX]; // the library's text for the error that sprang the trap
 };
 
 // How the decoded rows look: one sample (a dithered grey), three (RGB) or four (CMYK).
@@ -44,10 +41,12 @@ public:
     // What decoding the picture will take, estimated from its header: the whole-image
     // coefficient buffers of a multi-scan file, and the row buffers of any file.
     std::uint64_t memoryNeed() const;
-    // The most libjpeg may allocate for this picture (kMaxDecoderMemory unless set).
+    // The most libjpeg may allocate for this picture (kDefaultDecoderMemory unless set).
     void setMemoryLimit(std::uint64_t bytes);
-    // After a failure: whether the picture was refused for its size rather than its data.
+    // After a failure: whether libjpeg ran out of the memory it may use, rather than data.
     bool tooLarge() const { return tooLarge_; }
+    // After a failure: libjpeg's own description of it ("Not a JPEG file: starts with ...").
+    const char *message() const { return trap_.message; }
     int width() const { return int(cinfo_.image_width); }
     int height() const { return int(cinfo_.image_height); }
     bool progressive() const { return progressive_; }
@@ -74,6 +73,7 @@ public:
 
 private:
     bool run(void (*step)(JpegDecoder *));
+    bool refuse(const char *why);
     bool advanceTo(int y);
     bool readRow(std::uint8_t *dithered);
 
@@ -102,6 +102,8 @@ public:
     bool finish();
     const unsigned char *data() const { return output_; }
     std::size_t size() const { return size_; }
+    // After a failure: libjpeg's own description of it.
+    const char *message() const { return trap_.message; }
 
     // Internals shared with the trapped step functions and the destination manager.
     jpeg_compress_struct cinfo_{};

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <mutex>
 
+// What the decoders of one batch may hold together unless the user says otherwise; also the
+// cap for a single conversion made without a budget.
+inline constexpr std::uint64_t kDefaultDecoderMemory = std::uint64_t(1) << 30;
+
 class DecoderMemoryBudget {
 public:
     explicit DecoderMemoryBudget(std::uint64_t limit) : limit_(limit) {}

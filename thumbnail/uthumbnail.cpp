@@ -8,6 +8,7 @@
 #include "memorybudget.h"
 
 #include <algorithm>
+#include <exception>
 #include <istream>
 #include <new>
 #include <ostream>
@@ -91,6 +92,12 @@ bool render(JpegDecoder &decoder, const ThumbnailGeometry &g, TColor fill, JpegE
     return true;
 }
 
+ThumbnailStatus decodeFailure(const JpegDecoder &decoder, std::uint64_t need) {
+    if (decoder.tooLarge())
+        return {ThumbnailError::TooLarge, 0, decoder.message(), need};
+    return {ThumbnailError::NotDecodable, 0, decoder.message()};
+}
+
 // Decodes, samples and encodes; the thumbnail is complete in `encoder` when this succeeds.
 ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, bool keepAspect,
                                 TColor fill, bool eraseEmpty, DecoderMemoryBudget *budget,
@@ -98,32 +105,35 @@ ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, boo
     if (width < 1 || height < 1)
         return {ThumbnailError::InvalidBox};
     JpegDecoder decoder(source);
-    auto decodeFailure = [&decoder]() -> ThumbnailStatus {
-        return {decoder.tooLarge() ? ThumbnailError::TooLarge : ThumbnailError::NotDecodable};
-    };
     if (!decoder.readHeader())
-        return decodeFailure();
+        return decodeFailure(decoder, 0);
     const ThumbnailGeometry g = ComputeGeometry(decoder.width(), decoder.height(), width, height,
                                                 ModeOf(keepAspect, eraseEmpty));
     // A canvas without pixels is no thumbnail: reported, not written as an empty file.
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
+    // The only size limit is memory: a picture is refused when what it needs is more than
+    // the decoder may have, never for its pixel count.
+    const std::uint64_t need = decoder.memoryNeed();
+    const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
+    decoder.setMemoryLimit(limit);
     BudgetReservation reservation;
-    if (budget) {
-        decoder.setMemoryLimit(budget->limit());
-        if (!reservation.take(*budget, decoder.memoryNeed()))
-            return {ThumbnailError::TooLarge};
-    }
+    if (need > limit || (budget && !reservation.take(*budget, need)))
+        return {ThumbnailError::TooLarge, 0, {}, need};
     // Rows go from the decoder through the sampler straight into the encoder; neither the
     // decoded picture nor the canvas is ever held whole.
     if (!decoder.start())
-        return decodeFailure();
+        return decodeFailure(decoder, need);
     if (!encoder.start(g.canvasWidth, g.canvasHeight, decoder.progressive()))
-        return {ThumbnailError::NotDecodable};
-    if (!render(decoder, g, fill, encoder) || !decoder.finish())
-        return decodeFailure();
+        return {ThumbnailError::NotEncodable, 0, encoder.message()};
+    if (!render(decoder, g, fill, encoder) || !decoder.finish()) {
+        // A row the encoder refused leaves the decoder sound.
+        if (!*decoder.message() && *encoder.message())
+            return {ThumbnailError::NotEncodable, 0, encoder.message()};
+        return decodeFailure(decoder, need);
+    }
     if (!encoder.finish())
-        return {ThumbnailError::NotDecodable};
+        return {ThumbnailError::NotEncodable, 0, encoder.message()};
     return {};
 }
 
@@ -180,9 +190,11 @@ ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
             return {ThumbnailError::Target, error};
         return {};
     } catch (const std::bad_alloc &) {
-        return {ThumbnailError::TooLarge};
+        return {ThumbnailError::OutOfMemory};
+    } catch (const std::exception &e) {
+        return {ThumbnailError::Unexpected, 0, e.what()};
     } catch (...) {
-        return {ThumbnailError::NotDecodable};
+        return {ThumbnailError::Unexpected, 0, "an exception of unknown type"};
     }
 }
 

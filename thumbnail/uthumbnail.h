@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <span>
 #include <string>
+#include <utility>
 
 class DecoderMemoryBudget;
 
@@ -34,16 +35,29 @@ enum class ThumbnailError {
     None,
     InvalidBox,     // width or height below 1
     Source,         // the source could not be opened; `systemError` tells why
-    NotDecodable,   // not a JPEG that can be decoded
-    TooLarge,       // the picture needs more memory than it may have
+    NotDecodable,   // not a JPEG that can be decoded; `message` holds libjpeg's words
+    TooLarge,       // the picture needs more decoder memory than it may have: `memoryNeeded`
     EmptyThumbnail, // the canvas would have no pixels
     Target,         // the target was refused or could not be written; `systemError` tells why
+    NotEncodable,   // libjpeg could not encode the canvas; `message` tells why
+    OutOfMemory,    // the system refused memory
+    Unexpected,     // anything else that went wrong; `message` holds its text
 };
 
 struct ThumbnailStatus {
+    ThumbnailStatus() = default;
+    ThumbnailStatus(ThumbnailError error, int systemError = 0, std::string message = {},
+                    std::uint64_t memoryNeeded = 0)
+        : error(error), systemError(systemError), message(std::move(message)),
+          memoryNeeded(memoryNeeded) {}
+
     ThumbnailError error = ThumbnailError::None;
     // An errno value, or kErrorSpecialFile / kErrorProtectedTarget (completefile.h).
     int systemError = 0;
+    // The library's own words, in English, as it gives them.
+    std::string message;
+    // What decoding the picture takes, estimated from its header (when known).
+    std::uint64_t memoryNeeded = 0;
 
     explicit operator bool() const { return error == ThumbnailError::None; }
 };
@@ -51,7 +65,8 @@ struct ThumbnailStatus {
 struct ThumbnailFileOptions {
     // Files that must never be replaced, besides the source (other sources of a batch).
     std::span<const FileIdentity> keep;
-    // Shared by conversions running at once; each waits for its picture's share.
+    // Shared by conversions running at once; each waits for its picture's share. Without
+    // one, a picture may take kDefaultDecoderMemory.
     DecoderMemoryBudget *budget = nullptr;
 };
 

@@ -114,6 +114,8 @@ struct FailureCase {
     ThumbnailError error;
     int code;
     const char *message;
+    const char *libraryWords = "";
+    std::uint64_t need = 0;
 };
 
 class FailureMessages : public ::testing::TestWithParam<FailureCase> {};
@@ -123,7 +125,9 @@ TEST_P(FailureMessages, name_the_real_cause) {
     o.width = 10;
     o.height = 10;
     const FailureCase &c = GetParam();
-    EXPECT_EQ(DescribeFailure("/no/such/src.jpg", "out/t.jpg", {c.error, c.code}, o), c.message);
+    EXPECT_EQ(DescribeFailure("/no/such/src.jpg", "out/t.jpg",
+                              {c.error, c.code, c.libraryWords, c.need}, o),
+              c.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,7 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{ThumbnailError::Source, EACCES, "the photo cannot be read: permission denied"},
         FailureCase{ThumbnailError::Source, EWOULDBLOCK, "the photo is locked by another program"},
         FailureCase{ThumbnailError::TooLarge, 0,
-                    "the photo is too large to decode within the memory limit of 1G"},
+                    "decoding the photo needs about 769M of memory, more than the memory limit "
+                    "of 1G",
+                    "", (768ull << 20) + 1},
+        FailureCase{ThumbnailError::NotDecodable, 0,
+                    "not a JPEG photo: Not a JPEG file: starts with 0x89 0x50",
+                    "Not a JPEG file: starts with 0x89 0x50"},
+        FailureCase{ThumbnailError::OutOfMemory, 0, "the system has no memory left"},
         FailureCase{ThumbnailError::EmptyThumbnail, 0,
                     "the thumbnail would be empty: cropped to 10x10 the photo keeps no whole row "
                     "or column"},
