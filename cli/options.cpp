@@ -1,35 +1,10 @@
 #include "options.h"
 
 #include "intconv.h"
+#include "optionparser.h"
 
 #include <cctype>
 #include <string_view>
-
-const char *const kThumbUsage =
-    "Usage: quillet-thumb [options] SOURCE...\n"
-    "Writes one JPEG thumbnail per source photo into the output folder, named after the\n"
-    "source's file name plus the suffix.\n"
-    "\n"
-    "  -o, --output DIR   target folder (default: the current folder)\n"
-    "  -s, --size WxH     the box to fit (default: 160x180)\n"
-    "      --stretch      fill the box, ignoring the aspect ratio\n"
-    "      --crop         keep the aspect ratio and cut the canvas down to the picture\n"
-    "      --fill COLOR   colour of the area the picture leaves: #RRGGBB, or a whole\n"
-    "                     number in the form 0x00BBGGRR (default: black)\n"
-    "      --suffix TEXT  appended to each target name (default: .thumb.jpg)\n"
-    "      --no-suffix    targets keep the source's file name\n"
-    "      --overwrite    replace existing targets (default: skip them)\n"
-    "  -j, --jobs N       conversions at once (default: one per core)\n"
-    "      --memory-limit SIZE\n"
-    "                     decoder memory of all conversions together, in bytes or with\n"
-    "                     K, M or G (default: 1G); a conversion waits while others hold\n"
-    "                     it, and a photo that needs more is not converted\n"
-    "  -q, --quiet        no progress bar and no summary\n"
-    "      --help         show this help\n"
-    "      --version      show the version\n"
-    "\n"
-    "Exit status: 0 when every file was converted, 1 when any failed or was skipped,\n"
-    "2 for a usage error.\n";
 
 namespace {
 
@@ -38,16 +13,6 @@ int hexDigit(char c) {
         return c - '0';
     c = char(std::tolower(static_cast<unsigned char>(c)));
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-bool parseWhole(const std::string &text, int &value) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())))
-        return false;
-    auto parsed = TryStrToInt(text);
-    if (!parsed)
-        return false;
-    value = *parsed;
-    return true;
 }
 
 } // namespace
@@ -78,12 +43,12 @@ bool ParseBoxSize(const std::string &text, int &width, int &height) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos)
         return false;
-    int w = 0, h = 0;
-    if (!parseWhole(text.substr(0, x), w) || !parseWhole(text.substr(x + 1), h) || w < 1 || h < 1 ||
-        w > kMaxBoxSide || h > kMaxBoxSide)
+    const auto w = ParseDecimal(std::string_view(text).substr(0, x), 1, kMaxBoxSide);
+    const auto h = ParseDecimal(std::string_view(text).substr(x + 1), 1, kMaxBoxSide);
+    if (!w || !h)
         return false;
-    width = w;
-    height = h;
+    width = int(*w);
+    height = int(*h);
     return true;
 }
 
@@ -111,111 +76,84 @@ bool ParseMemorySize(const std::string &text, std::uint64_t &bytes) {
     return true;
 }
 
+namespace {
+
+// Where the rows put what they read; the aspect flags are settled once all are read.
+struct ThumbTargets {
+    ThumbOptions &options;
+    bool stretch = false;
+    bool crop = false;
+};
+
+std::vector<CommandOption> thumbTable(ThumbTargets &t) {
+    ThumbOptions &o = t.options;
+    return {
+        ValueOption('o', "output", "DIR", "target folder (default: the current folder)", "a folder",
+                    TextInto(o.outputFolder, false)),
+        ValueOption('s', "size", "WxH", "the box to fit (default: 160x180)",
+                    "a size WxH of whole numbers from 1 to 65500, such as 160x180",
+                    [&o](const std::string &v) { return ParseBoxSize(v, o.width, o.height); }),
+        FlagOption(0, "stretch", "fill the box, ignoring the aspect ratio", t.stretch),
+        FlagOption(0, "crop", "keep the aspect ratio and cut the canvas down to the picture",
+                   t.crop),
+        ValueOption(0, "fill", "COLOR",
+                    "colour of the area the picture leaves: #RRGGBB, or a whole\n"
+                    "number in the form 0x00BBGGRR (default: black)",
+                    "a colour: #RRGGBB or a whole number such as 0x00BBGGRR",
+                    [&o](const std::string &v) { return ParseFillColor(v, o.fill); }),
+        ValueOption(0, "suffix", "TEXT", "appended to each target name (default: .thumb.jpg)",
+                    "a text", TextInto(o.suffix)),
+        FlagOption(0, "no-suffix", "targets keep the source's file name",
+                   [&o] { o.addSuffix = false; }),
+        FlagOption(0, "overwrite", "replace existing targets (default: skip them)", o.overwrite),
+        ValueOption('j', "jobs", "N", "conversions at once (default: one per core)",
+                    "a number of jobs from 1 to 256", DecimalInto(o.jobs, 1, 256)),
+        ValueOption(0, "memory-limit", "SIZE",
+                    "decoder memory of all conversions together, in bytes or with\n"
+                    "K, M or G (default: 1G); a conversion waits while others hold\n"
+                    "it, and a photo that needs more is not converted",
+                    "a size from 1M to 1024G, such as 512M",
+                    [&o](const std::string &v) { return ParseMemorySize(v, o.memoryLimit); }),
+        FlagOption('q', "quiet", "no progress bar and no summary", o.quiet),
+        FinalOption('h', "help", "show this help"),
+        FinalOption(0, "version", "show the version"),
+    };
+}
+
+} // namespace
+
+std::string ThumbUsage() {
+    ThumbOptions unused;
+    ThumbTargets targets{unused};
+    return "Usage: quillet-thumb [options] SOURCE...\n"
+           "Writes one JPEG thumbnail per source photo into the output folder, named after the\n"
+           "source's file name plus the suffix.\n"
+           "\n" +
+           OptionsHelp(thumbTable(targets), 21) +
+           "\n"
+           "Exit status: 0 when every file was converted, 1 when any failed or was skipped,\n"
+           "2 for a usage error.\n";
+}
+
 ParseResult ParseThumbCommandLine(const std::vector<std::string> &args) {
     ParseResult r;
-    ThumbOptions &o = r.options;
-    bool stretch = false, crop = false, endOfOptions = false;
-    auto fail = [&r](std::string message) {
-        r.outcome = ParseOutcome::UsageError;
-        r.error = std::move(message);
+    ThumbTargets targets{r.options};
+    const ParsedCommandLine line = ParseCommandLine(args, thumbTable(targets));
+    r.options.sources = line.operands;
+    if (line.endedBy == "help" || line.endedBy == "version") {
+        r.outcome = line.endedBy == "help" ? ParseOutcome::Help : ParseOutcome::Version;
         return r;
-    };
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (endOfOptions || arg == "-" || arg.empty() || arg[0] != '-') {
-            o.sources.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            endOfOptions = true;
-            continue;
-        }
-        // "--name=value" and "-xVALUE" carry their value inline.
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) == 0) {
-            const std::size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-                arg.resize(eq);
-                inlineValue = true;
-            }
-        } else if (arg.size() > 2) {
-            value = arg.substr(2);
-            arg.resize(2);
-            inlineValue = true;
-        }
-        auto takesValue = [&](std::string &out) {
-            if (inlineValue) {
-                out = value;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
-        auto flag = [&](bool &target) {
-            if (inlineValue)
-                return false;
-            target = true;
-            return true;
-        };
-
-        std::string text;
-        if (arg == "-o" || arg == "--output") {
-            if (!takesValue(o.outputFolder) || o.outputFolder.empty())
-                return fail("option " + arg + " needs a folder");
-        } else if (arg == "-s" || arg == "--size") {
-            if (!takesValue(text) || !ParseBoxSize(text, o.width, o.height))
-                return fail("option " + arg +
-                            " needs a size WxH of whole numbers from 1 to 65500, such as 160x180");
-        } else if (arg == "--fill") {
-            if (!takesValue(text) || !ParseFillColor(text, o.fill))
-                return fail(
-                    "option --fill needs a colour: #RRGGBB or a whole number such as 0x00BBGGRR");
-        } else if (arg == "--suffix") {
-            if (!takesValue(o.suffix))
-                return fail("option --suffix needs a text");
-        } else if (arg == "-j" || arg == "--jobs") {
-            if (!takesValue(text) || !parseWhole(text, o.jobs) || o.jobs < 1 || o.jobs > 256)
-                return fail("option " + arg + " needs a number of jobs from 1 to 256");
-        } else if (arg == "--memory-limit") {
-            if (!takesValue(text) || !ParseMemorySize(text, o.memoryLimit))
-                return fail("option --memory-limit needs a size from 1M to 1024G, such as 512M");
-        } else if (arg == "--stretch") {
-            if (!flag(stretch))
-                return fail("option --stretch takes no value");
-        } else if (arg == "--crop") {
-            if (!flag(crop))
-                return fail("option --crop takes no value");
-        } else if (arg == "--no-suffix") {
-            bool noSuffix = false;
-            if (!flag(noSuffix))
-                return fail("option --no-suffix takes no value");
-            o.addSuffix = false;
-        } else if (arg == "--overwrite") {
-            if (!flag(o.overwrite))
-                return fail("option --overwrite takes no value");
-        } else if (arg == "-q" || arg == "--quiet") {
-            if (!flag(o.quiet))
-                return fail("option " + arg + " takes no value");
-        } else if (arg == "--help" || arg == "-h") {
-            r.outcome = ParseOutcome::Help;
-            return r;
-        } else if (arg == "--version") {
-            r.outcome = ParseOutcome::Version;
-            return r;
-        } else {
-            return fail("unknown option " + args[i]);
-        }
     }
-    if (stretch && crop)
-        return fail("--stretch and --crop exclude each other");
-    o.keepAspect = !stretch;
-    o.eraseEmpty = crop;
-    if (o.sources.empty())
-        return fail("no source photos given");
+    r.outcome = ParseOutcome::UsageError;
+    if (!line.error.empty())
+        r.error = line.error;
+    else if (targets.stretch && targets.crop)
+        r.error = "--stretch and --crop exclude each other";
+    else if (r.options.sources.empty())
+        r.error = "no source photos given";
+    else
+        r.outcome = ParseOutcome::Run;
+    r.options.keepAspect = !targets.stretch;
+    r.options.eraseEmpty = targets.crop;
     return r;
 }

@@ -43,4 +43,5 @@ bool ParseBoxSize(const std::string &text, int &width, int &height);
 // to 1024G.
 bool ParseMemorySize(const std::string &text, std::uint64_t &bytes);
 
-extern const char *const kThumbUsage;
+// The text of --help.
+std::string ThumbUsage();

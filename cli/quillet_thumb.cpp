@@ -62,7 +62,7 @@ int main(int argc, char **argv) {
         ParseThumbCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.outcome) {
     case ParseOutcome::Help:
-        std::cout << kThumbUsage;
+        std::cout << ThumbUsage();
         return 0;
     case ParseOutcome::Version:
         std::cout << "quillet-thumb " << QUILLET_VERSION_STRING << '\n';

@@ -25,7 +25,7 @@ int main(int argc, char **argv) {
         ParseServerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (line.command) {
     case ServerCommand::Help:
-        std::cout << ServerUsage;
+        std::cout << ServerUsage();
         return 0;
     case ServerCommand::Version:
         std::cout << "quillet-update-server " << QUILLET_VERSION_STRING << '\n';

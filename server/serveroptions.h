@@ -1,5 +1,7 @@
 #pragma once
 // The update server's command line.
+#include "updateprotocol.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +14,7 @@ struct ServerOptions {
     std::string installer;
     std::string listen = "127.0.0.1";
     // 0 lets the system choose a free port; the start-up line names it.
-    unsigned short port = 4995;
+    unsigned short port = UpdateProtocol::Port;
     std::size_t maxConnections = 1024;
     // How long a client may take to send its request, and a stalled download may wait.
     std::chrono::milliseconds timeout{10000};
@@ -26,6 +28,7 @@ struct ServerCommandLine {
     std::string error;
 };
 
-extern const char *const ServerUsage;
+// The text of --help.
+std::string ServerUsage();
 
 ServerCommandLine ParseServerCommandLine(const std::vector<std::string> &args);

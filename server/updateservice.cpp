@@ -1,6 +1,7 @@
 #include "updateservice.h"
 
 #include "regularfile.h"
+#include "updateprotocol.h"
 
 #include <asio/experimental/as_tuple.hpp>
 #include <asio/experimental/awaitable_operators.hpp>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 using asio::ip::tcp;
+using namespace UpdateProtocol;
 using namespace asio::experimental::awaitable_operators;
 
 namespace {
@@ -98,10 +100,10 @@ asio::awaitable<bool> UpdateService::readRequest(tcp::socket &socket, Request &r
     deadline.expires_after(options_.timeout);
     std::string buffer;
     for (std::string *line : {&request.header, &request.command, &request.argument}) {
-        auto outcome =
-            co_await (asio::async_read_until(socket, asio::dynamic_buffer(buffer, maxLine + 2),
-                                             "\r\n", useTuple) ||
-                      deadline.async_wait(useTuple));
+        auto outcome = co_await (
+            asio::async_read_until(socket, asio::dynamic_buffer(buffer, maxLine + LineEnd.size()),
+                                   LineEnd, useTuple) ||
+            deadline.async_wait(useTuple));
         if (outcome.index() == 1) {
             problem = "no request within the time-out";
             co_return false;
@@ -112,7 +114,7 @@ asio::awaitable<bool> UpdateService::readRequest(tcp::socket &socket, Request &r
                                                    : "closed before the request was complete";
             co_return false;
         }
-        *line = buffer.substr(0, n - 2);
+        *line = buffer.substr(0, n - LineEnd.size());
         buffer.erase(0, n);
     }
     co_return true;
@@ -142,16 +144,18 @@ asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
     if (!options_.installer.empty())
         file.fd = OpenRegularFile(options_.installer, error);
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
-        co_await send(socket, asio::buffer("ERR\r\n", 5));
+        const std::string refusal = Line(ServerError);
+        co_await send(socket, asio::buffer(refusal));
         co_return "ERR (installer unreadable)";
     }
     if (st.st_size > std::numeric_limits<std::int32_t>::max()) {
-        co_await send(socket, asio::buffer("YES\r\nERR\r\n", 10));
+        const std::string noSize = Line(Yes) + Line(ServerError);
+        co_await send(socket, asio::buffer(noSize));
         co_return "YES ERR (installer too large to announce)";
     }
     const std::int64_t size = st.st_size;
     // The size line and the first bytes go out together, as one packet where they fit.
-    std::string chunk = "YES\r\n" + std::to_string(size) + "\r\n";
+    std::string chunk = Line(Yes) + Line(std::to_string(size));
     const std::size_t head = chunk.size();
     chunk.resize(head + chunkSize);
     std::int64_t sent = 0;
@@ -190,18 +194,18 @@ asio::awaitable<void> UpdateService::serve(tcp::socket socket) {
         co_return;
     }
     auto reply = [&](std::string text) -> asio::awaitable<void> {
-        outcome = text.substr(0, text.find('\r'));
+        outcome = text.substr(0, text.find(LineEnd));
         co_await send(socket, asio::buffer(text));
     };
-    if (request.header != "QuilletUpdate") {
-        co_await reply("HDR\r\n");
-    } else if (request.command == "GETBUILD") {
-        co_await reply("YES\r\n" + std::to_string(options_.build) + "\r\n");
+    if (request.header != Header) {
+        co_await reply(Line(HeaderRefused));
+    } else if (request.command == GetBuild) {
+        co_await reply(Line(Yes) + Line(std::to_string(options_.build)));
         outcome += " " + std::to_string(options_.build);
-    } else if (request.command != "GETFILE") {
-        co_await reply("UCM\r\n");
-    } else if (request.argument != "QuilletInstall.exe") {
-        co_await reply("FNF\r\n");
+    } else if (request.command != GetFile) {
+        co_await reply(Line(UnknownCommand));
+    } else if (request.argument != InstallerName) {
+        co_await reply(Line(FileNotFound));
     } else {
         outcome = co_await sendInstaller(socket);
     }

@@ -13,19 +13,19 @@ const char *const UpdateServerHost = QUILLET_UPDATE_HOST;
 
 namespace {
 
-constexpr std::string_view headerLine = "QuilletUpdate";
+using namespace UpdateProtocol;
 constexpr int blockSize = 4096;
 
 // The log line for a status other than "YES"; the two requests word them differently.
 std::string statusText(const std::string &status, bool forFile) {
-    if (status == "HDR" && !forFile)
+    if (status == HeaderRefused && !forFile)
         return "Header check failed";
-    if (status == "ERR")
+    if (status == ServerError)
         return forFile ? "Error occured while downloading update"
                        : "Error occured while checking update";
-    if (status == "FNF")
+    if (status == FileNotFound)
         return forFile ? "Installer was not found on server" : "File was not found on server";
-    if (status == "UCM")
+    if (status == UnknownCommand)
         return forFile ? "Unknown command response from server"
                        : "Unknown command reply from server";
     return "Unknown response from server";
@@ -52,14 +52,14 @@ public:
             throw Interruption{};
     }
     std::string readLine() {
-        std::string line = client_.ReadLine();
+        std::string line = client_.ReadLine(std::string(LineEnd));
         check();
         return line;
     }
-    void sendRequest(std::string_view command, const std::string &argument) {
-        client_.SendLine(std::string(headerLine));
-        client_.SendLine(std::string(command));
-        client_.SendLine(argument);
+    void sendRequest(std::string_view command, std::string_view argument) {
+        client_.SendLine(std::string(Header), std::string(LineEnd));
+        client_.SendLine(std::string(command), std::string(LineEnd));
+        client_.SendLine(std::string(argument), std::string(LineEnd));
     }
     bool askForBuild();
     bool download(const std::string &target, std::int32_t size);
@@ -70,11 +70,11 @@ public:
 
 // Asks for the newest build; true when it is newer than ours.
 bool Conversation::askForBuild() {
-    sendRequest("GETBUILD", FileNameOf(host_.ExecutablePath()));
+    sendRequest(GetBuild, FileNameOf(host_.ExecutablePath()));
     log("Build info request sent");
     const std::string status = readLine();
     log("Reply received");
-    if (status != "YES") {
+    if (status != Yes) {
         log(statusText(status, false));
         return false;
     }
@@ -142,7 +142,8 @@ void converse(Conversation &c, const UpdateServer &server) {
         return;
 
     const std::string folder = FolderOf(host.ExecutablePath());
-    const std::optional<std::string> target = host.ChooseTargetFile(folder + "/" + InstallerName);
+    const std::optional<std::string> target =
+        host.ChooseTargetFile(folder + "/" + std::string(InstallerName));
     if (!target) {
         host.LogLine("Updating interrupted");
         return;
@@ -156,13 +157,13 @@ void converse(Conversation &c, const UpdateServer &server) {
         return;
     }
     c.log("Connected.");
-    c.sendRequest("GETFILE", InstallerName);
+    c.sendRequest(GetFile, InstallerName);
     c.log("Get file request sent");
     const std::string status = c.readLine();
     c.log("Reply received");
-    if (status != "YES") {
+    if (status != Yes) {
         c.log(statusText(status, true));
-    } else if (const std::string sizeLine = c.readLine(); sizeLine == "ERR") {
+    } else if (const std::string sizeLine = c.readLine(); sizeLine == ServerError) {
         c.log("Error retrieving file size");
     } else {
         const std::int32_t size = StrToInt(sizeLine);

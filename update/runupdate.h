@@ -2,6 +2,8 @@
 // The update conversation: ask the update server for its newest build and, when it is newer
 // than ours and the user names a target file, download the installer into it. Two short
 // connections of one three-line request each, every step logged.
+#include "updateprotocol.h"
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -9,14 +11,13 @@
 
 class TTcpClient;
 
-// The update server's host, fixed when the program is built, and its port.
+// The update server's host, fixed when the program is built.
 extern const char *const UpdateServerHost;
-inline constexpr const char *UpdateServerPort = "4995";
 
 // Where the conversation takes place.
 struct UpdateServer {
     std::string host = UpdateServerHost;
-    std::string port = UpdateServerPort;
+    std::string port = std::to_string(UpdateProtocol::Port);
 };
 
 // What the conversation needs from the window it runs in.
@@ -46,9 +47,6 @@ class EInvalidFileSize : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-// The installer's name, asked of the server and proposed in the save dialog.
-inline constexpr const char *InstallerName = "QuilletInstall.exe";
 
 // Runs the whole conversation. Every path ends with the client disconnected, except the
 // errors raised out of it (a line that is no number, a size below 0). An interruption cuts

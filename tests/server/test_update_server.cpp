@@ -36,10 +36,33 @@ std::string drain(int fd, std::chrono::milliseconds quiet, bool untilNewline = f
     return got;
 }
 
+// Runs the server to its end: its exit status and what it wrote on standard error.
+std::pair<int, std::string> runToEnd(std::vector<std::string> args) {
+    args.insert(args.begin(), QUILLET_UPDATE_SERVER);
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    const std::string err = drain(fds[0], 5s);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
+}
+
 // The server on a free loopback port, read from its start-up line.
 struct Server {
     explicit Server(std::vector<std::string> args) {
-        args.insert(args.begin(), {QUILLET_UPDATE_SERVER, "--port", "0"});
+        args.insert(args.begin(), {QUILLET_UPDATE_SERVER, "--port=0"});
         std::vector<char *> argv;
         for (auto &a : args)
             argv.push_back(a.data());
@@ -165,4 +188,26 @@ TEST_F(UpdateServerProcess, silent_and_surplus_clients_hold_up_nobody) {
     server.log += drain(server.err, 200ms);
     EXPECT_NE(server.log.find("refused"), std::string::npos);
     EXPECT_NE(server.log.find("no request within the time-out"), std::string::npos);
+}
+
+TEST(UpdateServerCommandLine, usage_errors_name_the_option_and_exit_with_2) {
+    const struct {
+        std::vector<std::string> args;
+        const char *message;
+    } cases[] = {
+        {{}, "--build is required"},
+        {{"--build"}, "option --build needs a whole number"},
+        {{"--build=x"}, "option --build needs a whole number, not 'x'"},
+        {{"--build", "7", "--port=65536"}, "option --port needs a number from 0 to 65535"},
+        {{"--build", "7", "--max-connections", "0"}, "option --max-connections needs a number"},
+        {{"--build", "7", "--timeout=0"}, "option --timeout needs a number of seconds"},
+        {{"--build", "7", "extra"}, "unexpected argument extra"},
+        {{"--build", "7", "--verbose"}, "unknown option --verbose"},
+    };
+    for (const auto &c : cases) {
+        const auto [status, err] = runToEnd(c.args);
+        EXPECT_EQ(status, 2) << err;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    }
+    EXPECT_EQ(runToEnd({"--port=1", "--help"}).first, 0);
 }

@@ -1,0 +1,94 @@
+#include "optionparser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What a command line left in the targets of a small table, as one comparable text.
+struct Seen {
+    bool verbose = false;
+    int count = 7;
+    std::string name = "none";
+};
+
+std::vector<CommandOption> table(Seen &s) {
+    return {
+        FlagOption('v', "verbose", "say more", s.verbose),
+        ValueOption('n', "count", "N", "how many", "a number from 1 to 9",
+                    DecimalInto(s.count, 1, 9)),
+        ValueOption(0, "name", "TEXT", "a name\nover two lines", "a name", TextInto(s.name, false)),
+        FinalOption('h', "help", "show this help")};
+}
+
+struct GrammarCase {
+    std::vector<std::string> args;
+    const char *outcome; // "verbose count name | operands", or the error
+};
+
+std::string outcomeOf(const std::vector<std::string> &args) {
+    Seen s;
+    const ParsedCommandLine line = ParseCommandLine(args, table(s));
+    if (!line.error.empty())
+        return line.error;
+    std::string text = std::to_string(s.verbose) + " " + std::to_string(s.count) + " " + s.name;
+    if (!line.endedBy.empty())
+        text += " ended by " + std::string(line.endedBy);
+    text += " |";
+    for (const std::string &operand : line.operands)
+        text += " " + operand;
+    return text;
+}
+
+TEST(OptionParser, reads_each_form_of_the_grammar) {
+    const GrammarCase cases[] = {
+        {{}, "0 7 none |"},
+        {{"--count=3", "--name", "x"}, "0 3 x |"},
+        {{"--count", "3", "--name=x=y"}, "0 3 x=y |"},
+        {{"-n", "4", "a", "-v", "b"}, "1 4 none | a b"},
+        {{"-n5"}, "0 5 none |"},
+        {{"--name=", "a"}, "option --name needs a name, not ''"},
+        {{"-", "", "--", "-v", "--count=2"}, "0 7 none | -  -v --count=2"},
+        {{"-v", "-h", "--bogus"}, "1 7 none ended by help |"},
+        {{"--count"}, "option --count needs a number from 1 to 9"},
+        {{"-n", "10"}, "option -n needs a number from 1 to 9, not '10'"},
+        {{"--count=3x"}, "option --count needs a number from 1 to 9, not '3x'"},
+        {{"--verbose=1"}, "option --verbose takes no value"},
+        {{"-vv"}, "option -v takes no value"},
+        {{"--verb"}, "unknown option --verb"},
+        {{"-x"}, "unknown option -x"},
+        {{"a", "--frob=1"}, "unknown option --frob=1"},
+    };
+    for (const GrammarCase &c : cases) {
+        std::string joined;
+        for (const std::string &a : c.args)
+            joined += "[" + a + "]";
+        EXPECT_EQ(outcomeOf(c.args), c.outcome) << joined;
+    }
+}
+
+TEST(OptionParser, decimal_numbers_within_their_range) {
+    const struct {
+        const char *text;
+        std::optional<std::int64_t> value;
+    } cases[] = {{"0", 0},      {"+12", 12},
+                 {"-3", -3},    {"65535", 65535},
+                 {"65536", {}}, {"-4", {}},
+                 {"", {}},      {"+", {}},
+                 {" 5", {}},    {"5 ", {}},
+                 {"0x10", {}},  {"$10", {}},
+                 {"1e3", {}},   {"99999999999999999999", {}}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseDecimal(c.text, -3, 65535), c.value) << c.text;
+}
+
+TEST(OptionParser, help_lines_line_up_and_wrap_long_names) {
+    Seen s;
+    EXPECT_EQ(OptionsHelp(table(s), 18), "  -v, --verbose   say more\n"
+                                         "  -n, --count N   how many\n"
+                                         "      --name TEXT\n"
+                                         "                  a name\n"
+                                         "                  over two lines\n"
+                                         "  -h, --help      show this help\n");
+}
+
+} // namespace
