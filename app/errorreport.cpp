@@ -1,7 +1,11 @@
 #include "errorreport.h"
 
+#include "signalclose.h"
+
 #include <QApplication>
 #include <QMessageBox>
+
+#include <cstdio>
 
 QString ErrorReportText(const QString &message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))
@@ -10,6 +14,11 @@ QString ErrorReportText(const QString &message) {
 }
 
 void ShowErrorReport(const QString &message) {
+    // A box would hold an exit that a signal asked for until someone clicks it.
+    if (ClosingOnSignal()) {
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(ErrorReportText(message)));
+        return;
+    }
     QMessageBox::critical(QApplication::activeWindow(), QCoreApplication::applicationName(),
                           ErrorReportText(message));
 }

@@ -1,9 +1,11 @@
 #include "signalclose.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -11,10 +13,19 @@
 
 namespace {
 
-// The pipe's writing end, the only thing the handler touches.
+// The pipe's writing end, the only thing the handler touches besides the count.
 volatile sig_atomic_t signalPipe = -1;
+std::atomic<int> signalsSeen{0}; // lock-free on every target we build for
+bool closingOnSignal = false;
 
 extern "C" void onTerminationSignal(int number) {
+    // A second signal means the first close did not get through (a hung server, a stuck
+    // disk): the default action ends the program as soon as this handler returns.
+    if (++signalsSeen > 1) {
+        signal(number, SIG_DFL);
+        raise(number);
+        return;
+    }
     const int saved = errno;
     const char byte = char(number);
     // Non-blocking: with the pipe full, a close is already on its way.
@@ -22,7 +33,20 @@ extern "C" void onTerminationSignal(int number) {
     errno = saved;
 }
 
+// Closes the modal windows open over the main window (a dialog, the About and Update
+// windows); an Update window in the middle of its conversation stops it and closes once
+// it has ended.
+void closeModalWindows() {
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isModal())
+            window->close();
+}
+
 } // namespace
+
+bool ClosingOnSignal() {
+    return closingOnSignal;
+}
 
 void CloseOnTerminationSignals(QWidget &window) {
     int fds[2];
@@ -35,6 +59,8 @@ void CloseOnTerminationSignals(QWidget &window) {
                          char bytes[64];
                          while (read(readEnd, bytes, sizeof bytes) > 0) {
                          }
+                         closingOnSignal = true;
+                         closeModalWindows();
                          if (target)
                              target->close();
                      });

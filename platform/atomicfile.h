@@ -18,5 +18,6 @@ bool IsWritableFolder(const std::string &folder);
 // write would, when the old file or the folder has no write permission at all, even for the
 // superuser, when the file is not a regular file (never opening a FIFO or device), and
 // whenever the system refuses a step; the old file is then left untouched. Leftovers of a
-// killed earlier writer are removed.
+// killed earlier writer are removed. A writable file in a folder that takes no new names
+// (so no temporary file can stand beside it) is written over in place and flushed.
 bool ReplaceFileContents(const std::string &fileName, std::string_view contents);

@@ -1,5 +1,5 @@
 // The real program, sent a termination signal, closes its window as the close box does and so
-// saves its settings.
+// saves its settings; a save it cannot make is reported on standard error, not in a box.
 #include "settingsdefaults.h"
 
 #include <QDir>
@@ -34,13 +34,17 @@ private slots:
 
 void TestSignalClose::signalClosesTheWindowAndSavesTheSettings_data() {
     QTest::addColumn<int>("number");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    // No box may wait for a click: the refusal goes to standard error and the program ends.
+    QTest::newRow("SIGTERM, read-only settings") << int(SIGTERM) << true;
 }
 
 void TestSignalClose::signalClosesTheWindowAndSavesTheSettings() {
     QFETCH(int, number);
+    QFETCH(bool, readOnly);
     // The program keeps its settings beside itself: a copy in a folder of our own.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -51,6 +55,8 @@ void TestSignalClose::signalClosesTheWindowAndSavesTheSettings() {
         QFile f(ini);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("[settings]\nwidth=321\n");
+        if (readOnly)
+            QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
     QProcess quillet;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -66,7 +72,14 @@ void TestSignalClose::signalClosesTheWindowAndSavesTheSettings() {
     QCOMPARE(quillet.exitCode(), 0);
     QFile saved(ini);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), QByteArray("[settings]\nwidth=321\n") + KeysAfterWidth);
+    const QByteArray reported = quillet.readAllStandardError();
+    if (readOnly) {
+        QVERIFY2(reported.contains("quillet: Unable to write to " + QFile::encodeName(ini) + ".\n"),
+                 reported.constData());
+        QCOMPARE(saved.readAll(), QByteArray("[settings]\nwidth=321\n"));
+    } else {
+        QCOMPARE(saved.readAll(), QByteArray("[settings]\nwidth=321\n") + KeysAfterWidth);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSignalClose)

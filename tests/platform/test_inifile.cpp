@@ -194,6 +194,20 @@ TEST_F(ProfileFile, ReadOnlyFolderRefuses) {
     EXPECT_EQ(entries(), 0);
 }
 
+TEST_F(ProfileFile, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
+    put("[settings]\nwidth=1\nextension=a long value that the new contents do not reach\n");
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(file_.c_str(), &before), 0);
+    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    const ProfileEntry keys[] = {{"width", "2"}, {"extension", "b"}};
+    EXPECT_TRUE(WriteProfileStrings(file_, "settings", keys));
+    EXPECT_EQ(contents(), "[settings]\nwidth=2\nextension=b\n");
+    ASSERT_EQ(stat(file_.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(entries(), 1);
+}
+
 TEST_F(ProfileFile, MissingFolderOrAFolderInTheWayRefuses) {
     EXPECT_FALSE(WriteProfileString(dir_ + "/none/Quillet.ini", "settings", "width", "2"));
     ASSERT_EQ(mkdir(file_.c_str(), 0755), 0);
