@@ -27,7 +27,17 @@ void Tfabout::setUpdateWindow(QDialog *window) {
 }
 
 void Tfabout::showEvent(QShowEvent *event) {
-    // Centred over the main window the first time only; later showings keep the place.
+    // Centred over the main window the first time only; later showings keep the place. The
+    // client areas are centred on each other, before the window is mapped: the frame a
+    // window manager adds is not known yet, and both windows carry the same one.
+    if (!event->spontaneous() && !placed_) {
+        placed_ = true;
+        if (const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
+            QRect placed(QPoint(), size());
+            placed.moveCenter(owner->geometry().center());
+            setGeometry(placed);
+        }
+    }
     QDialog::showEvent(event);
     setAttribute(Qt::WA_Moved, true);
     if (!event->spontaneous())
@@ -51,6 +61,9 @@ void Tfabout::FormShow() {
         QStringLiteral("Rev. %1.%2.%3 (build %4)").arg(Major).arg(Minor).arg(Release).arg(Build));
     KEL_glpanel1->setThreadActive(true);
     StartTime.start();
+    // The panel still holds the last frame of the previous showing: the first pose replaces
+    // it before the window reaches the screen.
+    DrawAboutScene(*KEL_glpanel1, 0);
 }
 
 void Tfabout::FormHide() {

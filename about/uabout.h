@@ -56,4 +56,5 @@ private:
     // The animation clock, restarted at every showing.
     QElapsedTimer StartTime;
     QPointer<QDialog> updateWindow_;
+    bool placed_ = false;
 };

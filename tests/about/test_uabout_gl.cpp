@@ -87,6 +87,35 @@ private slots:
         QVERIFY(differingPixels(restarted, panel->grabFramebuffer()) < 100);
     }
 
+    // The panel keeps the last frame of a showing; reopened, the first frame it shows must
+    // already be the first pose.
+    void reopenedWindowShowsTheFirstPoseFirst() {
+        TKEL_glpanel *panel = about_->KEL_glpanel1;
+        QTest::qWait(300);
+        about_->close();
+        about_->show();
+        const QImage shownFirst = panel->grabFramebuffer();
+        about_->FormHide();
+        DrawAboutScene(*panel, 0);
+        QVERIFY(differingPixels(shownFirst, panel->grabFramebuffer()) < 100);
+    }
+
+    void firstShowingIsCentredAndLaterOnesKeepThePlace() {
+        QWidget owner;
+        owner.setGeometry(100, 150, 640, 480);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        Tfabout about(&owner);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(about.geometry().center(), owner.geometry().center());
+        about.hide();
+        about.move(30, 40);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTRY_COMPARE(about.pos(), QPoint(30, 40));
+    }
+
     void linkOpensTheWebSite() {
         QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
         QTest::mouseClick(about_->windowHandle(), Qt::LeftButton, {},
