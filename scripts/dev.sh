@@ -74,7 +74,7 @@ run_program() {
 run_fuzzers() {
     local fuzzing="$root/build-fuzz" target
     CC=clang CXX=clang++ cmake -S "$root" -B "$fuzzing" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUILLET_FUZZ=ON -DQUILLET_GUI=OFF
+        -DQUILLET_FUZZ=ON -DQUILLET_GUI=OFF -DQUILLET_SERVER=OFF
     cmake --build "$fuzzing" --parallel "$(nproc)" --target fuzz_thumbnail fuzz_inifile make_fuzz_seeds
     "$fuzzing/fuzz/make_fuzz_seeds" "$fuzzing/seeds/thumbnail"
     for target in thumbnail inifile; do
