@@ -43,9 +43,12 @@ int main(int argc, char **argv) {
         asio::io_context io(1);
         UpdateService service(io, o);
         service.start();
-        LogServerLine("listening on " + o.listen + ":" + std::to_string(service.port()) +
-                      ", build " + std::to_string(o.build) + ", installer " +
-                      (o.installer.empty() ? std::string("none") : o.installer));
+        LogServerLine("listening on " + service.where() + ", build " + std::to_string(o.build) +
+                      ", installer " + (o.installer.empty() ? std::string("none") : o.installer));
+        // Served ERR until it can be read: a missing installer may be put in place later.
+        if (!o.installer.empty())
+            if (const std::string problem = InstallerProblem(o.installer); !problem.empty())
+                LogServerLine("installer unusable, file requests are answered ERR: " + problem);
         io.run();
     } catch (const std::exception &error) {
         LogServerLine(error.what());

@@ -1,5 +1,6 @@
 #include "updateservice.h"
 
+#include "completefile.h"
 #include "regularfile.h"
 #include "updateprotocol.h"
 
@@ -25,6 +26,52 @@ constexpr auto useTuple = asio::experimental::as_tuple(asio::use_awaitable);
 // A request line longer than this (without CR LF) is no request of ours.
 constexpr std::size_t maxLine = 1024;
 constexpr std::size_t chunkSize = 64 * 1024;
+// Connections dropped unserved are logged at most once in this time.
+constexpr std::chrono::seconds dropReportInterval{5};
+
+// The address to listen on: --listen as an address, or else as a name, whose first IPv4
+// address is taken (the program's client speaks IPv4), or else its first address.
+tcp::endpoint listenEndpoint(asio::io_context &io, const ServerOptions &options) {
+    asio::error_code ec;
+    const asio::ip::address address = asio::ip::make_address(options.listen, ec);
+    if (!ec)
+        return {address, options.port};
+    tcp::resolver resolver(io);
+    const auto found = resolver.resolve(options.listen, std::to_string(options.port),
+                                        tcp::resolver::numeric_service, ec);
+    if (ec || found.empty())
+        throw std::runtime_error("--listen " + options.listen +
+                                 " is neither an address nor a name that resolves: " +
+                                 (ec ? ec.message() : std::string("no address")));
+    for (const auto &entry : found)
+        if (entry.endpoint().address().is_v4())
+            return entry.endpoint();
+    return found.begin()->endpoint();
+}
+
+std::string endpointText(const tcp::endpoint &endpoint) {
+    const asio::ip::address address = endpoint.address();
+    return (address.is_v6() ? "[" + address.to_string() + "]" : address.to_string()) + ":" +
+           std::to_string(endpoint.port());
+}
+
+// The installer opened for reading, or -1 with the reason in `problem`.
+int openInstaller(const std::string &path, struct stat &st, std::string &problem) {
+    int error = 0;
+    // A FIFO or device named as installer is refused unopened: it could stall the whole server.
+    const int fd = path.empty() ? -1 : OpenRegularFile(path, error);
+    if (path.empty())
+        problem = "no installer given";
+    else if (fd < 0 || ::fstat(fd, &st) != 0)
+        problem = "cannot read " + path + ": " + DescribeFileError(fd < 0 ? error : errno);
+    else if (st.st_size > std::numeric_limits<std::int32_t>::max())
+        problem = path + " is too large to announce (more than 2 GiB)";
+    else
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
 
 // Client text made safe for a log line.
 std::string printable(const std::string &text) {
@@ -56,18 +103,47 @@ void LogServerLine(const std::string &text) {
 }
 
 UpdateService::UpdateService(asio::io_context &io, const ServerOptions &options)
-    : io_(io), options_(options),
-      acceptor_(io, tcp::endpoint(asio::ip::make_address(options.listen), options.port)),
-      signals_(io, SIGINT, SIGTERM) {}
+    : io_(io), options_(options), acceptor_(io), signals_(io, SIGINT, SIGTERM), dropReport_(io) {
+    const tcp::endpoint endpoint = listenEndpoint(io, options);
+    asio::error_code ec;
+    acceptor_.open(endpoint.protocol(), ec);
+    if (!ec)
+        acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec)
+        acceptor_.bind(endpoint, ec);
+    if (!ec)
+        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec)
+        throw std::runtime_error("cannot listen on " + endpointText(endpoint) + ": " +
+                                 ec.message());
+}
+
+std::string UpdateService::where() const {
+    return endpointText(acceptor_.local_endpoint());
+}
+
+std::string InstallerProblem(const std::string &path) {
+    struct stat st {};
+    std::string problem;
+    const int fd = openInstaller(path, st, problem);
+    if (fd >= 0)
+        ::close(fd);
+    return problem;
+}
 
 void UpdateService::start() {
     asio::co_spawn(io_, acceptLoop(), asio::detached);
     signals_.async_wait([this](const asio::error_code &ec, int signal) {
         if (ec)
             return;
+        reportDrops();
         LogServerLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
-        acceptor_.close();
-        io_.stop();
+        // Every coroutine ends on its own, while the service it refers to still exists.
+        asio::error_code ignored;
+        acceptor_.close(ignored);
+        dropReport_.cancel();
+        for (Connection *connection : connections_)
+            connection->socket.close(ignored);
     });
 }
 
@@ -79,19 +155,69 @@ asio::awaitable<void> UpdateService::acceptLoop() {
             co_return;
         if (ec) {
             // Out of descriptors, most likely: give the running downloads a moment.
-            LogServerLine("accept failed: " + ec.message());
+            countDrop("not accepted (" + ec.message() + ")");
             pause.expires_after(std::chrono::milliseconds(100));
             co_await pause.async_wait(useTuple);
             continue;
         }
-        if (active_ >= options_.maxConnections) {
-            LogServerLine(peerOf(socket) + " refused: " + std::to_string(active_) +
-                          " connections already");
-            continue;
-        }
-        ++active_;
-        asio::co_spawn(io_, serve(std::move(socket)), asio::detached);
+        admit(std::move(socket));
     }
+}
+
+void UpdateService::admit(tcp::socket socket) {
+    if (active_ >= options_.maxConnections && silent_.empty()) {
+        countDrop("refused while every place was serving a request");
+        return;
+    }
+    auto connection = std::make_unique<Connection>(std::move(socket));
+    connection->entry = connections_.insert(connections_.end(), connection.get());
+    connection->place = silent_.insert(silent_.end(), connection.get());
+    ++active_;
+    const std::size_t silentShare = std::max<std::size_t>(1, options_.maxConnections / 2);
+    while (active_ > options_.maxConnections || silent_.size() > silentShare)
+        evictOldestSilent();
+    asio::co_spawn(io_, serve(std::move(connection)), asio::detached);
+}
+
+void UpdateService::leaveSilence(Connection &connection) {
+    if (connection.silent) {
+        silent_.erase(connection.place);
+        connection.silent = false;
+    }
+}
+
+void UpdateService::evictOldestSilent() {
+    Connection &oldest = *silent_.front();
+    leaveSilence(oldest);
+    oldest.evicted = true;
+    --active_;
+    asio::error_code ignored;
+    oldest.socket.close(ignored);
+    countDrop("closed while silent to make room");
+}
+
+void UpdateService::countDrop(const std::string &reason) {
+    ++drops_[reason];
+    if (dropReportDue_)
+        return;
+    dropReportDue_ = true;
+    dropReport_.expires_after(dropReportInterval);
+    dropReport_.async_wait([this](const asio::error_code &ec) {
+        dropReportDue_ = false;
+        if (!ec)
+            reportDrops();
+    });
+}
+
+void UpdateService::reportDrops() {
+    if (drops_.empty())
+        return;
+    std::string line = "connections dropped unserved:";
+    for (const auto &[reason, count] : drops_)
+        line += " " + std::to_string(count) + " " + reason + ",";
+    line.back() = '.';
+    LogServerLine(line);
+    drops_.clear();
 }
 
 asio::awaitable<bool> UpdateService::readRequest(tcp::socket &socket, Request &request,
@@ -105,12 +231,12 @@ asio::awaitable<bool> UpdateService::readRequest(tcp::socket &socket, Request &r
                                    LineEnd, useTuple) ||
             deadline.async_wait(useTuple));
         if (outcome.index() == 1) {
-            problem = "no request within the time-out";
+            problem = "closed with no request within the time-out";
             co_return false;
         }
         const auto [ec, n] = std::get<0>(outcome);
         if (ec) {
-            problem = ec == asio::error::not_found ? "request line too long"
+            problem = ec == asio::error::not_found ? "closed for a request line too long"
                                                    : "closed before the request was complete";
             co_return false;
         }
@@ -139,19 +265,17 @@ asio::awaitable<bool> UpdateService::send(tcp::socket &socket, asio::const_buffe
 asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
     InstallerFile file;
     struct stat st {};
-    // A FIFO or device named as installer is refused unopened: it could stall the whole server.
-    int error = 0;
-    if (!options_.installer.empty())
-        file.fd = OpenRegularFile(options_.installer, error);
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
-        const std::string refusal = Line(ServerError);
-        co_await send(socket, asio::buffer(refusal));
-        co_return "ERR (installer unreadable)";
-    }
-    if (st.st_size > std::numeric_limits<std::int32_t>::max()) {
+    std::string problem;
+    file.fd = openInstaller(options_.installer, st, problem);
+    if (file.fd < 0 && st.st_size > std::numeric_limits<std::int32_t>::max()) {
         const std::string noSize = Line(Yes) + Line(ServerError);
         co_await send(socket, asio::buffer(noSize));
-        co_return "YES ERR (installer too large to announce)";
+        co_return "YES ERR (" + problem + ")";
+    }
+    if (file.fd < 0) {
+        const std::string refusal = Line(ServerError);
+        co_await send(socket, asio::buffer(refusal));
+        co_return "ERR (" + problem + ")";
     }
     const std::int64_t size = st.st_size;
     // The size line and the first bytes go out together, as one packet where they fit.
@@ -180,17 +304,28 @@ asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
     co_return "YES " + std::to_string(size) + ", " + std::to_string(sent) + " bytes sent";
 }
 
-asio::awaitable<void> UpdateService::serve(tcp::socket socket) {
+asio::awaitable<void> UpdateService::serve(std::unique_ptr<Connection> connection) {
     struct Slot {
-        std::size_t &active;
-        ~Slot() { --active; }
-    } slot{active_};
+        UpdateService &service;
+        Connection &connection;
+        ~Slot() {
+            service.leaveSilence(connection);
+            service.connections_.erase(connection.entry);
+            if (!connection.evicted)
+                --service.active_;
+        }
+    } slot{*this, *connection};
+    tcp::socket &socket = connection->socket;
     const std::string peer = peerOf(socket);
     Request request;
     std::string problem;
     std::string outcome;
-    if (!co_await readRequest(socket, request, problem)) {
-        LogServerLine(peer + " " + problem);
+    const bool complete = co_await readRequest(socket, request, problem);
+    if (connection->evicted)
+        co_return; // counted when it was closed
+    leaveSilence(*connection);
+    if (!complete) {
+        countDrop(problem);
         co_return;
     }
     auto reply = [&](std::string text) -> asio::awaitable<void> {

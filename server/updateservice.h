@@ -1,29 +1,55 @@
 #pragma once
 // The update service: one coroutine per connection reads a three-line request and answers
-// it, all on one event loop, so a slow client never holds up the others.
+// it, all on one event loop, so a slow client never holds up the others. Connections that
+// have not yet sent their request ("silent" ones) may hold at most half the places: beyond
+// that, and when every place is taken, the oldest silent one is closed to make room, so a
+// client that floods connections cannot keep the others out. Connections dropped unserved
+// are counted and logged as one line per interval.
 #include "serveroptions.h"
 
 #include <asio.hpp>
 
 #include <cstddef>
+#include <list>
+#include <map>
+#include <memory>
 #include <string>
 
 class UpdateService {
 public:
-    // Binds and listens at once; throws std::system_error when it cannot.
+    // Binds and listens at once; throws std::runtime_error naming the address and port, or
+    // the --listen value that is neither an address nor a name that resolves.
     UpdateService(asio::io_context &io, const ServerOptions &options);
 
-    unsigned short port() const { return acceptor_.local_endpoint().port(); }
-    // Starts accepting connections and stops on SIGINT or SIGTERM.
+    // "127.0.0.1:4995" or "[::1]:4995".
+    std::string where() const;
+    // Starts accepting connections; SIGINT or SIGTERM close every connection, and the event
+    // loop then runs out of work.
     void start();
 
 private:
     struct Request {
         std::string header, command, argument;
     };
+    // An accepted connection, listed among the silent ones until its request is read.
+    struct Connection {
+        explicit Connection(asio::ip::tcp::socket s) : socket(std::move(s)) {}
+        asio::ip::tcp::socket socket;
+        std::list<Connection *>::iterator entry; // in connections_
+        std::list<Connection *>::iterator place; // in silent_ while silent
+        bool silent = true;
+        bool evicted = false;
+    };
+
+    void admit(asio::ip::tcp::socket socket);
+    void leaveSilence(Connection &connection);
+    void evictOldestSilent();
+    // Counts a connection dropped unserved; the counts go to the log once per interval.
+    void countDrop(const std::string &reason);
+    void reportDrops();
 
     asio::awaitable<void> acceptLoop();
-    asio::awaitable<void> serve(asio::ip::tcp::socket socket);
+    asio::awaitable<void> serve(std::unique_ptr<Connection> connection);
     // The request's three lines, or false when the client closed, sent too long a line or
     // took too long.
     asio::awaitable<bool> readRequest(asio::ip::tcp::socket &socket, Request &request,
@@ -38,7 +64,15 @@ private:
     asio::ip::tcp::acceptor acceptor_;
     asio::signal_set signals_;
     std::size_t active_ = 0;
+    std::list<Connection *> connections_;
+    std::list<Connection *> silent_; // oldest first
+    std::map<std::string, std::size_t> drops_;
+    asio::steady_timer dropReport_;
+    bool dropReportDue_ = false;
 };
+
+// Why the installer cannot be served ("cannot read /srv/setup.exe: no such file"), or empty.
+std::string InstallerProblem(const std::string &path);
 
 // One line on standard error.
 void LogServerLine(const std::string &text);
