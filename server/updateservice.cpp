@@ -138,7 +138,9 @@ void UpdateService::start() {
             return;
         reportDrops();
         LogServerLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
-        // Every coroutine ends on its own, while the service it refers to still exists.
+        // Every coroutine ends on its own, while the service it refers to still exists; the
+        // connections cut here are no drops to report.
+        stopping_ = true;
         asio::error_code ignored;
         acceptor_.close(ignored);
         dropReport_.cancel();
@@ -197,6 +199,8 @@ void UpdateService::evictOldestSilent() {
 }
 
 void UpdateService::countDrop(const std::string &reason) {
+    if (stopping_)
+        return;
     ++drops_[reason];
     if (dropReportDue_)
         return;

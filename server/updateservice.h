@@ -69,6 +69,7 @@ private:
     std::map<std::string, std::size_t> drops_;
     asio::steady_timer dropReport_;
     bool dropReportDue_ = false;
+    bool stopping_ = false;
 };
 
 // Why the installer cannot be served ("cannot read /srv/setup.exe: no such file"), or empty.
