@@ -12,6 +12,12 @@ struct ServerTargets {
 };
 
 std::vector<CommandOption> serverTable(ServerTargets &t) {
+    using namespace UpdateProtocol;
+    static const std::string installerHelp = "the installer sent as " + std::string(InstallerName) +
+                                             " (without it,\n" + "file requests are answered " +
+                                             std::string(ServerError) + ")";
+    static const std::string portHelp =
+        "TCP port (default: " + std::to_string(Port) + "; 0: any free port)";
     ServerOptions &o = t.options;
     return {
         ValueOption(0, "build", "N", "the newest build number, announced to every client",
@@ -19,16 +25,16 @@ std::vector<CommandOption> serverTable(ServerTargets &t) {
                     [&t, take = DecimalInto(o.build, INT32_MIN, INT32_MAX)](const std::string &v) {
                         return t.haveBuild = take(v);
                     }),
-        ValueOption(0, "installer", "FILE",
-                    "the installer sent as QuilletInstall.exe (without it,\n"
-                    "file requests are answered ERR)",
-                    "a file", TextInto(o.installer)),
-        ValueOption(0, "port", "N", "TCP port (default: 4995; 0: any free port)",
-                    "a number from 0 to 65535", DecimalInto(o.port, 0, 65535)),
-        ValueOption(0, "listen", "ADDRESS", "address to listen on (default: 127.0.0.1)",
-                    "an address", TextInto(o.listen)),
+        ValueOption(0, "installer", "FILE", installerHelp, "a file", TextInto(o.installer)),
+        ValueOption(0, "port", "N", portHelp, "a number from 0 to 65535",
+                    DecimalInto(o.port, 0, 65535)),
+        ValueOption(0, "listen", "ADDRESS",
+                    "address or host name to listen on (default: 127.0.0.1)", "an address",
+                    TextInto(o.listen)),
         ValueOption(0, "max-connections", "N",
-                    "connections served at once; more are closed at once\n(default: 1024)",
+                    "connections served at once (default: 1024); beyond\n"
+                    "it the oldest one yet to send its request makes room,\n"
+                    "else the new one is closed",
                     "a number from 1 to 1000000", DecimalInto(o.maxConnections, 1, 1000000)),
         ValueOption(0, "timeout", "SECONDS",
                     "time a client has for its request, and a stalled\n"
@@ -55,8 +61,9 @@ std::string ServerUsage() {
            "\n" +
            OptionsHelp(serverTable(targets), 29) +
            "\n"
-           "One line per request is logged on standard error. SIGINT or SIGTERM stop the "
-           "server.\n";
+           "One line per request is logged on standard error; connections dropped before their\n"
+           "request are counted in one line at most every 5 seconds. SIGINT or SIGTERM stop\n"
+           "the server.\n";
 }
 
 ServerCommandLine ParseServerCommandLine(const std::vector<std::string> &args) {
