@@ -183,7 +183,7 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
     BatchSummary summary;
     summary.total = int(jobs.size());
     DecoderMemoryBudget budget(o.memoryLimit);
-    const ThumbnailFileOptions engineOptions{sources.ids, &budget};
+    const ThumbnailFileOptions engineOptions{sources.ids, &budget, {}};
 
     std::mutex reportLock;
     std::atomic<std::size_t> next{0};

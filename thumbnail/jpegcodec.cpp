@@ -106,7 +106,25 @@ void limitScans(j_common_ptr common) {
 
 // Step functions: plain code on raw state, called under the trap.
 void stepReadHeader(JpegDecoder *d) {
+    if (d->keepExif_)
+        jpeg_save_markers(&d->cinfo_, JPEG_APP0 + 1, 0xFFFF);
+    if (d->keepProfile_)
+        jpeg_save_markers(&d->cinfo_, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d->cinfo_, TRUE);
+}
+
+// The profile's pieces, put together by libjpeg into one malloc'd block.
+struct ProfileRead {
+    JpegDecoder *decoder;
+    JOCTET *data;
+    unsigned int length;
+};
+
+void stepReadProfile(ProfileRead *r) {
+    if (!jpeg_read_icc_profile(&r->decoder->cinfo_, &r->data, &r->length)) {
+        r->data = nullptr;
+        r->length = 0;
+    }
 }
 
 void stepStart(JpegDecoder *d) {
@@ -190,6 +208,27 @@ bool JpegDecoder::readHeader() {
     return true;
 }
 
+Orientation JpegDecoder::orientation() const {
+    for (jpeg_saved_marker_ptr m = cinfo_.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1) {
+            const Orientation o = ExifOrientation({m->data, m->data_length});
+            if (o != Orientation::Normal)
+                return o;
+        }
+    return Orientation::Normal;
+}
+
+std::vector<std::uint8_t> JpegDecoder::iccProfile() {
+    std::vector<std::uint8_t> profile;
+    ProfileRead read{this, nullptr, 0};
+    if (!failed_)
+        failed_ = !runTrapped(trap_, stepReadProfile, &read);
+    if (!failed_ && read.data)
+        profile.assign(read.data, read.data + read.length);
+    std::free(read.data);
+    return profile;
+}
+
 std::uint64_t JpegDecoder::memoryNeed() const {
     const std::uint64_t width = cinfo_.image_width;
     int maxV = 1;
@@ -217,10 +256,18 @@ void JpegDecoder::setMemoryLimit(std::uint64_t bytes) {
 }
 
 bool JpegDecoder::start() {
+    return begin(8, true);
+}
+
+bool JpegDecoder::startScaled(int eighths) {
+    return begin(eighths, false);
+}
+
+bool JpegDecoder::begin(int eighths, bool dither) {
     if (failed_)
         return false;
-    cinfo_.scale_num = 1;
-    cinfo_.scale_denom = 1;
+    cinfo_.scale_num = unsigned(eighths);
+    cinfo_.scale_denom = 8;
     cinfo_.do_block_smoothing = TRUE;
     cinfo_.buffered_image = FALSE;
     switch (cinfo_.out_color_space) {
@@ -244,10 +291,10 @@ bool JpegDecoder::start() {
     const int expected = layout_ == PixelLayout::Grey ? 1 : layout_ == PixelLayout::Rgb ? 3 : 4;
     if (cinfo_.output_components != expected)
         return refuse("Unexpected number of colour components");
-    // Dithering carries error from row to row, so the grey path reads every row.
-    canSkip_ = layout_ != PixelLayout::Grey;
+    // Dithering carries error from row to row, so the dithered grey path reads every row.
+    canSkip_ = !dither || layout_ != PixelLayout::Grey;
     decoded_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));
-    if (layout_ == PixelLayout::Grey) {
+    if (dither && layout_ == PixelLayout::Grey) {
         dither_ = std::make_unique<GreyDither>(int(cinfo_.output_width), 236);
         dithered_.resize(cinfo_.output_width);
     }
@@ -282,7 +329,8 @@ const std::uint8_t *JpegDecoder::row(int y) {
     std::uint8_t *pixels = dither_ ? dithered_.data() : decoded_.data();
     if (y == currentRow_)
         return pixels;
-    if (y < nextRow_ || y >= height() || !advanceTo(y) || !readRow(dither_ ? pixels : nullptr))
+    if (y < nextRow_ || y >= outputHeight() || !advanceTo(y) ||
+        !readRow(dither_ ? pixels : nullptr))
         return nullptr;
     currentRow_ = y;
     nextRow_ = y + 1;
@@ -292,7 +340,7 @@ const std::uint8_t *JpegDecoder::row(int y) {
 bool JpegDecoder::finish() {
     // The last row is decoded, not skipped: skipping to the end would stop libjpeg short of
     // the rest of the scan and the markers after it, where a full decode can still fail.
-    if (failed_ || (currentRow_ != height() - 1 && !row(height() - 1)))
+    if (failed_ || (currentRow_ != outputHeight() - 1 && !row(outputHeight() - 1)))
         return false;
     if (!run(stepFinish))
         return false;
@@ -315,6 +363,11 @@ void stepStartCompress(JpegEncoder *e) {
 void stepWriteRow(JpegEncoder *e) {
     JSAMPROW row = const_cast<JSAMPROW>(e->pendingRow_);
     jpeg_write_scanlines(&e->cinfo_, &row, 1);
+}
+
+void stepWriteProfile(JpegEncoder *e) {
+    jpeg_write_icc_profile(&e->cinfo_, e->pendingProfile_->data(),
+                           unsigned(e->pendingProfile_->size()));
 }
 
 void stepFinishCompress(JpegEncoder *e) {
@@ -383,6 +436,7 @@ struct EncoderSetup {
     JpegEncoder *encoder;
     int width, height;
     bool progressive;
+    bool fullChroma;
 };
 
 void stepSetup(EncoderSetup *s) {
@@ -400,16 +454,20 @@ void stepSetup(EncoderSetup *s) {
     c->in_color_space = JCS_RGB;
     jpeg_set_defaults(c);
     jpeg_set_quality(c, 90, TRUE);
+    if (s->fullChroma) {
+        c->comp_info[0].h_samp_factor = 1;
+        c->comp_info[0].v_samp_factor = 1;
+    }
     if (s->progressive)
         jpeg_simple_progression(c);
 }
 
 } // namespace
 
-bool JpegEncoder::start(int width, int height, bool progressive) {
+bool JpegEncoder::start(int width, int height, bool progressive, bool fullChroma) {
     if (failed_)
         return false;
-    EncoderSetup setup{this, width, height, progressive};
+    EncoderSetup setup{this, width, height, progressive, fullChroma};
     failed_ = !runTrapped(trap_, stepSetup, &setup);
     return !failed_ && run(stepStartCompress);
 }
@@ -417,6 +475,11 @@ bool JpegEncoder::start(int width, int height, bool progressive) {
 bool JpegEncoder::writeRow(const std::uint8_t *rgb) {
     pendingRow_ = rgb;
     return run(stepWriteRow);
+}
+
+bool JpegEncoder::writeProfile(const std::vector<std::uint8_t> &profile) {
+    pendingProfile_ = &profile;
+    return run(stepWriteProfile);
 }
 
 bool JpegEncoder::finish() {

@@ -3,6 +3,7 @@
 // error becomes a false result with the library's own message kept, warnings are ignored. The
 // trap's longjmp only crosses libjpeg and the plain step functions in jpegcodec.cpp, never a C++
 // object with a destructor.
+#include "exiforientation.h"
 #include "greydither.h"
 #include "memorybudget.h"
 
@@ -37,7 +38,17 @@ public:
     JpegDecoder(const JpegDecoder &) = delete;
     JpegDecoder &operator=(const JpegDecoder &) = delete;
 
+    // Asks readHeader to keep the EXIF block and the ICC profile's markers for the
+    // accessors below; without it they are skipped unread.
+    void keepMetadata(bool exif, bool profile) {
+        keepExif_ = exif;
+        keepProfile_ = profile;
+    }
     bool readHeader();
+    Orientation orientation() const;
+    // The ICC profile gathered from all its markers; empty when there is none (or its
+    // markers do not fit together).
+    std::vector<std::uint8_t> iccProfile();
     // What decoding the picture will take, estimated from its header: the whole-image
     // coefficient buffers of a multi-scan file, and the row buffers of any file.
     std::uint64_t memoryNeed() const;
@@ -53,6 +64,10 @@ public:
 
     // Full-size decoding; greyscale sources are dithered to 236 grey levels.
     bool start();
+    // Decoding at `eighths`/8 of the size through libjpeg's scaled IDCT, greys undithered.
+    bool startScaled(int eighths);
+    int outputWidth() const { return int(cinfo_.output_width); }
+    int outputHeight() const { return int(cinfo_.output_height); }
     PixelLayout layout() const { return layout_; }
     int components() const { return int(cinfo_.output_components); }
 
@@ -70,10 +85,13 @@ public:
     std::vector<std::uint8_t> decoded_; // the row libjpeg delivered last
     unsigned stepCount_ = 0;
     bool failed_ = false;
+    bool keepExif_ = false;
+    bool keepProfile_ = false;
 
 private:
     bool run(void (*step)(JpegDecoder *));
     bool refuse(const char *why);
+    bool begin(int eighths, bool dither);
     bool advanceTo(int y);
     bool readRow(std::uint8_t *dithered);
 
@@ -96,8 +114,11 @@ public:
     JpegEncoder(const JpegEncoder &) = delete;
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
-    // Quality 90 with baseline tables; progressive when asked.
-    bool start(int width, int height, bool progressive);
+    // Quality 90 with baseline tables; progressive when asked; chroma at full resolution
+    // when asked, else the library's default subsampling.
+    bool start(int width, int height, bool progressive, bool fullChroma = false);
+    // Writes an ICC profile's markers; between start and the first row.
+    bool writeProfile(const std::vector<std::uint8_t> &profile);
     bool writeRow(const std::uint8_t *rgb);
     bool finish();
     const unsigned char *data() const { return output_; }
@@ -109,6 +130,7 @@ public:
     jpeg_compress_struct cinfo_{};
     JpegErrorTrap trap_{};
     const std::uint8_t *pendingRow_ = nullptr;
+    const std::vector<std::uint8_t> *pendingProfile_ = nullptr;
     unsigned char *output_ = nullptr;
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;

@@ -13,12 +13,24 @@
 
 class DecoderMemoryBudget;
 
+// Opt-in departures from the exact thumbnail, which stays the default.
+struct ThumbnailExtras {
+    // A scaled decode reduced by a Lanczos-3 filter instead of nearest-neighbour sampling;
+    // written without chroma subsampling.
+    bool smooth = false;
+    // The EXIF orientation applied before the geometry; the thumbnail carries no tag.
+    bool upright = false;
+    // The source's ICC profile copied into the thumbnail unchanged.
+    bool keepProfile = false;
+};
+
 // Reads the source from its current position to its end and, only when everything has
 // succeeded, writes the complete thumbnail to the target in one write. A box below 1 on a
 // side, a source that cannot be decoded and a canvas without pixels (a cropped thumbnail of
 // an extremely elongated source) are failures; nothing is written then.
 bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
-                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty);
+                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty,
+                           const ThumbnailExtras &Extras = {});
 
 // The same from one named file to another. The source is opened for reading with a shared
 // lock (refused while another program holds an exclusive one; read without a lock where the
@@ -68,6 +80,7 @@ struct ThumbnailFileOptions {
     // Shared by conversions running at once; each waits for its picture's share. Without
     // one, a picture may take kDefaultDecoderMemory.
     DecoderMemoryBudget *budget = nullptr;
+    ThumbnailExtras extras;
 };
 
 // CreateThumbnail with the reason of a failure, and the options above.

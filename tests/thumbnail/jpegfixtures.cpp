@@ -160,8 +160,21 @@ bool decodeAll(const std::string *bytes, DecodedJpeg *out, std::vector<std::uint
     jpeg_create_decompress(&d);
     jpeg_mem_src(&d, reinterpret_cast<const unsigned char *>(bytes->data()),
                  static_cast<unsigned long>(bytes->size()));
+    jpeg_save_markers(&d, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&d, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d, TRUE);
     out->progressive = jpeg_has_multiple_scans(&d);
+    for (int c = 1; c < d.num_components; ++c)
+        out->subsampledChroma |= d.comp_info[c].h_samp_factor != d.comp_info[0].h_samp_factor ||
+                                 d.comp_info[c].v_samp_factor != d.comp_info[0].v_samp_factor;
+    for (jpeg_saved_marker_ptr m = d.marker_list; m; m = m->next)
+        out->hasExif |= m->marker == JPEG_APP0 + 1;
+    JOCTET *profile = nullptr;
+    unsigned profileLength = 0;
+    if (jpeg_read_icc_profile(&d, &profile, &profileLength)) {
+        out->iccProfile.assign(reinterpret_cast<const char *>(profile), profileLength);
+        std::free(profile);
+    }
     out->inputComponents = d.num_components;
     d.do_block_smoothing = TRUE;
     if (d.out_color_space == JCS_GRAYSCALE) {
@@ -219,7 +232,13 @@ ReferenceResult ReferenceThumbnail(const std::string &source, int width, int hei
     DecodedJpeg decoded = DecodeJpeg(source);
     if (!decoded.ok)
         return result;
-    const Picture &src = decoded.picture;
+    return ReferenceThumbnailOf(decoded.picture, decoded.progressive, width, height, keepAspect,
+                                fill, eraseEmpty);
+}
+
+ReferenceResult ReferenceThumbnailOf(const Picture &src, bool progressive, int width, int height,
+                                     bool keepAspect, TColor fill, bool eraseEmpty) {
+    ReferenceResult result;
     const ThumbnailGeometry g =
         ComputeGeometry(src.width, src.height, width, height, ModeOf(keepAspect, eraseEmpty));
     // A canvas without pixels is no thumbnail: the engine fails.
@@ -247,7 +266,7 @@ ReferenceResult ReferenceThumbnail(const std::string &source, int width, int hei
     // The engine's encoder settings: quality 90, the library's default sampling.
     JpegOptions options;
     options.quality = 90;
-    options.progressive = decoded.progressive;
+    options.progressive = progressive;
     try {
         result.bytes = EncodeJpeg({g.canvasWidth, g.canvasHeight, 3, std::move(canvas)}, options);
     } catch (const std::runtime_error &) {

@@ -58,6 +58,9 @@ struct DecodedJpeg {
     int components = 0;
     bool progressive = false;
     int inputComponents = 0;
+    bool subsampledChroma = false;
+    std::string iccProfile;
+    bool hasExif = false;
 };
 DecodedJpeg DecodeJpeg(const std::string &bytes);
 
@@ -69,6 +72,9 @@ struct ReferenceResult {
 };
 ReferenceResult ReferenceThumbnail(const std::string &source, int width, int height,
                                    bool keepAspect, TColor fill, bool eraseEmpty);
+// The same from a picture already decoded (and perhaps changed) by the test.
+ReferenceResult ReferenceThumbnailOf(const Picture &picture, bool progressive, int width,
+                                     int height, bool keepAspect, TColor fill, bool eraseEmpty);
 
 // Helpers for files on disk.
 std::string ReadFile(const std::string &path);

@@ -1,0 +1,242 @@
+#include "drawpicture.h"
+
+#include "jpegcodec.h"
+#include "smoothscale.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// One canvas pixel from one decoded source pixel.
+inline void putPixel(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Rgb:
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+        break;
+    case PixelLayout::Grey:
+        out[0] = out[1] = out[2] = in[0];
+        break;
+    case PixelLayout::AdobeCmyk: // stored inverted: the sample is the share of light
+        for (int c = 0; c < 3; ++c)
+            out[c] = std::uint8_t((in[c] * in[3] + 127) / 255);
+        break;
+    case PixelLayout::Cmyk:
+        for (int c = 0; c < 3; ++c)
+            out[c] = std::uint8_t(((255 - in[c]) * (255 - in[3]) + 127) / 255);
+        break;
+    }
+}
+
+// A half-open range of coordinates on one axis.
+struct Span {
+    int first;
+    int end;
+    int length() const { return std::max(0, end - first); }
+};
+
+// The part of the picture rectangle that lies on the canvas, in canvas coordinates.
+Span visible(int offset, int length, int canvasLength) {
+    return {std::clamp(offset, 0, canvasLength),
+            int(std::clamp<long long>(static_cast<long long>(offset) + length, 0, canvasLength))};
+}
+
+// Where the drawn picture goes. "Stored" coordinates are those of the picture as drawn before
+// turning: storedWidth x storedHeight, of which the columns and rows in `columns` and `rows`
+// reach the canvas.
+struct Plan {
+    const ThumbnailGeometry &g;
+    Orientation turn;
+    Span canvasColumns; // visible part of the rectangle, canvas coordinates
+    Span canvasRows;
+    int storedWidth;
+    int storedHeight;
+    Span columns;
+    Span rows;
+
+    Plan(const ThumbnailGeometry &geometry, Orientation o)
+        : g(geometry), turn(o), canvasColumns(visible(g.x, g.width, g.canvasWidth)),
+          canvasRows(visible(g.y, g.height, g.canvasHeight)),
+          storedWidth(SwapsAxes(o) ? g.height : g.width),
+          storedHeight(SwapsAxes(o) ? g.width : g.height), columns{0, 0}, rows{0, 0} {
+        if (canvasColumns.length() == 0 || canvasRows.length() == 0) {
+            canvasColumns.end = canvasColumns.first; // nothing of the picture shows
+            canvasRows.end = canvasRows.first;
+            return;
+        }
+        const PixelPlace a = stored(canvasColumns.first, canvasRows.first);
+        const PixelPlace b = stored(canvasColumns.end - 1, canvasRows.end - 1);
+        columns = {std::min(a.x, b.x), std::max(a.x, b.x) + 1};
+        rows = {std::min(a.y, b.y), std::max(a.y, b.y) + 1};
+    }
+
+    // The stored pixel that shows at canvas pixel (cx, cy) of the rectangle.
+    PixelPlace stored(int cx, int cy) const {
+        return StoredPixel(turn, cx - g.x, cy - g.y, storedWidth, storedHeight);
+    }
+};
+
+// Writes stored row `y` (rows ascending), its visible columns, as RGB into `out`.
+using RowMaker = std::function<bool(int y, std::uint8_t *out)>;
+
+// Nearest-neighbour sampling of the turned picture: each pixel of the rectangle takes the
+// source pixel under its centre, chosen on the turned picture's axes so the result is the
+// exact thumbnail of a picture whose pixels were turned.
+RowMaker exactRows(JpegDecoder &decoder, const Plan &p) {
+    const int width = decoder.width(), height = decoder.height();
+    const bool swap = SwapsAxes(p.turn);
+    const int turnedWidth = swap ? height : width, turnedHeight = swap ? width : height;
+    std::vector<std::uint32_t> columnOffset(std::size_t(p.columns.length()));
+    std::vector<int> sourceRow(std::size_t(p.rows.length()));
+    // Each turned column stands for one stored column (or, turned a quarter, one stored
+    // row), and each turned row for the other axis.
+    const auto note = [&](bool storedColumn, int drawn, int source) {
+        if (storedColumn)
+            columnOffset[std::size_t(drawn - p.columns.first)] =
+                std::uint32_t(source) * std::uint32_t(decoder.components());
+        else
+            sourceRow[std::size_t(drawn - p.rows.first)] = source;
+    };
+    for (int cx = p.canvasColumns.first; cx < p.canvasColumns.end; ++cx) {
+        const int i = cx - p.g.x;
+        const PixelPlace drawn = p.stored(cx, p.canvasRows.first);
+        const PixelPlace source =
+            StoredPixel(p.turn, int(SampleIndex(i, turnedWidth, p.g.width)), 0, width, height);
+        note(!swap, swap ? drawn.y : drawn.x, swap ? source.y : source.x);
+    }
+    for (int cy = p.canvasRows.first; cy < p.canvasRows.end; ++cy) {
+        const int j = cy - p.g.y;
+        const PixelPlace drawn = p.stored(p.canvasColumns.first, cy);
+        const PixelPlace source =
+            StoredPixel(p.turn, 0, int(SampleIndex(j, turnedHeight, p.g.height)), width, height);
+        note(swap, swap ? drawn.x : drawn.y, swap ? source.x : source.y);
+    }
+    return [&decoder, &p, columnOffset = std::move(columnOffset),
+            sourceRow = std::move(sourceRow)](int y, std::uint8_t *out) {
+        const std::uint8_t *src = decoder.row(sourceRow[std::size_t(y - p.rows.first)]);
+        if (!src)
+            return false;
+        const PixelLayout layout = decoder.layout();
+        for (std::uint32_t offset : columnOffset) {
+            putPixel(out, src + offset, layout);
+            out += 3;
+        }
+        return true;
+    };
+}
+
+// A Lanczos-3 reduction of the scaled decode; the decoder has been started at `eighths`.
+RowMaker smoothRows(JpegDecoder &decoder, const Plan &p, int eighths) {
+    const SmoothScaler::Axis across{decoder.outputWidth(), decoder.width() * eighths / 8.0,
+                                    p.storedWidth, p.columns.first, p.columns.end};
+    const SmoothScaler::Axis down{decoder.outputHeight(), decoder.height() * eighths / 8.0,
+                                  p.storedHeight, p.rows.first, p.rows.end};
+    auto scaler = std::make_shared<SmoothScaler>(across, down);
+    auto rgb = std::make_shared<std::vector<std::uint8_t>>(std::size_t(across.inputLength) * 3);
+    return [&decoder, scaler, rgb, width = p.columns.length()](int y, std::uint8_t *out) {
+        const std::uint8_t *row = scaler->row(y, [&decoder, &rgb](int n) -> const std::uint8_t * {
+            const std::uint8_t *src = decoder.row(n);
+            const PixelLayout layout = decoder.layout();
+            if (!src || layout == PixelLayout::Rgb)
+                return src;
+            const int step = decoder.components();
+            std::uint8_t *dst = rgb->data();
+            for (int x = decoder.outputWidth(); x > 0; --x, src += step, dst += 3)
+                putPixel(dst, src, layout);
+            return rgb->data();
+        });
+        if (!row)
+            return false;
+        std::memcpy(out, row, std::size_t(width) * 3);
+        return true;
+    };
+}
+
+std::vector<std::uint8_t> fillRow(int width, TColor fill) {
+    const TColor rgb = ResolveColor(fill);
+    std::vector<std::uint8_t> row(std::size_t(width) * 3);
+    for (std::size_t i = 0; i < row.size(); i += 3) {
+        row[i] = std::uint8_t(redOf(rgb));
+        row[i + 1] = std::uint8_t(greenOf(rgb));
+        row[i + 2] = std::uint8_t(blueOf(rgb));
+    }
+    return row;
+}
+
+// Upright pictures: every canvas row straight from one drawn row.
+bool drawStraight(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
+                  JpegEncoder &encoder) {
+    std::vector<std::uint8_t> line = fill;
+    for (int cy = 0; cy < p.g.canvasHeight; ++cy) {
+        const std::uint8_t *out = fill.data();
+        if (cy >= p.canvasRows.first && cy < p.canvasRows.end && p.columns.length() > 0) {
+            if (!make(cy - p.g.y, line.data() + std::size_t(p.canvasColumns.first) * 3))
+                return false;
+            out = line.data();
+        }
+        if (!encoder.writeRow(out))
+            return false;
+    }
+    return true;
+}
+
+// Turned pictures: the drawn rows are gathered first, then read in the turned order.
+bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
+                JpegEncoder &encoder) {
+    const std::size_t stride = std::size_t(p.columns.length()) * 3;
+    std::vector<std::uint8_t> drawn(stride * std::size_t(p.rows.length()));
+    for (int y = p.rows.first; y < p.rows.end; ++y)
+        if (!make(y, drawn.data() + std::size_t(y - p.rows.first) * stride))
+            return false;
+    std::vector<std::uint8_t> line = fill;
+    for (int cy = 0; cy < p.g.canvasHeight; ++cy) {
+        const std::uint8_t *out = fill.data();
+        if (cy >= p.canvasRows.first && cy < p.canvasRows.end && !drawn.empty()) {
+            for (int cx = p.canvasColumns.first; cx < p.canvasColumns.end; ++cx) {
+                const PixelPlace s = p.stored(cx, cy);
+                std::memcpy(line.data() + std::size_t(cx) * 3,
+                            drawn.data() + std::size_t(s.y - p.rows.first) * stride +
+                                std::size_t(s.x - p.columns.first) * 3,
+                            3);
+            }
+            out = line.data();
+        }
+        if (!encoder.writeRow(out))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &settings) {
+    if (settings.turn == Orientation::Normal)
+        return 0;
+    const Plan p(g, settings.turn);
+    return std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
+}
+
+bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
+                 JpegEncoder &encoder) {
+    const Plan p(g, settings.turn);
+    RowMaker make;
+    if (settings.smooth) {
+        const int eighths =
+            SmoothDecodeEighths(decoder.width(), decoder.height(), p.storedWidth, p.storedHeight);
+        if (!decoder.startScaled(eighths))
+            return false;
+        make = smoothRows(decoder, p, eighths);
+    } else {
+        if (!decoder.start())
+            return false;
+        make = exactRows(decoder, p);
+    }
+    const std::vector<std::uint8_t> fill = fillRow(g.canvasWidth, settings.fill);
+    return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, encoder)
+                                                : drawTurned(p, make, fill, encoder);
+}

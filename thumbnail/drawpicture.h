@@ -1,0 +1,29 @@
+#pragma once
+// Draws the decoded source into the picture rectangle of the canvas and hands the canvas row
+// by row to the encoder: exactly (nearest-neighbour sampling) or smoothly (a scaled decode
+// reduced by a Lanczos-3 filter), with the stored picture turned upright first if asked.
+#include "colors.h"
+#include "exiforientation.h"
+#include "geometry.h"
+
+#include <cstdint>
+
+class JpegDecoder;
+class JpegEncoder;
+
+struct DrawSettings {
+    bool smooth = false;
+    // How the stored picture is turned to show upright; the geometry is that of the turned
+    // picture.
+    Orientation turn = Orientation::Normal;
+    TColor fill = clBlack;
+};
+
+// Bytes the drawing holds besides the decoder's and encoder's own: a turned picture is
+// gathered whole (at its drawn size) before its first canvas row can go out.
+std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &settings);
+
+// The decoder has read the header; this starts it at the scale the drawing needs, draws every
+// canvas row into the started encoder and leaves the decoder to be finished.
+bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
+                 JpegEncoder &encoder);

@@ -1,0 +1,110 @@
+#include "smoothscale.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double kLobes = 3;
+
+double lanczos3(double x) {
+    if (x == 0)
+        return 1;
+    if (std::abs(x) >= kLobes)
+        return 0;
+    const double px = std::numbers::pi * x;
+    return kLobes * std::sin(px) * std::sin(px / kLobes) / (px * px);
+}
+
+} // namespace
+
+FilterAxis::FilterAxis(int inputLength, double extent, int outputLength, int first, int end)
+    : first_(first), end_(std::max(first, end)) {
+    const double scale = extent / outputLength; // input pixels per output pixel
+    // Reducing, the kernel widens to cover the input pixels that each output pixel stands for.
+    const double stretch = std::max(scale, 1.0);
+    const double support = kLobes * stretch;
+    taps_.reserve(std::size_t(end_ - first_));
+    for (int out = first_; out < end_; ++out) {
+        const double centre = (out + 0.5) * scale; // in pixel widths from the input's edge
+        const int from = std::max(0, int(std::floor(centre - support + 0.5)));
+        const int to = std::min(inputLength, int(std::floor(centre + support + 0.5)));
+        Taps taps{from, 0, weights_.size()};
+        double sum = 0;
+        for (int j = from; j < to; ++j) {
+            const double w = lanczos3((j + 0.5 - centre) / stretch);
+            weights_.push_back(float(w));
+            sum += w;
+            ++taps.count;
+        }
+        if (taps.count == 0 || sum == 0) { // beyond the input: its nearest edge pixel
+            weights_.resize(taps.offset);
+            taps = {std::clamp(int(centre), 0, inputLength - 1), 1, weights_.size()};
+            weights_.push_back(1);
+            sum = 1;
+        }
+        for (int i = 0; i < taps.count; ++i)
+            weights_[taps.offset + std::size_t(i)] =
+                float(weights_[taps.offset + std::size_t(i)] / sum);
+        widest_ = std::max(widest_, taps.count);
+        taps_.push_back(taps);
+    }
+}
+
+SmoothScaler::SmoothScaler(const Axis &horizontal, const Axis &vertical)
+    : columns_(horizontal.inputLength, horizontal.extent, horizontal.outputLength, horizontal.first,
+               horizontal.end),
+      rows_(vertical.inputLength, vertical.extent, vertical.outputLength, vertical.first,
+            vertical.end),
+      width_(columns_.endOutput() - columns_.firstOutput()), ringRows_(rows_.widestCount()),
+      sum_(std::size_t(width_) * 3), out_(std::size_t(width_) * 3) {
+    ring_.resize(std::size_t(ringRows_) * std::size_t(width_) * 3);
+}
+
+const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
+    const int start = rows_.start(y), count = rows_.count(y);
+    nextInput_ = std::max(nextInput_, start);
+    for (; nextInput_ < start + count; ++nextInput_) {
+        const std::uint8_t *in = inputRow(nextInput_);
+        if (!in)
+            return nullptr;
+        float *filtered =
+            ring_.data() + std::size_t(nextInput_ % ringRows_) * std::size_t(width_) * 3;
+        for (int x = columns_.firstOutput(); x < columns_.endOutput(); ++x) {
+            const std::uint8_t *p = in + std::size_t(columns_.start(x)) * 3;
+            const float *w = columns_.weights(x);
+            float r = 0, g = 0, b = 0;
+            for (int i = columns_.count(x); i > 0; --i, p += 3, ++w) {
+                r += *w * p[0];
+                g += *w * p[1];
+                b += *w * p[2];
+            }
+            *filtered++ = r;
+            *filtered++ = g;
+            *filtered++ = b;
+        }
+    }
+    const float *w = rows_.weights(y);
+    const std::size_t samples = std::size_t(width_) * 3;
+    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    for (int i = 0; i < count; ++i) {
+        const float *filtered = ring_.data() + std::size_t((start + i) % ringRows_) * samples;
+        for (std::size_t s = 0; s < samples; ++s)
+            sum_[s] += w[i] * filtered[s];
+    }
+    for (std::size_t s = 0; s < samples; ++s)
+        out_[s] = std::uint8_t(std::clamp(std::lrint(sum_[s]), 0L, 255L));
+    return out_.data();
+}
+
+int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight) {
+    const auto scaled = [](int side, int eighths) {
+        return (std::int64_t(side) * eighths + 7) / 8; // libjpeg rounds a scaled side up
+    };
+    for (int eighths = 1; eighths < 8; ++eighths)
+        if (scaled(width, eighths) >= 2 * std::int64_t(outputWidth) &&
+            scaled(height, eighths) >= 2 * std::int64_t(outputHeight))
+            return eighths;
+    return 8;
+}
