@@ -8,7 +8,6 @@
 
 #include <memory>
 
-class BatchPool;
 class QAction;
 class QCheckBox;
 class QColorDialog;
@@ -26,8 +25,9 @@ class TKEL_listbox;
 class TKEL_progressbar;
 class TPrompt;
 class TSplitter;
+class ThumbnailBatch;
+struct BatchResult;
 struct FileState;
-struct PreparedThumbnail;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -132,8 +132,8 @@ private:
     void interruptRun();
     enum class TargetDecision { Write, Skip, Stop };
     TargetDecision askAboutExistingTarget(const QString &target, FileState &seen);
-    TargetDecision settleTarget(const QString &target, BatchPool &pool, int index,
-                                PreparedThumbnail &thumbnail);
+    TargetDecision settleTarget(const QString &target, ThumbnailBatch &batch, int index,
+                                BatchResult &thumbnail);
 
     void appendFiles(const QStringList &fileNames);
 

@@ -5,21 +5,19 @@
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
-#include "batchpool.h"
-#include "batchwrite.h"
+#include "batchcore.h"
 #include "colorpanel.h"
 #include "logtext.h"
 #include "offthread.h"
 #include "prompt.h"
 #include "runinput.h"
-#include "targetname.h"
+#include "targetplan.h"
 
 #include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QThread>
 
 #include <atomic>
 #include <string>
@@ -36,12 +34,16 @@ std::string fileSystemName(const QString &name) {
     return QFile::encodeName(name).toStdString();
 }
 
-// Converts one photo on a thread of its own while this one keeps painting.
-PreparedThumbnail prepareNow(const std::string &source, const ThumbnailSettings &settings) {
-    PreparedThumbnail result;
+QString displayName(const std::string &name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+// Converts one photo again on a thread of its own while this one keeps painting.
+BatchResult convertNow(ThumbnailBatch &batch, std::size_t index) {
+    BatchResult result;
     std::atomic<bool> done = false;
     std::thread worker([&] {
-        result = PrepareThumbnail(source, settings);
+        result = batch.convertNow(index);
         done = true;
         WakeGuiThread();
     });
@@ -67,13 +69,12 @@ void TForm1::KEL_grbutton1Click() {
     const TRunInputBlocker dropInput(this);
     QElapsedTimer clock;
     clock.start();
-    const QString folder = KEL_edit5->Text();
+    const TargetNaming naming{fileSystemName(KEL_edit5->Text()), CheckBox4->isChecked(),
+                              fileSystemName(KEL_edit6->Text())};
     const int n = KEL_listbox1->ItemCount();
-    std::vector<std::string> sources;
+    std::vector<BatchJob> jobs;
     for (int i = 0; i < n; ++i)
-        sources.push_back(fileSystemName(KEL_listbox1->ItemText(i)));
-    // No thumbnail may replace a photo of this batch, whatever name or link leads to it.
-    const std::vector<FileIdentity> keep = SourceIdentities(sources);
+        jobs.push_back({fileSystemName(KEL_listbox1->ItemText(i)), {}, true});
     // The settings cannot change while the run holds the window; the fill colour is resolved
     // here because the palette belongs to this thread.
     ThumbnailSettings settings;
@@ -83,26 +84,27 @@ void TForm1::KEL_grbutton1Click() {
     settings.fill = ResolveColor(Panel1->Color());
     settings.transparent = CheckBox2->isChecked();
     settings.eraseEmpty = CheckBox5->isChecked();
-    const int workers = batchWorkers_ > 0 ? batchWorkers_ : QThread::idealThreadCount();
-    BatchPool pool(sources, settings, workers, WakeGuiThread);
+    BatchOptions options;
+    options.workers = batchWorkers_;
+    options.wake = WakeGuiThread;
+    ThumbnailBatch batch(std::move(jobs), settings, options);
 
     for (int i = 0; i < n; ++i) {
         KEL_progressbar1->setPosition(double(i) / KEL_listbox1->ItemCount() * 100);
         KEL_progressbar1->repaint();
         const QString source = KEL_listbox1->ItemText(i);
         WriteLog(QStringLiteral("Converting file ") + source + QStringLiteral(".."));
-        const QString target =
-            ThumbnailTargetName(source, folder, CheckBox4->isChecked(), KEL_edit6->Text());
+        const QString target = displayName(ThumbnailTargetPath(fileSystemName(source), naming));
 
-        PreparedThumbnail thumbnail;
-        const TargetDecision decision = settleTarget(target, pool, i, thumbnail);
+        BatchResult thumbnail;
+        const TargetDecision decision = settleTarget(target, batch, i, thumbnail);
         if (decision == TargetDecision::Skip)
             continue;
         if (decision == TargetDecision::Stop) {
             interruptRun();
             break;
         }
-        if (thumbnail.ok && WriteThumbnailFile(fileSystemName(target), thumbnail, keep)) {
+        if (thumbnail.status && batch.write(fileSystemName(target), thumbnail)) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
         }
@@ -116,8 +118,8 @@ void TForm1::KEL_grbutton1Click() {
         break;
     }
     // Workers still busy on photos the run will not reach end with their current one.
-    pool.stop();
-    KeepPaintingUntil([&] { return pool.finished(); });
+    batch.stop();
+    KeepPaintingUntil([&] { return batch.finished(); });
     endRun(clock.elapsed());
 }
 
@@ -135,8 +137,8 @@ TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, Fil
                                                                  : TargetDecision::Stop;
 }
 
-TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &pool, int index,
-                                            PreparedThumbnail &thumbnail) {
+TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatch &batch, int index,
+                                            BatchResult &thumbnail) {
     const bool overwrite = CheckBox3->isChecked();
     const auto next = std::size_t(index);
     bool taken = false;
@@ -146,21 +148,21 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, BatchPool &po
             const TargetDecision decision = askAboutExistingTarget(target, seen);
             if (decision != TargetDecision::Write) {
                 if (!taken)
-                    pool.discard(next);
+                    batch.discard(next);
                 return decision;
             }
         }
         if (!taken) {
-            KeepPaintingUntil([&] { return pool.ready(next); });
-            thumbnail = pool.take(next);
+            KeepPaintingUntil([&] { return batch.ready(next); });
+            thumbnail = batch.take(next);
             taken = true;
             // A photo that changed after it was read ahead is read again, as it is now.
-            if (LookAtFile(pool.source(next)) != thumbnail.read)
-                thumbnail = prepareNow(pool.source(next), pool.settings());
+            if (LookAtFile(batch.source(next)) != thumbnail.read)
+                thumbnail = convertNow(batch, next);
         }
         // What is replaced must be what the decision was about: a file that appeared, went
         // or changed while the photo was converted or a question was open is asked about anew.
-        if (overwrite || !thumbnail.ok || LookAtFile(fileSystemName(target)) == seen)
+        if (overwrite || !thumbnail.status || LookAtFile(fileSystemName(target)) == seen)
             return TargetDecision::Write;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of quillet-thumb.
 #include "colors.h"
+#include "memorybudget.h"
 
 #include <cstdint>
 #include <string>
@@ -18,7 +19,7 @@ struct ThumbOptions {
     bool overwrite = false;
     int jobs = 0; // 0: one per core
     // Decoder memory of all jobs together; a picture needing more is refused.
-    std::uint64_t memoryLimit = std::uint64_t(1) << 30;
+    std::uint64_t memoryLimit = kDefaultDecoderMemory; // the window's budget too
     bool quiet = false;
     std::vector<std::string> sources;
 };

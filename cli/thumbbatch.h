@@ -1,5 +1,5 @@
 #pragma once
-// Converts a list of photos on several threads, reporting each failed or skipped file.
+// quillet-thumb's report over the batch core: each failed or skipped photo, in list order.
 #include "options.h"
 #include "uthumbnail.h"
 
@@ -16,9 +16,9 @@ struct BatchSummary {
 };
 
 struct BatchReporter {
-    // One line per failed or skipped file; called from worker threads, one at a time.
+    // One line per failed or skipped file.
     std::function<void(const std::string &line)> problem;
-    // Files finished so far; called from worker threads, one at a time.
+    // Files finished so far.
     std::function<void(int done, int total)> progress;
 };
 

@@ -395,26 +395,48 @@ int CheckCompleteFileTarget(const std::string &target,
     return ::access(where.folder.c_str(), W_OK) == 0 ? 0 : errno;
 }
 
+namespace {
+
+// The writer's process id in a temporary name of ours (".<name>.<pid>-<8 hex digits>.tmp"),
+// or 0 for any other name.
+long writerOf(const std::string &name) {
+    const std::size_t dot = name.size() < 16 ? 0 : name.rfind('.', name.size() - 15);
+    long pid = 0;
+    unsigned random = 0;
+    int end = 0;
+    if (dot == 0 || dot == std::string::npos ||
+        std::sscanf(name.c_str() + dot, ".%ld-%8x.tmp%n", &pid, &random, &end) != 2 ||
+        std::size_t(end) != name.size() - dot || name[name.size() - 13] != '-')
+        return 0;
+    return pid;
+}
+
+// Removes the leftovers in `folder` whose names start with `prefix` and whose writer no
+// longer runs (a live one is about to rename its file).
+void removeStale(const std::string &folder, const std::string &prefix) {
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const long pid = writerOf(name);
+        if (pid > 0 && pid != long(::getpid()) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
 void RemoveStaleTemporaries(const std::string &target) {
     const SplitPath where = split(target);
-    const std::string prefix = temporaryPrefix(where);
-    DIR *folder = ::opendir(where.folder.c_str());
-    if (!folder)
-        return;
-    while (const dirent *entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 4, 4, ".tmp") != 0)
-            continue;
-        char *end = nullptr;
-        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
-        if (pid <= 0 || *end != '-' || pid == long(::getpid()))
-            continue;
-        // Only a writer that no longer runs has left it; a live one is about to rename it.
-        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            ::unlinkat(::dirfd(folder), name.c_str(), 0);
-    }
-    ::closedir(folder);
+    removeStale(where.folder, temporaryPrefix(where));
+}
+
+void RemoveStaleTemporariesIn(const std::string &folder) {
+    removeStale(folder, ".");
 }
 
 void DeferTerminationSignals() {

@@ -89,6 +89,8 @@ int CheckCompleteFileTarget(const std::string &target,
 // A SIGKILL between naming a temporary file and renaming it (a few system calls) can leave
 // that file behind; this removes such leftovers of `target` whose writer no longer runs.
 void RemoveStaleTemporaries(const std::string &target);
+// The same for the leftovers of every target in `folder`.
+void RemoveStaleTemporariesIn(const std::string &folder);
 
 // Installs handlers for SIGINT, SIGTERM and SIGHUP that end the process as the default action
 // would, except while a WriteCompleteFile is between naming its temporary file and renaming

@@ -2,11 +2,11 @@
 
 #include "completefile.h"
 #include "drawpicture.h"
-#include "exclusivefile.h"
 #include "fdstream.h"
 #include "geometry.h"
 #include "jpegcodec.h"
 #include "memorybudget.h"
+#include "sharedreadfile.h"
 
 #include <exception>
 #include <istream>
@@ -68,6 +68,20 @@ ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, boo
     return {};
 }
 
+// Runs `work`, turning what it throws into a status: the system's refusal of memory stays
+// apart from any other cause.
+template <typename Work> ThumbnailStatus guarded(Work work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc &) {
+        return {ThumbnailError::OutOfMemory};
+    } catch (const std::exception &e) {
+        return {ThumbnailError::Unexpected, 0, e.what()};
+    } catch (...) {
+        return {ThumbnailError::Unexpected, 0, "an exception of unknown type"};
+    }
+}
+
 } // namespace
 
 bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
@@ -89,15 +103,29 @@ bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width
     }
 }
 
+ThumbnailStatus MakeThumbnailBytes(std::istream &Source, std::string &Thumbnail, int Width,
+                                   int Height, bool KeepAspect, TColor FillColor, bool EraseEmpty,
+                                   const ThumbnailExtras &Extras, DecoderMemoryBudget *Budget) {
+    Thumbnail.clear();
+    return guarded([&]() -> ThumbnailStatus {
+        JpegEncoder encoder;
+        ThumbnailStatus made = renderThumbnail(Source, Width, Height, KeepAspect, FillColor,
+                                               EraseEmpty, Extras, Budget, encoder);
+        if (made)
+            Thumbnail.assign(reinterpret_cast<const char *>(encoder.data()), encoder.size());
+        return made;
+    });
+}
+
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
                                   const std::string &TargetFileName, int Width, int Height,
                                   bool KeepAspect, TColor FillColor, bool Transparent,
                                   bool EraseEmpty, const ThumbnailFileOptions &Options) {
     (void)Transparent;
-    try {
+    return guarded([&]() -> ThumbnailStatus {
         if (Width < 1 || Height < 1)
             return {ThumbnailError::InvalidBox};
-        ExclusiveFile source;
+        SharedReadFile source;
         if (!source.openForReading(SourceFileName))
             return {ThumbnailError::Source, source.error()};
         std::vector<FileIdentity> keep(Options.keep.begin(), Options.keep.end());
@@ -106,28 +134,21 @@ ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
         // same way once more just before the finished file takes it.
         if (int error = CheckCompleteFileTarget(TargetFileName, keep))
             return {ThumbnailError::Target, error};
-        JpegEncoder encoder;
+        std::string bytes;
         {
             FdStreamBuf in(source.fd());
             std::istream sourceStream(&in);
             const ThumbnailStatus made =
-                renderThumbnail(sourceStream, Width, Height, KeepAspect, FillColor, EraseEmpty,
-                                Options.extras, Options.budget, encoder);
+                MakeThumbnailBytes(sourceStream, bytes, Width, Height, KeepAspect, FillColor,
+                                   EraseEmpty, Options.extras, Options.budget);
             if (!made)
                 return made;
         }
-        const std::string_view bytes(reinterpret_cast<const char *>(encoder.data()),
-                                     encoder.size());
-        if (int error = WriteCompleteFile(TargetFileName, bytes, keep))
+        if (int error =
+                WriteCompleteFile(TargetFileName, bytes, keep, AttributesOf(TargetFileName)))
             return {ThumbnailError::Target, error};
         return {};
-    } catch (const std::bad_alloc &) {
-        return {ThumbnailError::OutOfMemory};
-    } catch (const std::exception &e) {
-        return {ThumbnailError::Unexpected, 0, e.what()};
-    } catch (...) {
-        return {ThumbnailError::Unexpected, 0, "an exception of unknown type"};
-    }
+    });
 }
 
 bool CreateThumbnail(const std::string &SourceFileName, const std::string &TargetFileName,

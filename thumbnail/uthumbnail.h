@@ -83,7 +83,14 @@ struct ThumbnailFileOptions {
     ThumbnailExtras extras;
 };
 
-// CreateThumbnail with the reason of a failure, and the options above.
+// The thumbnail of `Source` (read from its position to its end) into `Thumbnail`, the
+// decoder's memory taken from `Budget` (kDefaultDecoderMemory without one). Never throws.
+ThumbnailStatus MakeThumbnailBytes(std::istream &Source, std::string &Thumbnail, int Width,
+                                   int Height, bool KeepAspect, TColor FillColor, bool EraseEmpty,
+                                   const ThumbnailExtras &Extras, DecoderMemoryBudget *Budget);
+
+// CreateThumbnail with the reason of a failure, and the options above. A replaced target's
+// permissions, owner and group pass to the new file.
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
                                   const std::string &TargetFileName, int Width, int Height,
                                   bool KeepAspect, TColor FillColor, bool Transparent,

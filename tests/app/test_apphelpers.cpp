@@ -1,19 +1,16 @@
-// The main window's small pure pieces: target names, log texts, the error report's full
+// The main window's small pure pieces: log texts, the error report's full
 // stop, open-dialog filters and anchored placement.
 #include "anchors.h"
 #include "errorreport.h"
 #include "filefilter.h"
 #include "logtext.h"
 #include "previewimage.h"
-#include "targetname.h"
 
 #include <QtTest>
 
 class TestAppHelpers : public QObject {
     Q_OBJECT
 private slots:
-    void targetName_data();
-    void targetName();
     void longTimeFormatDropsTheZone_data();
     void longTimeFormatDropsTheZone();
     void logLineJoinsTimeAndMessage();
@@ -27,49 +24,6 @@ private slots:
     void pictureRect_data();
     void pictureRect();
 };
-
-void TestAppHelpers::targetName_data() {
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<bool>("addSuffix");
-    QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QString>("expected");
-    const QString thumb = QStringLiteral(".thumb.jpg");
-    QTest::newRow("suffix") << "/photos/img01.jpg"
-                            << "/thumbs" << true << thumb << "/thumbs/img01.jpg.thumb.jpg";
-    QTest::newRow("no suffix") << "/photos/img01.jpg"
-                               << "/thumbs" << false << thumb << "/thumbs/img01.jpg";
-    QTest::newRow("folder ends in slash") << "/p/a.jpg"
-                                          << "/thumbs/" << false << thumb << "/thumbs/a.jpg";
-    QTest::newRow("root folder") << "/p/a.jpg"
-                                 << "/" << false << thumb << "/a.jpg";
-    QTest::newRow("empty folder") << "/p/a.jpg"
-                                  << "" << true << thumb << "a.jpg.thumb.jpg";
-    QTest::newRow("slash in suffix") << "/p/a.jpg"
-                                     << "/t" << true << "x/small.jpg"
-                                     << "/t/small.jpg";
-    QTest::newRow("suffix ends in slash") << "/p/a.jpg"
-                                          << "/t" << true << "/"
-                                          << "/t/";
-    QTest::newRow("bare name") << "a.jpg"
-                               << "/t" << true << ".s"
-                               << "/t/a.jpg.s";
-    QTest::newRow("empty source") << ""
-                                  << "/t" << false << thumb << "";
-    QTest::newRow("empty source, suffix") << ""
-                                          << "/t" << true << thumb << "/t/.thumb.jpg";
-    QTest::newRow("backslash is a name character") << "/p/a\\b.jpg"
-                                                   << "/t" << false << thumb << "/t/a\\b.jpg";
-}
-
-void TestAppHelpers::targetName() {
-    QFETCH(QString, source);
-    QFETCH(QString, folder);
-    QFETCH(bool, addSuffix);
-    QFETCH(QString, suffix);
-    QFETCH(QString, expected);
-    QCOMPARE(ThumbnailTargetName(source, folder, addSuffix, suffix), expected);
-}
 
 void TestAppHelpers::longTimeFormatDropsTheZone_data() {
     QTest::addColumn<QString>("locale");

@@ -3,7 +3,7 @@
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
-#include "batchpool.h"
+#include "batchcore.h"
 #include "jpegfixtures.h"
 #include "logtext.h"
 #include "offthread.h"
@@ -104,7 +104,7 @@ private slots:
     void targetChangedMeanwhileIsAskedAgain_data();
     void targetChangedMeanwhileIsAskedAgain();
     void photoChangedAfterReadingAheadIsReadAgain();
-    void poolStaysWithinItsWindow();
+    void batchStaysWithinItsReadAhead();
 
 private:
     QString photo(const QString &name, QSize size = QSize(64, 48));
@@ -671,29 +671,32 @@ void TestBatchRun::photoChangedAfterReadingAheadIsReadAgain() {
 
 // However many photos, the workers convert at most twice their number ahead of the run, and
 // stop when asked.
-void TestBatchRun::poolStaysWithinItsWindow() {
-    std::vector<std::string> sources;
+void TestBatchRun::batchStaysWithinItsReadAhead() {
+    std::vector<BatchJob> jobs;
     for (int i = 0; i < 30; ++i)
-        sources.push_back(photo(QStringLiteral("p%1.jpg").arg(i)).toStdString());
+        jobs.push_back({photo(QStringLiteral("p%1.jpg").arg(i)).toStdString(), {}, true});
     ThumbnailSettings settings;
     settings.width = settings.height = 16;
-    BatchPool pool(sources, settings, 2, WakeGuiThread);
-    QCOMPARE(pool.window(), std::size_t(4));
+    BatchOptions options;
+    options.workers = 2;
+    options.wake = WakeGuiThread;
+    ThumbnailBatch batch(jobs, settings, options);
+    QCOMPARE(batch.readAhead(), std::size_t(4));
     std::size_t taken = 0;
     const auto converted = [&] {
         std::size_t ready = 0;
-        while (taken + ready < sources.size() && pool.ready(taken + ready))
+        while (taken + ready < jobs.size() && batch.ready(taken + ready))
             ++ready;
         return ready;
     };
     for (; taken < 10; ++taken) {
-        KeepPaintingUntil([&] { return pool.ready(taken); });
-        QTest::qWait(taken == 0 ? 200 : 0); // time enough to run past the window, were it open
-        QVERIFY(converted() <= pool.window());
-        QVERIFY(pool.take(taken).ok);
+        KeepPaintingUntil([&] { return batch.ready(taken); });
+        QTest::qWait(taken == 0 ? 200 : 0); // time enough to run past the limit, were it open
+        QVERIFY(converted() <= batch.readAhead());
+        QVERIFY(bool(batch.take(taken).status));
     }
-    pool.stop();
-    KeepPaintingUntil([&] { return pool.finished(); });
+    batch.stop();
+    KeepPaintingUntil([&] { return batch.finished(); });
     QCOMPARE(converted(), std::size_t(0));
 }
 

@@ -6,14 +6,14 @@
 
 #include <string>
 
-class ExclusiveFile {
+class SharedReadFile {
 public:
-    ExclusiveFile() = default;
-    ExclusiveFile(const ExclusiveFile &) = delete;
-    ExclusiveFile &operator=(const ExclusiveFile &) = delete;
-    ExclusiveFile(ExclusiveFile &&other) noexcept;
-    ExclusiveFile &operator=(ExclusiveFile &&other) noexcept;
-    ~ExclusiveFile();
+    SharedReadFile() = default;
+    SharedReadFile(const SharedReadFile &) = delete;
+    SharedReadFile &operator=(const SharedReadFile &) = delete;
+    SharedReadFile(SharedReadFile &&other) noexcept;
+    SharedReadFile &operator=(SharedReadFile &&other) noexcept;
+    ~SharedReadFile();
 
     // An existing regular file for reading. False, with error() telling why, when it is
     // missing or unreadable (the errno), a folder (EISDIR), a FIFO, device or socket

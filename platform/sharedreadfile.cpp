@@ -1,4 +1,4 @@
-#include "exclusivefile.h"
+#include "sharedreadfile.h"
 
 #include "regularfile.h"
 
@@ -32,10 +32,10 @@ int lockShared(int fd) {
 
 } // namespace
 
-ExclusiveFile::ExclusiveFile(ExclusiveFile &&other) noexcept
+SharedReadFile::SharedReadFile(SharedReadFile &&other) noexcept
     : fd_(std::exchange(other.fd_, -1)), error_(other.error_), identity_(other.identity_) {}
 
-ExclusiveFile &ExclusiveFile::operator=(ExclusiveFile &&other) noexcept {
+SharedReadFile &SharedReadFile::operator=(SharedReadFile &&other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
@@ -45,23 +45,23 @@ ExclusiveFile &ExclusiveFile::operator=(ExclusiveFile &&other) noexcept {
     return *this;
 }
 
-ExclusiveFile::~ExclusiveFile() {
+SharedReadFile::~SharedReadFile() {
     close();
 }
 
-void ExclusiveFile::close() {
+void SharedReadFile::close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
 }
 
-bool ExclusiveFile::fail(int error) {
+bool SharedReadFile::fail(int error) {
     close();
     error_ = error;
     return false;
 }
 
-bool ExclusiveFile::openForReading(const std::string &path) {
+bool SharedReadFile::openForReading(const std::string &path) {
     close();
     error_ = 0;
     fd_ = OpenRegularFile(path, error_);

@@ -1,0 +1,42 @@
+#include "targetplan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct NamingCase {
+    const char *source, *folder;
+    bool addSuffix;
+    const char *suffix, *expected;
+};
+
+class ThumbnailNaming : public ::testing::TestWithParam<NamingCase> {};
+
+TEST_P(ThumbnailNaming, builds_the_target_from_folder_file_name_and_suffix) {
+    const NamingCase &c = GetParam();
+    EXPECT_EQ(ThumbnailTargetPath(c.source, {c.folder, c.addSuffix, c.suffix}), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ThumbnailNaming,
+    ::testing::Values(
+        NamingCase{"/photos/img01.jpg", "/thumbs", true, ".thumb.jpg",
+                   "/thumbs/img01.jpg.thumb.jpg"},
+        NamingCase{"/photos/img01.jpg", "/thumbs", false, ".thumb.jpg", "/thumbs/img01.jpg"},
+        NamingCase{"/photos/img01.jpg", "/thumbs/", true, "_t", "/thumbs/img01.jpg_t"},
+        NamingCase{"/p/a.jpg", "/", false, "", "/a.jpg"},
+        NamingCase{"img01.jpg", "out", true, "", "out/img01.jpg"},
+        // Without a folder each thumbnail goes beside its own photo.
+        NamingCase{"/photos/img01.jpg", "", true, ".thumb.jpg", "/photos/img01.jpg.thumb.jpg"},
+        NamingCase{"/a.jpg", "", true, ".t", "/a.jpg.t"},
+        NamingCase{"img01.jpg", "", true, ".t", "img01.jpg.t"},
+        NamingCase{"/photos/img01.jpg", "", true, "x/small.jpg", "/photos/small.jpg"},
+        // The file-name part is taken after the suffix is appended: a "/" in it cuts.
+        NamingCase{"/photos/img01.jpg", "/thumbs", true, "/small.jpg", "/thumbs/small.jpg"},
+        NamingCase{"/photos/img01.jpg", "/thumbs", true, "x/", "/thumbs/"},
+        NamingCase{"", "/thumbs", false, ".thumb.jpg", ""},
+        NamingCase{"", "/t", true, ".thumb.jpg", "/t/.thumb.jpg"},
+        NamingCase{"/", "/thumbs", false, "", "/thumbs/"},
+        NamingCase{"/p/a\\b.jpg", "/t", false, "", "/t/a\\b.jpg"}));
+
+} // namespace

@@ -1,0 +1,185 @@
+#include "batchcore.h"
+
+#include "fdstream.h"
+#include "pathparts.h"
+#include "sharedreadfile.h"
+
+#include <algorithm>
+#include <istream>
+
+#include <sys/stat.h>
+
+namespace {
+
+FileState stateOf(const struct stat &st) {
+    if (!S_ISREG(st.st_mode))
+        return {};
+    return {true, st.st_dev, st.st_ino, st.st_size,
+            std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+std::vector<FileIdentity> identitiesOf(const std::vector<BatchJob> &jobs) {
+    std::vector<FileIdentity> ids;
+    for (const BatchJob &job : jobs)
+        if (std::optional<FileIdentity> id = IdentityOfPath(job.source))
+            ids.push_back(*id);
+    return ids;
+}
+
+} // namespace
+
+FileState LookAtFile(const std::string &name) {
+    struct stat st {};
+    if (name.empty() || ::stat(name.c_str(), &st) != 0)
+        return {};
+    return stateOf(st);
+}
+
+ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailSettings &settings,
+                               const BatchOptions &options)
+    : jobs_(std::move(jobs)), settings_(settings), wake_(options.wake),
+      sources_(identitiesOf(jobs_)), budget_(options.memoryLimit), done_(jobs_.size()) {
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int count = std::clamp(options.workers > 0 ? options.workers : cores, 1,
+                                 std::max(1, int(jobs_.size())));
+    readAhead_ = options.readAhead > 0 ? options.readAhead : std::size_t(count) * 2;
+    running_ = count;
+    threads_.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+ThumbnailBatch::~ThumbnailBatch() {
+    stop();
+    for (std::thread &t : threads_)
+        t.join();
+}
+
+BatchResult ThumbnailBatch::convertNow(std::size_t index) {
+    const ThumbnailSettings &s = settings_;
+    BatchResult result;
+    SharedReadFile file;
+    if (s.width < 1 || s.height < 1) {
+        result.status = {ThumbnailError::InvalidBox};
+        return result;
+    }
+    if (!file.openForReading(jobs_[index].source)) {
+        result.status = {ThumbnailError::Source, file.error()};
+        return result;
+    }
+    result.source = file.identity();
+    if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
+        result.read = stateOf(st);
+    FdStreamBuf in(file.fd());
+    std::istream stream(&in);
+    result.status = MakeThumbnailBytes(stream, result.bytes, s.width, s.height, s.keepAspect,
+                                       s.fill, s.eraseEmpty, s.extras, &budget_);
+    return result;
+}
+
+ThumbnailStatus ThumbnailBatch::write(const std::string &target, const BatchResult &thumbnail) {
+    std::vector<FileIdentity> keep = sources_;
+    if (thumbnail.source)
+        keep.push_back(*thumbnail.source);
+    {
+        std::lock_guard guard(lock_);
+        if (const std::string folder = FolderOf(target); swept_.insert(folder).second)
+            RemoveStaleTemporariesIn(folder);
+    }
+    if (int error = WriteCompleteFile(target, thumbnail.bytes, keep, AttributesOf(target)))
+        return {ThumbnailError::Target, error};
+    return {};
+}
+
+void ThumbnailBatch::work() {
+    std::unique_lock guard(lock_);
+    for (;;) {
+        moved_.wait(guard, [this] {
+            return stopping_ || next_ >= jobs_.size() || next_ < released_ + readAhead_;
+        });
+        if (stopping_ || next_ >= jobs_.size())
+            break;
+        const std::size_t index = next_++;
+        guard.unlock();
+        const BatchJob &job = jobs_[index];
+        BatchResult result;
+        if (job.convert && !job.target.empty()) {
+            // The command line's targets are known: a refused one fails before the work.
+            if (int error = CheckCompleteFileTarget(job.target, sources_))
+                result.status = {ThumbnailError::Target, error};
+            else if ((result = convertNow(index)).status)
+                result.status = write(job.target, result);
+            result.bytes.clear();
+        } else if (job.convert) {
+            result = convertNow(index);
+        }
+        guard.lock();
+        // A photo the walk has passed over or a stopped run no longer wants.
+        if (stopping_ || index < released_)
+            continue;
+        done_[index] = std::move(result);
+        moved_.notify_all();
+        guard.unlock();
+        if (wake_)
+            wake_();
+        guard.lock();
+    }
+    --running_;
+    guard.unlock();
+    moved_.notify_all();
+    if (wake_)
+        wake_();
+}
+
+bool ThumbnailBatch::ready(std::size_t index) const {
+    std::lock_guard guard(lock_);
+    return index < done_.size() && done_[index].has_value();
+}
+
+BatchResult ThumbnailBatch::take(std::size_t index) {
+    BatchResult result;
+    {
+        std::lock_guard guard(lock_);
+        if (index < done_.size() && done_[index])
+            result = std::move(*done_[index]);
+    }
+    release(index);
+    return result;
+}
+
+BatchResult ThumbnailBatch::waitFor(std::size_t index) {
+    {
+        std::unique_lock guard(lock_);
+        moved_.wait(guard, [&] { return done_[index].has_value() || running_ == 0; });
+    }
+    return take(index);
+}
+
+void ThumbnailBatch::discard(std::size_t index) {
+    release(index);
+}
+
+void ThumbnailBatch::release(std::size_t index) {
+    {
+        std::lock_guard guard(lock_);
+        if (index < done_.size())
+            done_[index].reset();
+        released_ = std::max(released_, index + 1);
+    }
+    moved_.notify_all();
+}
+
+void ThumbnailBatch::stop() {
+    {
+        std::lock_guard guard(lock_);
+        stopping_ = true;
+        for (std::optional<BatchResult> &held : done_)
+            held.reset();
+    }
+    moved_.notify_all();
+}
+
+bool ThumbnailBatch::finished() const {
+    std::lock_guard guard(lock_);
+    return running_ == 0;
+}

@@ -1,0 +1,130 @@
+#pragma once
+// One batch of photos converted on a pool of worker threads, ahead of the front end that
+// walks the list: every decoder takes its memory from one shared budget, at most the
+// read-ahead limit of finished photos wait for the walk, and the walk takes the results in
+// list order. The window writes each thumbnail after its questions are settled; the command
+// line lets the workers write as they go (its targets are planned before the start).
+#include "colors.h"
+#include "completefile.h"
+#include "memorybudget.h"
+#include "uthumbnail.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/types.h>
+
+struct ThumbnailSettings {
+    int width = 0;
+    int height = 0;
+    bool keepAspect = false;
+    TColor fill = 0; // already resolved: a system colour belongs to the front end's palette
+    bool transparent = false;
+    bool eraseEmpty = false;
+    ThumbnailExtras extras;
+};
+
+// What a name stands for at one moment: a file (through any link), which one in which
+// version, or nothing (or no file: a folder, a FIFO, a dangling link).
+struct FileState {
+    bool isFile = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
+
+    bool operator==(const FileState &) const = default;
+};
+
+FileState LookAtFile(const std::string &name);
+
+struct BatchJob {
+    std::string source;
+    // Written by the worker as soon as the thumbnail is made; empty: the front end writes.
+    std::string target;
+    bool convert = true; // false: passed over, its result is ready at once
+};
+
+struct BatchOptions {
+    int workers = 0;           // 0: one per core
+    std::size_t readAhead = 0; // 0: twice the workers
+    std::uint64_t memoryLimit = kDefaultDecoderMemory;
+    // Called from a worker each time a result is ready and when a worker leaves, so a front
+    // end waiting in its own event loop can look again.
+    std::function<void()> wake;
+};
+
+struct BatchResult {
+    ThumbnailStatus status;
+    std::string bytes;                  // the thumbnail, while the front end has to write it
+    std::optional<FileIdentity> source; // the file that was read
+    FileState read;                     // and its version then
+};
+
+class ThumbnailBatch {
+public:
+    ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailSettings &settings,
+                   const BatchOptions &options);
+    // Stops and joins the workers; whatever they hold is thrown away.
+    ~ThumbnailBatch();
+    ThumbnailBatch(const ThumbnailBatch &) = delete;
+    ThumbnailBatch &operator=(const ThumbnailBatch &) = delete;
+
+    const std::string &source(std::size_t index) const { return jobs_[index].source; }
+    // How many results may be finished ahead of the walk and not yet taken.
+    std::size_t readAhead() const { return readAhead_; }
+
+    // Whether the result of the next photo, `index`, can be taken without waiting.
+    bool ready(std::size_t index) const;
+    // The result of photo `index`, which must be the next one and ready; the workers may
+    // then go one photo further.
+    BatchResult take(std::size_t index);
+    // take() for a front end without an event loop: waits for the result here.
+    BatchResult waitFor(std::size_t index);
+    // Photo `index`, the next one, is not wanted: its result is thrown away, now or when its
+    // conversion ends.
+    void discard(std::size_t index);
+
+    // Photo `index` converted again, as it is now, on the calling thread.
+    BatchResult convertNow(std::size_t index);
+    // Gives `target` the thumbnail as a complete file, or leaves it as it was. Never replaces
+    // a photo of the batch (through any name or link), a folder or a special file; a replaced
+    // file passes on its permissions, owner and group. Temporary files that killed writers of
+    // ours left in the target's folder are swept the first time the run writes there.
+    ThumbnailStatus write(const std::string &target, const BatchResult &thumbnail);
+
+    // Asks the workers to stop after the photo in hand and throws away what they hold.
+    void stop();
+    // True once every worker has left its loop (the joins in the destructor are then quick).
+    bool finished() const;
+
+private:
+    void work();
+    void release(std::size_t index);
+
+    const std::vector<BatchJob> jobs_;
+    const ThumbnailSettings settings_;
+    const std::function<void()> wake_;
+    const std::vector<FileIdentity> sources_; // every photo of the batch that exists
+    DecoderMemoryBudget budget_;
+    std::size_t readAhead_ = 0;
+
+    mutable std::mutex lock_;
+    std::condition_variable moved_;
+    std::vector<std::optional<BatchResult>> done_;
+    std::size_t next_ = 0;     // the next photo a worker claims
+    std::size_t released_ = 0; // photos before this one have been taken or discarded
+    int running_ = 0;          // workers still in their loop
+    bool stopping_ = false;
+    std::set<std::string> swept_; // folders already cleared of stale temporaries
+
+    std::vector<std::thread> threads_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Where each photo of a batch puts its thumbnail: one set of naming rules for the window and
+// the command line.
+#include <string>
+#include <vector>
+
+struct TargetNaming {
+    std::string folder; // empty: each thumbnail goes beside its own photo
+    bool addSuffix = true;
+    std::string suffix;
+};
+
+// The source path with the suffix appended when asked for, reduced to its file-name part
+// (what follows the last "/", so a "/" inside the suffix cuts too) and placed in the folder,
+// or in the photo's own folder when the folder is empty. An empty name stays empty.
+std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming);
+
+// What a batch that asks no questions does with a photo.
+enum class TargetPlan {
+    Convert,
+    SkipFolder,      // the source is a folder
+    SkipExisting,    // the target exists and may not be replaced
+    SkipDuplicate,   // an earlier photo of the list has the same target
+    SkipOtherSource, // the target is another photo of the batch
+};
+
+struct PlannedTarget {
+    std::string target;
+    TargetPlan plan = TargetPlan::Convert;
+    std::string otherSource; // for SkipDuplicate and SkipOtherSource
+};
+
+// Decided for the whole list before any conversion starts, so two photos never race for one
+// target: the first in the list wins.
+std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
+                                       const TargetNaming &naming, bool overwrite);
