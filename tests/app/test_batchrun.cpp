@@ -91,6 +91,7 @@ private slots:
     void failedFile();
     void samePathTwiceAsksTheSecondTime();
     void suffixWithASlash();
+    void emptyFolderPutsEachThumbnailBesideItsPhoto();
     void zeroWidthFailsEveryFile();
     void closeDuringARunWaitsForItsEnd();
     void logKeepsAtMost501Lines();
@@ -377,6 +378,21 @@ void TestBatchRun::suffixWithASlash() {
                                  QStringLiteral("log: Thumbnail ") + target + " done.",
                                  QStringLiteral("log: Finished (#s).")}));
     QVERIFY(QFile::exists(target));
+}
+
+void TestBatchRun::emptyFolderPutsEachThumbnailBesideItsPhoto() {
+    const QString a = photo(QStringLiteral("a.jpg"));
+    QVERIFY(QDir(srcDir_->path()).mkdir(QStringLiteral("sub")));
+    const QString b = photo(QStringLiteral("sub/b.jpg"));
+    add(a);
+    add(b);
+    form_->KEL_edit5->setText(QString());
+    QCOMPARE(run(), QStringList({QStringLiteral("log: Converting file ") + a + "..",
+                                 QStringLiteral("log: Thumbnail ") + a + ".thumb.jpg done.",
+                                 QStringLiteral("log: Converting file ") + b + "..",
+                                 QStringLiteral("log: Thumbnail ") + b + ".thumb.jpg done.",
+                                 QStringLiteral("log: Finished (#s).")}));
+    QVERIFY(readAll(b + QStringLiteral(".thumb.jpg")).startsWith("\xFF\xD8"));
 }
 
 void TestBatchRun::zeroWidthFailsEveryFile() {
