@@ -16,16 +16,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
 
-if [ ! -f "$build/app/libquillet_app.a" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF
-fi
-cmake --build "$build" --target quillet_app
-harness=$work/batch_harness
-g++ -std=c++20 -O2 -fPIC "$root/bench/batch_harness.cpp" -o "$harness" \
-    -I"$root/app" -I"$root/controls" -I"$root/platform" -I"$root/thumbnail" \
-    "$build/app/libquillet_app.a" "$build/controls/libquillet_controls.a" \
-    "$build/thumbnail/libquillet_thumbnail.a" "$build/platform/libquillet_platform.a" \
-    $(pkg-config --cflags --libs Qt6Widgets Qt6OpenGLWidgets) -lGLU -lGL -ljpeg -pthread
+source "$root/bench/build_harness.sh"
 
 # Six camera-like pictures (grain over a smooth fractal, 4:2:0 like camera files) from 12 to
 # 24 megapixels, two of them progressive; the 100 photos are copies of them, each its own file.
