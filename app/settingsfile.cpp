@@ -44,6 +44,9 @@ std::optional<TSettings> LoadSettings(const std::string &fileName) {
     s.fillcolor = readInt(ini, "fillcolor", clBlack);
     s.maintainaspect = readBool(ini, "maintainaspect", true);
     s.transparent = readBool(ini, "transparent", true);
+    s.smooth = readBool(ini, "smooth", false);
+    s.upright = readBool(ini, "upright", false);
+    s.keepprofile = readBool(ini, "keepprofile", false);
     return s;
 }
 
@@ -58,6 +61,9 @@ void SaveSettings(const std::string &fileName, const TSettings &s) {
         {"fillcolor", std::to_string(s.fillcolor)},
         {"maintainaspect", flag(s.maintainaspect)},
         {"transparent", flag(s.transparent)},
+        {"smooth", flag(s.smooth)},
+        {"upright", flag(s.upright)},
+        {"keepprofile", flag(s.keepprofile)},
     };
     if (!WriteProfileStrings(fileName, section, entries))
         throw ESettingsWriteError("Unable to write to " + fileName);

@@ -16,6 +16,10 @@ struct TSettings {
     TColor fillcolor = clBlack;
     bool maintainaspect = false;
     bool transparent = false;
+    // Opt-in engine extras; files of older versions lack them and read as off.
+    bool smooth = false;
+    bool upright = false;
+    bool keepprofile = false;
 };
 
 // A write that the system refused; what() reads "Unable to write to <file>".
@@ -28,7 +32,7 @@ public:
 // when there is no file, so the caller keeps its own first-start values.
 std::optional<TSettings> LoadSettings(const std::string &fileName);
 
-// Writes the nine keys in their fixed order with one replace of the file, so a crash or a
+// Writes the keys in their fixed order with one replace of the file, so a crash or a
 // kill at any moment leaves either the old file or the new one. A refused write raises
 // ESettingsWriteError and leaves the file as it was.
 void SaveSettings(const std::string &fileName, const TSettings &settings);

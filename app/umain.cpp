@@ -129,6 +129,9 @@ void TForm1::loadSettings() {
     Panel1->setColor(s->fillcolor);
     CheckBox1->setChecked(s->maintainaspect);
     CheckBox2->setChecked(s->transparent);
+    CheckBox6->setChecked(s->smooth);
+    CheckBox7->setChecked(s->upright);
+    CheckBox8->setChecked(s->keepprofile);
 }
 
 void TForm1::saveSettings() {
@@ -142,6 +145,9 @@ void TForm1::saveSettings() {
     s.fillcolor = Panel1->Color();
     s.maintainaspect = CheckBox1->isChecked();
     s.transparent = CheckBox2->isChecked();
+    s.smooth = CheckBox6->isChecked();
+    s.upright = CheckBox7->isChecked();
+    s.keepprofile = CheckBox8->isChecked();
     CreateSettingsFolder(settingsFileName_);
     SaveSettings(fileSystemName(settingsFileName_), s);
 }

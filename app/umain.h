@@ -85,6 +85,9 @@ public:
     QCheckBox *CheckBox2;
     QCheckBox *CheckBox3;
     QCheckBox *CheckBox5;
+    QCheckBox *CheckBox6; // smooth scaling
+    QCheckBox *CheckBox7; // photos turned upright
+    QCheckBox *CheckBox8; // colour profile kept
     QLabel *Label2;
     TKEL_progressbar *KEL_progressbar1;
     QPlainTextEdit *Memo1;

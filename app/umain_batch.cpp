@@ -84,6 +84,7 @@ void TForm1::KEL_grbutton1Click() {
     settings.fill = ResolveColor(Panel1->Color());
     settings.transparent = CheckBox2->isChecked();
     settings.eraseEmpty = CheckBox5->isChecked();
+    settings.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
     BatchOptions options;
     options.workers = batchWorkers_;
     options.wake = WakeGuiThread;

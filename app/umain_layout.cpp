@@ -185,6 +185,14 @@ void TForm1::buildUpperPanel() {
     CheckBox5 = checkBox(Panel2, "CheckBox5", "Erase empty area");
     CheckBox5->setChecked(false);
     place->place(CheckBox5, QRect(88, 328, 0, 0), akBottomLeft);
+    // The engine's opt-in extras, in the free space right of the size edits and below the
+    // overwrite box, anchored as their neighbours.
+    CheckBox6 = checkBox(Panel2, "CheckBox6", "Smooth scaling");
+    place->place(CheckBox6, QRect(224, 216, 0, 0), akBottomLeft);
+    CheckBox7 = checkBox(Panel2, "CheckBox7", "Turn photos upright");
+    place->place(CheckBox7, QRect(224, 240, 0, 0), akBottomLeft);
+    CheckBox8 = checkBox(Panel2, "CheckBox8", "Keep colour profile");
+    place->place(CheckBox8, QRect(224, 328, 0, 0), akBottomLeft);
 }
 
 void TForm1::buildListFrame() {

@@ -106,6 +106,15 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
         FlagOption(0, "no-suffix", "targets keep the source's file name",
                    [&o] { o.addSuffix = false; }),
         FlagOption(0, "overwrite", "replace existing targets (default: skip them)", o.overwrite),
+        FlagOption(0, "smooth",
+                   "reduce with a Lanczos-3 filter instead of picking one pixel\n"
+                   "for each: fine texture without grain or moire; written\n"
+                   "without chroma subsampling",
+                   o.extras.smooth),
+        FlagOption(0, "upright", "turn each photo as its EXIF orientation says before fitting it",
+                   o.extras.upright),
+        FlagOption(0, "keep-profile", "copy the photo's ICC colour profile into the thumbnail",
+                   o.extras.keepProfile),
         ValueOption('j', "jobs", "N", "conversions at once (default: one per core)",
                     "a number of jobs from 1 to 256", DecimalInto(o.jobs, 1, 256)),
         ValueOption(0, "memory-limit", "SIZE",

@@ -2,6 +2,7 @@
 // The command line of quillet-thumb.
 #include "colors.h"
 #include "memorybudget.h"
+#include "uthumbnail.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ struct ThumbOptions {
     // Decoder memory of all jobs together; a picture needing more is refused.
     std::uint64_t memoryLimit = kDefaultDecoderMemory; // the window's budget too
     bool quiet = false;
+    ThumbnailExtras extras;
     std::vector<std::string> sources;
 };
 

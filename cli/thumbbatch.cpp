@@ -92,6 +92,7 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
     settings.keepAspect = o.keepAspect;
     settings.fill = o.fill;
     settings.eraseEmpty = o.eraseEmpty;
+    settings.extras = o.extras;
     BatchOptions options;
     options.workers = o.jobs;
     options.memoryLimit = o.memoryLimit;

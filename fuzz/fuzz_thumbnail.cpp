@@ -1,6 +1,6 @@
 // Fuzz target for the engine. The first eight bytes choose the call's settings, the rest is
-// the source: box width and height (two bytes each, see boxSide), the mode flags, and the
-// fill colour.
+// the source: box width and height (two bytes each, see boxSide), the mode flags with the
+// engine's extras (smooth, upright, keep profile), and the fill colour.
 #include "uthumbnail.h"
 
 #include <algorithm>
@@ -42,11 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool keepAspect = data[4] & 1;
     const bool eraseEmpty = data[4] & 2;
     const bool transparent = data[4] & 4;
+    const ThumbnailExtras extras{(data[4] & 8) != 0, (data[4] & 16) != 0, (data[4] & 32) != 0};
     const TColor fill = rgbColor(data[5], data[6], data[7]);
     std::istringstream in(std::string(reinterpret_cast<const char *>(data + 8), size - 8));
     std::ostringstream out;
-    const bool ok =
-        CreateThumbnailStream(in, out, width, height, keepAspect, fill, transparent, eraseEmpty);
+    const bool ok = CreateThumbnailStream(in, out, width, height, keepAspect, fill, transparent,
+                                          eraseEmpty, extras);
     // A failure never writes; a success writes a JPEG or, for an empty canvas, nothing.
     if (!ok && !out.str().empty())
         __builtin_trap();

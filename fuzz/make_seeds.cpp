@@ -22,6 +22,9 @@ int main(int argc, char **argv) {
     everyBit.everyBitItsOwnScan = true;
     std::string cut = EncodeJpeg(PatternPicture(40, 40));
     cut.resize(cut.size() / 2);
+    JpegMetadata turnedWithProfile;
+    turnedWithProfile.exifOrientation = 6;
+    turnedWithProfile.iccProfile = std::string(70000, '\x5A'); // two markers
     const Seed seeds[] = {
         {"baseline", std::string("\x10\x00\x12\x00\x01\x00\x00\xFF", 8),
          EncodeJpeg(PatternPicture(33, 21))},
@@ -47,6 +50,11 @@ int main(int argc, char **argv) {
          EncodeJpeg(PatternPicture(21, 33), {75, true})},
         {"largeStretched", std::string("\x00\xE7\x00\xE0\x00\x00\x00\x00", 8),
          EncodeJpeg(PatternPicture(16, 16, 1))},
+        // The extras: smooth, upright and the profile kept, in the padded and cropped modes.
+        {"extrasPadded", std::string("\x30\x00\x10\x00\x39\x00\x00\x00", 8),
+         EncodeJpeg(PatternPicture(45, 23), {85, true}, turnedWithProfile)},
+        {"extrasCropped", std::string("\x09\x00\x40\x00\x3B\x00\x00\x00", 8),
+         EncodeJpeg(PatternPicture(64, 40, 1), {}, turnedWithProfile)},
     };
     for (const Seed &s : seeds)
         WriteFile(folder + "/" + s.name + ".bin", s.prefix + s.source);

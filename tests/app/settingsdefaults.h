@@ -8,4 +8,7 @@ inline constexpr char KeysAfterWidth[] = "height=180\n"
                                          "overwrite=1\n"
                                          "fillcolor=0\n"
                                          "maintainaspect=1\n"
-                                         "transparent=1\n";
+                                         "transparent=1\n"
+                                         "smooth=0\n"
+                                         "upright=0\n"
+                                         "keepprofile=0\n";

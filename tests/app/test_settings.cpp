@@ -55,9 +55,11 @@ class TestSettings : public QObject {
 private slots:
     void init();
     void firstStartShowsTheFirstStartValues();
-    void firstStartWritesTheNineKeys();
+    void firstStartWritesEveryKey();
     void readsEachKey_data();
     void readsEachKey();
+    void readsTheExtras_data();
+    void readsTheExtras();
     void longFolderIsCutTo2047Characters();
     void saveKeepsUnknownKeysSectionsAndComments();
     void eraseEmptyIsNotKept();
@@ -103,7 +105,7 @@ void TestSettings::firstStartShowsTheFirstStartValues() {
     QVERIFY(!QFile::exists(ini_));
 }
 
-void TestSettings::firstStartWritesTheNineKeys() {
+void TestSettings::firstStartWritesEveryKey() {
     {
         TForm1 form(ini_, &prompt_);
         form.KEL_edit5->setText(QStringLiteral("/srv/thumbs"));
@@ -117,7 +119,10 @@ void TestSettings::firstStartWritesTheNineKeys() {
                                        "overwrite=1\n"
                                        "fillcolor=0\n"
                                        "maintainaspect=1\n"
-                                       "transparent=0\n"));
+                                       "transparent=0\n"
+                                       "smooth=0\n"
+                                       "upright=0\n"
+                                       "keepprofile=0\n"));
     QVERIFY(prompt_.errors.isEmpty());
 }
 
@@ -189,6 +194,36 @@ void TestSettings::readsEachKey() {
     QVERIFY(s.aspect);
     QVERIFY(!form.CheckBox5->isChecked());
     QCOMPARE(form.KEL_progressbar1->Position(), 0.0);
+}
+
+// The three extras: off when missing or unreadable, and they come back as they were saved.
+void TestSettings::readsTheExtras_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("checked"); // smooth, upright, keep profile
+    QTest::newRow("older file") << QByteArray("[settings]\nwidth=90\n") << "000";
+    QTest::newRow("each on") << QByteArray("[settings]\nsmooth=1\nupright=2\nkeepprofile=1\n")
+                             << "111";
+    QTest::newRow("unreadable is off")
+        << QByteArray("[settings]\nsmooth=yes\nkeepprofile=1\n") << "001";
+}
+
+void TestSettings::readsTheExtras() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, checked);
+    writeAll(ini_, file);
+    const auto shown = [](const TForm1 &f) {
+        return QString::number(f.CheckBox6->isChecked()) +
+               QString::number(f.CheckBox7->isChecked()) +
+               QString::number(f.CheckBox8->isChecked());
+    };
+    {
+        TForm1 form(ini_, &prompt_);
+        QCOMPARE(shown(form), checked);
+        form.CheckBox6->setChecked(!form.CheckBox6->isChecked());
+    }
+    TForm1 again(ini_, &prompt_);
+    checked[0] = checked[0] == '1' ? '0' : '1';
+    QCOMPARE(shown(again), checked);
 }
 
 void TestSettings::longFolderIsCutTo2047Characters() {
@@ -295,6 +330,9 @@ void TestSettings::keepsMarkLineEndsAndSpelling() {
                                        "fillcolor=0\r\n"
                                        "maintainaspect=1\r\n"
                                        "transparent=1\r\n"
+                                       "smooth=0\r\n"
+                                       "upright=0\r\n"
+                                       "keepprofile=0\r\n"
                                        "[other]\n"
                                        "x=1\n"));
 }

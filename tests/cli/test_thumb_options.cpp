@@ -24,13 +24,15 @@ TEST(ThumbOptions, defaults_match_the_main_window) {
     EXPECT_TRUE(r.options.addSuffix);
     EXPECT_FALSE(r.options.overwrite);
     EXPECT_EQ(r.options.jobs, 0);
+    EXPECT_FALSE(r.options.extras.smooth || r.options.extras.upright ||
+                 r.options.extras.keepProfile);
     EXPECT_EQ(r.options.sources, std::vector<std::string>{"a.jpg"});
 }
 
 TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
-    const ParseResult r =
-        Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix", "_t.jpg",
-               "--overwrite", "-j", "3", "-q", "x.jpg", "--", "-odd.jpg"});
+    const ParseResult r = Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix",
+                                 "_t.jpg", "--overwrite", "-j", "3", "-q", "--smooth", "--upright",
+                                 "--keep-profile", "x.jpg", "--", "-odd.jpg"});
     ASSERT_EQ(r.outcome, ParseOutcome::Run) << r.error;
     const ThumbOptions &o = r.options;
     EXPECT_EQ(o.outputFolder, "out");
@@ -43,6 +45,7 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_TRUE(o.overwrite);
     EXPECT_EQ(o.jobs, 3);
     EXPECT_TRUE(o.quiet);
+    EXPECT_TRUE(o.extras.smooth && o.extras.upright && o.extras.keepProfile);
     EXPECT_EQ(o.sources, (std::vector<std::string>{"x.jpg", "-odd.jpg"}));
 
     const ParseResult s = Parse({"--stretch", "--no-suffix", "--output=o", "--size", "7X9", "p"});
