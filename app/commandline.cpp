@@ -1,8 +1,8 @@
 #include "commandline.h"
 
+#include "filenames.h"
+
 #include <QCollator>
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -51,11 +51,12 @@ bool isJpegName(const QString &name) {
 }
 
 QStringList jpegFilesIn(const QString &folder) {
-    QDir dir(folder);
+    const QString prefix = AbsoluteName(folder) + QLatin1Char('/');
     QStringList names;
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files))
-        if (isJpegName(entry.fileName()))
-            names << entry.fileName();
+    for (const QString &name : NamesInFolder(folder))
+        if (isJpegName(name) && !name.startsWith(QLatin1Char('.')) &&
+            KindOf(prefix + name) == NameKind::File)
+            names << name;
     // As a file manager lists them: letters without regard to case, numbers by value
     // (img9 before img10); names equal that way keep a fixed order. The C locale compares
     // code points only, so it borrows English rules.
@@ -71,7 +72,7 @@ QStringList jpegFilesIn(const QString &folder) {
     });
     QStringList files;
     for (const QString &name : names)
-        files << dir.absoluteFilePath(name);
+        files << prefix + name;
     return files;
 }
 
@@ -80,12 +81,12 @@ QStringList jpegFilesIn(const QString &folder) {
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
     QStringList files;
     for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir())
+        const NameKind kind = KindOf(path);
+        if (kind == NameKind::Folder)
             files << jpegFilesIn(path);
-        else if (info.isFile())
-            files << QDir::cleanPath(info.absoluteFilePath());
-        else if (info.exists() || info.isSymLink())
+        else if (kind == NameKind::File)
+            files << AbsoluteName(path);
+        else if (kind == NameKind::Other)
             problems << QStringLiteral("%1: not a file or folder, skipped").arg(path);
         else
             problems << QStringLiteral("%1: no such file or folder, skipped").arg(path);

@@ -4,6 +4,7 @@
 #include "KEL_glpanel.h"
 #include "application.h"
 #include "commandline.h"
+#include "filenames.h"
 #include "signalclose.h"
 #include "uabout.h"
 #include "umain.h"
@@ -22,7 +23,7 @@ int main(int argc, char **argv) {
     TForm1 Form1;
     CloseOnTerminationSignals(Form1);
     // Photos named on the command line (or by "Open with") join the list as if added by hand.
-    Form1.AddFiles(StartFiles(application.arguments()));
+    Form1.AddFiles(StartFiles(NamesOfArguments(argc, argv)));
     // The main window goes on screen first; show() returns once it is mapped.
     Form1.show();
     // The About window and then the Update window, hidden until shown; the main window's

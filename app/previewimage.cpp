@@ -1,5 +1,9 @@
 #include "previewimage.h"
 
+#include "filenames.h"
+#include "regularfile.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -31,8 +35,12 @@ void TImage::setPicture(const QImage &picture) {
 bool TImage::LoadFromFile(const QString &fileName) {
     QImage loaded;
     const QByteArray format = formatOf(fileName);
-    if (!format.isEmpty()) {
-        QImageReader reader(fileName, format);
+    int error = 0;
+    // Opened by its bytes: Qt's own file classes cannot open a name that is not UTF-8.
+    const int fd = format.isEmpty() ? -1 : OpenRegularFile(NativeName(fileName), error);
+    QFile file;
+    if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        QImageReader reader(&file, format);
         reader.setAutoDetectImageFormat(false);
         loaded = reader.read();
     }

@@ -7,6 +7,7 @@
 #include "KEL_progressbar.h"
 #include "colorpanel.h"
 #include "filefilter.h"
+#include "filenames.h"
 #include "previewimage.h"
 #include "prompt.h"
 #include "settingsfile.h"
@@ -19,9 +20,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -32,17 +31,23 @@
 namespace {
 
 std::string fileSystemName(const QString &name) {
-    return QFile::encodeName(name).toStdString();
+    return NativeName(name);
 }
 
-// The local files among dropped items, in the order they were dropped.
+// The local files among dropped items, in the order they were dropped. The path is taken
+// from its percent-encoded bytes: a name that is not UTF-8 keeps its bytes.
 QStringList droppedFiles(const QMimeData *mime) {
     QStringList files;
     if (mime == nullptr)
         return files;
-    for (const QUrl &url : mime->urls())
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-            files << url.toLocalFile();
+    for (const QUrl &url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString name =
+            NameFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+        if (KindOf(name) == NameKind::File)
+            files << name;
+    }
     return files;
 }
 
@@ -122,8 +127,8 @@ void TForm1::loadSettings() {
         return;
     KEL_edit3->setText(QString::number(s->width));
     KEL_edit4->setText(QString::number(s->height));
-    KEL_edit6->setText(QString::fromLocal8Bit(s->extension));
-    KEL_edit5->setText(QString::fromLocal8Bit(s->targetfolder));
+    KEL_edit6->setText(NameFromBytes(s->extension));
+    KEL_edit5->setText(NameFromBytes(s->targetfolder));
     CheckBox4->setChecked(s->addextension);
     CheckBox3->setChecked(s->overwrite);
     Panel1->setColor(s->fillcolor);
@@ -138,8 +143,8 @@ void TForm1::saveSettings() {
     TSettings s;
     s.width = KEL_edit3->IntegerValue();
     s.height = KEL_edit4->IntegerValue();
-    s.extension = KEL_edit6->Text().toLocal8Bit().toStdString();
-    s.targetfolder = KEL_edit5->Text().toLocal8Bit().toStdString();
+    s.extension = NativeName(KEL_edit6->Text());
+    s.targetfolder = NativeName(KEL_edit5->Text());
     s.addextension = CheckBox4->isChecked();
     s.overwrite = CheckBox3->isChecked();
     s.fillcolor = Panel1->Color();
@@ -161,8 +166,12 @@ void TForm1::Addfiles1Click() {
     QFileDialog *dialog = openDialog();
     dialog->setNameFilters(NameFiltersFromFilter(
         QStringLiteral("Jpegs (*.jpg, *.jpeg)|*.jpg;*.jpeg|All Files (*.*)|*.*")));
-    if (dialog->exec() == QDialog::Accepted)
-        appendFiles(dialog->selectedFiles());
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    QStringList files;
+    for (const QString &name : dialog->selectedFiles())
+        files << RecoverName(name);
+    appendFiles(files);
 }
 
 void TForm1::Deleteselected1Click() {
@@ -204,7 +213,7 @@ void TForm1::KEL_listbox1Click() {
         return;
     const QString fileName = KEL_listbox1->ItemText(row);
     // A file that has gone leaves the preview as it was.
-    if (QFileInfo(fileName).isFile())
+    if (KindOf(fileName) == NameKind::File)
         Image1->LoadFromFile(fileName);
 }
 

@@ -7,6 +7,7 @@
 #include "KEL_progressbar.h"
 #include "batchcore.h"
 #include "colorpanel.h"
+#include "filenames.h"
 #include "logtext.h"
 #include "offthread.h"
 #include "prompt.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 
 #include <atomic>
@@ -31,11 +31,11 @@ QString quoted(const QString &text) {
 }
 
 std::string fileSystemName(const QString &name) {
-    return QFile::encodeName(name).toStdString();
+    return NativeName(name);
 }
 
 QString displayName(const std::string &name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
+    return NameFromBytes(name);
 }
 
 // Converts one photo again on a thread of its own while this one keeps painting.

@@ -1,5 +1,7 @@
 #include "KEL_files.h"
 
+#include "filenames.h"
+
 #include "versionrecord.h"
 #include "volume.h"
 
@@ -18,11 +20,11 @@ namespace {
 QString browseInitialFolder;
 
 std::string localPath(const QString &path) {
-    return QFile::encodeName(path).toStdString();
+    return NativeName(path);
 }
 
 QString existingFolder(const QString &path) {
-    return !path.isEmpty() && QDir(path).exists() ? path : QString();
+    return !path.isEmpty() && KindOf(path) == NameKind::Folder ? path : QString();
 }
 
 } // namespace
@@ -95,7 +97,7 @@ QString TKEL_files::BrowseFolder(const QString &title, const QString &initialFol
     }
     if (!chosen || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return RecoverName(dialog.selectedFiles().constFirst());
 }
 
 QString TKEL_files::BrowseInitialFolder() {

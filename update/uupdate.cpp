@@ -2,6 +2,7 @@
 
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
+#include "filenames.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -45,13 +46,13 @@ public:
     void Pump() override { QCoreApplication::processEvents(); }
     std::optional<std::string> ChooseTargetFile(const std::string &proposed) override {
         QFileDialog *dialog = w.saveDialog();
-        const QString name = QFile::decodeName(proposed.c_str());
+        const QString name = NameFromBytes(proposed);
         dialog->setDirectory(name.left(name.lastIndexOf(QLatin1Char('/')) + 1));
         dialog->selectFile(name);
         dialog->setHistory({});
         if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return QFile::encodeName(dialog->selectedFiles().constFirst()).toStdString();
+        return NativeName(RecoverName(dialog->selectedFiles().constFirst()));
     }
     std::int32_t BuildNumber() override { return w.buildNumber_(); }
     std::string ExecutablePath() override {

@@ -1,11 +1,15 @@
 // The quillet command line: options, and the files that paths stand for.
 #include "commandline.h"
+#include "filenames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -59,16 +63,26 @@ void TestCommandLine::expand() {
         QFile file(root.filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
+    // Names from an old camera card, not UTF-8, given alone and inside a folder.
+    QVERIFY(root.mkdir(QStringLiteral("card")));
+    for (const QByteArray name : {"caf\xe9.jpg", "card/caf\xe9.jpg"}) {
+        const int fd = ::open(QFile::encodeName(dir.path()) + "/" + name, O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    const QString cafe = NameFromBytes("caf\xe9.jpg");
     QVERIFY(QDir::setCurrent(dir.path()));
     QStringList problems;
-    const QStringList files = ExpandStartPaths(
-        {QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),
-         QStringLiteral("gone.jpg"), QStringLiteral("./readme.txt"), QStringLiteral("x.jpg")},
-        problems);
+    const QStringList files =
+        ExpandStartPaths({QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),
+                          QStringLiteral("gone.jpg"), QStringLiteral("./readme.txt"),
+                          QStringLiteral("x.jpg"), cafe, QStringLiteral("card")},
+                         problems);
     const QString p = root.absolutePath();
-    QCOMPARE(files, (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/B.JPG",
-                                 p + "/photos/c.Jpeg", p + "/photos/p9.jpg", p + "/photos/p10.jpg",
-                                 p + "/readme.txt", p + "/x.jpg"}));
+    QCOMPARE(files,
+             (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/B.JPG",
+                          p + "/photos/c.Jpeg", p + "/photos/p9.jpg", p + "/photos/p10.jpg",
+                          p + "/readme.txt", p + "/x.jpg", p + "/" + cafe, p + "/card/" + cafe}));
     QCOMPARE(problems, QStringList{QStringLiteral("gone.jpg: no such file or folder, skipped")});
 }
 

@@ -3,6 +3,7 @@
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
 #include "colorpanel.h"
+#include "filenames.h"
 #include "saversets.h"
 #include "scriptedprompt.h"
 #include "settingsdefaults.h"
@@ -61,6 +62,7 @@ private slots:
     void readsTheExtras_data();
     void readsTheExtras();
     void longFolderIsCutTo2047Characters();
+    void folderAndSuffixKeepTheirBytes();
     void saveKeepsUnknownKeysSectionsAndComments();
     void eraseEmptyIsNotKept();
     void nonNumericSizeIsSavedAsZero();
@@ -231,6 +233,19 @@ void TestSettings::longFolderIsCutTo2047Characters() {
     writeAll(ini_, "[settings]\ntargetfolder=" + folder + "\n");
     TForm1 form(ini_, &prompt_);
     QCOMPARE(form.KEL_edit5->Text(), QString::fromLatin1(folder.left(2047)));
+}
+
+// Names that are not UTF-8 (an old camera card's) are shown and saved as the bytes they are.
+void TestSettings::folderAndSuffixKeepTheirBytes() {
+    writeAll(ini_, "[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n");
+    {
+        TForm1 form(ini_, &prompt_);
+        QCOMPARE(form.KEL_edit6->Text(), NameFromBytes(".p\xe9.jpg"));
+        QCOMPARE(form.KEL_edit5->Text(), NameFromBytes("/card/caf\xe9"));
+    }
+    const QByteArray saved = readAll(ini_);
+    QVERIFY2(saved.contains("\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n"),
+             saved.constData());
 }
 
 void TestSettings::saveKeepsUnknownKeysSectionsAndComments() {
