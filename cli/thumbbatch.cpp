@@ -43,12 +43,14 @@ std::string DescribeFailure(const std::string &source, const std::string &target
     case ThumbnailError::NotDecodable:
         return status.message.empty() ? "not a JPEG photo that can be decoded"
                                       : "not a JPEG photo: " + status.message;
-    case ThumbnailError::TooLarge: {
-        const std::uint64_t mib = (status.memoryNeeded + (1u << 20) - 1) >> 20;
-        return "decoding the photo needs " +
-               (mib ? "about " + std::to_string(mib) + "M of memory" : std::string("more memory")) +
-               ", more than the memory limit of " + MemorySizeText(o.memoryLimit);
-    }
+    case ThumbnailError::TooLarge:
+        // Refused from its header, or stopped by libjpeg when it asked for more on the way.
+        if (status.message.empty())
+            return "decoding the photo needs about " +
+                   std::to_string((status.memoryNeeded + (1u << 20) - 1) >> 20) +
+                   "M of memory, more than the memory limit of " + MemorySizeText(o.memoryLimit);
+        return "decoding the photo needs more memory than the memory limit of " +
+               MemorySizeText(o.memoryLimit) + " allows: " + status.message;
     case ThumbnailError::NotEncodable:
         return "the thumbnail cannot be encoded: " + status.message;
     case ThumbnailError::OutOfMemory:

@@ -142,6 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "decoding the photo needs about 769M of memory, more than the memory limit "
                     "of 1G",
                     "", (768ull << 20) + 1},
+        FailureCase{ThumbnailError::TooLarge, 0,
+                    "decoding the photo needs more memory than the memory limit of 1G allows: "
+                    "Backing store not supported",
+                    "Backing store not supported", 700ull << 20},
         FailureCase{ThumbnailError::NotDecodable, 0,
                     "not a JPEG photo: Not a JPEG file: starts with 0x89 0x50",
                     "Not a JPEG file: starts with 0x89 0x50"},
