@@ -93,8 +93,10 @@ bool Conversation::askForBuild() {
 // the download fails, but an interruption leaves the target as it was. A link at the target
 // is replaced, never followed, and a FIFO, device or socket there is refused.
 bool Conversation::download(const std::string &target, std::int32_t size) {
-    // A download killed outright leaves its temporary file; the next one sweeps it.
+    // A download killed outright leaves its temporary file; the next one into the folder
+    // sweeps it, also when it was made for the proposed name and this target has another.
     RemoveStaleTemporaries(target);
+    RemoveStaleTemporaries(FolderOf(target) + "/" + std::string(InstallerName));
     CompleteFileWriter file;
     if (file.Open(target) != 0) {
         log("Error opening target file");

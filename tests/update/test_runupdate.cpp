@@ -242,7 +242,8 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         if (c.target == Target::OldFile)
             std::ofstream(target) << "old";
         if (c.target == Target::Leftover) // of a process id no process can have
-            std::ofstream(folder + "/.x.999999999-0badf00d.tmp") << "partial";
+            for (const char *name : {"/.x.", "/.QuilletInstall.exe."})
+                std::ofstream(folder + name + "999999999-0badf00d.tmp") << "partial";
         if (c.target == Target::Link)
             fs::create_symlink(outside, target);
         if (c.target == Target::Fifo)
