@@ -11,28 +11,6 @@
 
 namespace {
 
-// One canvas pixel from one decoded source pixel.
-inline void putPixel(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout) {
-    switch (layout) {
-    case PixelLayout::Rgb:
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-        break;
-    case PixelLayout::Grey:
-        out[0] = out[1] = out[2] = in[0];
-        break;
-    case PixelLayout::AdobeCmyk: // stored inverted: the sample is the share of light
-        for (int c = 0; c < 3; ++c)
-            out[c] = std::uint8_t((in[c] * in[3] + 127) / 255);
-        break;
-    case PixelLayout::Cmyk:
-        for (int c = 0; c < 3; ++c)
-            out[c] = std::uint8_t(((255 - in[c]) * (255 - in[3]) + 127) / 255);
-        break;
-    }
-}
-
 // A half-open range of coordinates on one axis.
 struct Span {
     int first;
@@ -123,7 +101,7 @@ RowMaker exactRows(JpegDecoder &decoder, const Plan &p) {
             return false;
         const PixelLayout layout = decoder.layout();
         for (std::uint32_t offset : columnOffset) {
-            putPixel(out, src + offset, layout);
+            PixelToRgb(out, src + offset, layout);
             out += 3;
         }
         return true;
@@ -147,7 +125,7 @@ RowMaker smoothRows(JpegDecoder &decoder, const Plan &p, int eighths) {
             const int step = decoder.components();
             std::uint8_t *dst = rgb->data();
             for (int x = decoder.outputWidth(); x > 0; --x, src += step, dst += 3)
-                putPixel(dst, src, layout);
+                PixelToRgb(dst, src, layout);
             return rgb->data();
         });
         if (!row)

@@ -7,36 +7,22 @@
 #include <istream>
 #include <limits>
 
-namespace {
-
-void ignoreMessage(j_common_ptr, int) {}
-void ignoreOutput(j_common_ptr) {}
-
-[[noreturn]] void leaveThroughTrap(j_common_ptr cinfo) {
-    auto *trap = reinterpret_cast<JpegErrorTrap *>(cinfo->err);
-    // The text is formatted now: the message parameters belong to this error only.
-    (*cinfo->err->format_message)(cinfo, trap->message);
-    std::longjmp(trap->jump, 1);
-}
-
-void armTrap(JpegErrorTrap &trap) {
-    jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = leaveThroughTrap;
-    trap.manager.emit_message = ignoreMessage;
-    trap.manager.output_message = ignoreOutput;
-}
-
-// The one place where a libjpeg error lands. Nothing with a destructor lives in the frames
-// between setjmp and the library's longjmp: the step functions below hold only pointers.
-template <typename Owner>
-bool runTrapped(JpegErrorTrap &trap, void (*step)(Owner *), Owner *owner) {
-    if (setjmp(trap.jump) != 0)
+bool LayoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout) {
+    switch (cinfo.out_color_space) {
+    case JCS_GRAYSCALE:
+        layout = PixelLayout::Grey;
+        return true;
+    case JCS_RGB:
+        layout = PixelLayout::Rgb;
+        return true;
+    case JCS_CMYK:
+        // Adobe writes CMYK (and YCCK) inverted: 255 means no ink.
+        layout = cinfo.saw_Adobe_marker ? PixelLayout::AdobeCmyk : PixelLayout::Cmyk;
+        return true;
+    default:
         return false;
-    step(owner);
-    return true;
+    }
 }
-
-} // namespace
 
 // ---- reading from a std::istream in chunks -------------------------------------------------
 
@@ -270,22 +256,10 @@ bool JpegDecoder::begin(int eighths, bool dither) {
     cinfo_.scale_denom = 8;
     cinfo_.do_block_smoothing = TRUE;
     cinfo_.buffered_image = FALSE;
-    switch (cinfo_.out_color_space) {
-    case JCS_GRAYSCALE:
-        // Quantised to 236 levels with Floyd-Steinberg dithering; GreyDither gives libjpeg's
-        // own results at a fraction of the cost, so libjpeg delivers plain grey.
-        layout_ = PixelLayout::Grey;
-        break;
-    case JCS_RGB:
-        layout_ = PixelLayout::Rgb;
-        break;
-    case JCS_CMYK:
-        // Adobe writes CMYK (and YCCK) inverted: 255 means no ink.
-        layout_ = cinfo_.saw_Adobe_marker ? PixelLayout::AdobeCmyk : PixelLayout::Cmyk;
-        break;
-    default:
+    // Grey is quantised to 236 levels with Floyd-Steinberg dithering; GreyDither gives
+    // libjpeg's own results at a fraction of the cost, so libjpeg delivers plain grey.
+    if (!LayoutOf(cinfo_, layout_))
         return refuse("Unsupported output colour space");
-    }
     if (!run(stepStart))
         return false;
     const int expected = layout_ == PixelLayout::Grey ? 1 : layout_ == PixelLayout::Rgb ? 3 : 4;

@@ -5,31 +5,46 @@
 // object with a destructor.
 #include "exiforientation.h"
 #include "greydither.h"
+#include "jpegtrap.h"
 #include "memorybudget.h"
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <vector>
 
-#include <stdio.h> // jpeglib.h needs FILE and size_t declared first
-
-#include <jerror.h>
-#include <jpeglib.h>
-
 // A progressive source with more scans than this is hostile or broken.
 constexpr int kMaxScans = 1000;
 
-struct JpegErrorTrap {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX]; // the library's text for the error that sprang the trap
-};
-
 // How the decoded rows look: one sample (a dithered grey), three (RGB) or four (CMYK).
 enum class PixelLayout { Grey, Rgb, Cmyk, AdobeCmyk };
+
+// The layout libjpeg delivers for the header's output colour space; false for one we cannot
+// turn into RGB.
+bool LayoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout);
+
+// One RGB pixel from one decoded pixel.
+inline void PixelToRgb(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Rgb:
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+        break;
+    case PixelLayout::Grey:
+        out[0] = out[1] = out[2] = in[0];
+        break;
+    case PixelLayout::AdobeCmyk: // stored inverted: the sample is the share of light
+        for (int c = 0; c < 3; ++c)
+            out[c] = std::uint8_t((in[c] * in[3] + 127) / 255);
+        break;
+    case PixelLayout::Cmyk:
+        for (int c = 0; c < 3; ++c)
+            out[c] = std::uint8_t(((255 - in[c]) * (255 - in[3]) + 127) / 255);
+        break;
+    }
+}
 
 class JpegDecoder {
 public:

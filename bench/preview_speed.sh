@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Times the preview's decoding of photos of 24, 45 and 100 megapixels (baseline, and the
+# 24 MP one also progressive) and reports the peak memory of a process that previews each.
+#
+#   bash bench/preview_speed.sh [BUILD_DIR] [ROUNDS]
+#
+# The photos are made once with ImageMagick and kept in BUILD_DIR/bench-previews.
+# Needs: imagemagick.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-release}
+rounds=${2:-3}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
+
+if [ ! -f "$build/thumbnail/libquillet_thumbnail.a" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF
+fi
+cmake --build "$build" --target quillet_thumbnail
+harness=$work/preview_harness
+g++ -std=c++20 -O2 "$root/bench/preview_harness.cpp" -o "$harness" -I"$root/thumbnail" \
+    "$build/thumbnail/libquillet_thumbnail.a" "$build/platform/libquillet_platform.a" -ljpeg
+
+photos=$build/bench-previews
+mkdir -p "$photos"
+make_photo() { # name size [convert options]
+    local name=$1 size=$2
+    shift 2
+    [ -f "$photos/$name" ] && return
+    # Camera-like content: a smooth fractal with grain, 4:2:0 like camera files.
+    "$convert" -size "$size" -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian \
+        -sampling-factor 2x2 -quality 90 "$@" "$photos/$name.new.jpg"
+    mv "$photos/$name.new.jpg" "$photos/$name"
+}
+make_photo 24mp.jpg 6000x4000
+make_photo 24mp-progressive.jpg 6000x4000 -interlace JPEG
+make_photo 45mp.jpg 8256x5504
+make_photo 100mp.jpg 12288x8192
+
+for photo in 24mp.jpg 24mp-progressive.jpg 45mp.jpg 100mp.jpg; do
+    "$harness" "$rounds" "$photos/$photo"
+done

@@ -1,0 +1,35 @@
+#pragma once
+// A JPEG decoded for an on-screen preview, at the size it is shown: libjpeg's scaled IDCT
+// brings the picture to the smallest of its eighths that still covers that size, and a box
+// filter takes it the rest of the way while the rows arrive. Memory stays near one scaled
+// row plus the result, whatever the photo's size (a progressive file's coefficients aside).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(PixelSize, PixelSize) = default;
+};
+
+// Where a picture goes in a box: its own size when it fits, else the largest size of the same
+// aspect that fits (at least one pixel a side); never enlarged.
+PixelSize FitInBox(PixelSize picture, PixelSize box);
+
+// The smallest of libjpeg's scales, in eighths (1 to 8), whose output covers `shown`.
+int PreviewScaleEighths(PixelSize source, PixelSize shown);
+
+struct PreviewPicture {
+    PixelSize source;              // the photo's own size, as shown (turned when upright)
+    PixelSize size;                // of rgb: FitInBox(source, box)
+    std::vector<std::uint8_t> rgb; // size.width * 3 bytes per row, top row first
+};
+
+// Decodes the file for a box of `box` device pixels; `upright` turns the picture as its EXIF
+// orientation asks. Nothing for a file that cannot be opened (a FIFO or device is refused
+// unopened), is no JPEG, or is damaged: a decoding error, or data that ends before the
+// picture does.
+std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize box,
+                                            bool upright = false);
