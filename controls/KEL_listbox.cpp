@@ -1,6 +1,7 @@
 #include "KEL_listbox.h"
 
 #include "KEL_listbox_columns.h"
+#include "KEL_outline.h"
 #include "numeric.h"
 
 #include <QAbstractItemDelegate>
@@ -301,11 +302,26 @@ void TKEL_listbox::DrawRow(QPainter &painter, int Index, const QRect &Rect) cons
     painter.fillRect(Rect, ToQColor(m_mouseIsOver ? m_mouseOverColor : m_color));
 
     QColor textColor = m_font.qcolor();
-    if (Index == ItemIndex()) {
+    const bool current = Index == ItemIndex();
+    const bool selected = IsSelected(Index);
+    // In a multi-select list the current row may be unselected (Ctrl+click): it then keeps
+    // its ordinary background inside a frame of the current row's colour, so a filled row is
+    // always one that "Delete selected" removes.
+    const bool currentFilled = current && (selected || !MultiSelect());
+    if (currentFilled) {
         painter.fillRect(Rect, ToQColor(m_lineColorSelected));
         textColor = ToQColor(m_textColorSelected);
+    } else if (selected) {
+        painter.fillRect(Rect, palette().color(QPalette::Active, QPalette::Highlight));
+        textColor = palette().color(QPalette::Active, QPalette::HighlightedText);
     } else if (m_lineColoring) {
         painter.fillRect(Rect, ToQColor(Index % 2 != 0 ? m_lineColorOdd : m_lineColorEven));
+    }
+    if (current && !currentFilled) {
+        // The two outermost pixels of the row.
+        const int width = 2;
+        DrawOutline(painter, Rect.adjusted(width / 2, width / 2, -(width / 2), -(width / 2)), width,
+                    ToQColor(m_lineColorSelected));
     }
 
     if (m_progressExists && ProgressEntryOf(Index) >= 0) {

@@ -1,7 +1,8 @@
 #pragma once
 // A list box that paints every row itself: columns cut at a separator string, alternating
-// row colours, a highlighted current row, a second look while the mouse is over it,
-// per-row progress bars, and an optional partner list that repeats clicks and scrolls.
+// row colours, a highlighted current row and marked selected rows, a second look while the
+// mouse is over it, per-row progress bars, and an optional partner list that repeats clicks
+// and scrolls.
 #include "KEL_common.h"
 
 #include <QList>

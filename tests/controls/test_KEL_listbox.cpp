@@ -14,6 +14,8 @@
 
 // (ColumnDefaultWidth, ColumnCount) pairs applied in order.
 using ColumnSteps = QList<QPair<int, int>>;
+// (row, Qt::KeyboardModifiers) clicks in order.
+using RowClicks = QList<QPair<int, int>>;
 
 namespace {
 
@@ -300,22 +302,44 @@ private slots:
         QVERIFY(!hasPixelOf(image, rowRect(list, 0), red));
     }
 
-    void onlyTheCurrentRowIsHighlightedInAMultiSelectList() {
-        TKEL_listbox list;
-        list.resize(200, 100);
-        list.setMultiSelect(true);
-        list.setItems({"a", "b", "c", "d"});
-        list.SetSelected(1, true);
-        list.SetSelected(3, true);
-        list.setItemIndex(3);
-        QCOMPARE(list.SelCount(), 2);
-        const QImage image = renderOf(list);
-        auto at = [&](int row) {
-            const QRect r = rowRect(list, row);
-            return colorAt(image, QPoint(r.right() - 2, r.center().y()));
-        };
-        QCOMPARE(at(1), QColor(204, 204, 204));
-        QCOMPARE(at(3), QColor(255, 255, 0));
+    // Clicks as the pointer gives them, then each row's look: C the current row's yellow,
+    // S the selection colour, F a yellow frame round an ordinary row, - an ordinary row.
+    void selectedRowsAreMarked_data() {
+        QTest::addColumn<bool>("multiSelect");
+        QTest::addColumn<RowClicks>("clicks");
+        QTest::addColumn<QString>("looks");
+        const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+        QTest::newRow("plain click") << true << RowClicks{{1, 0}} << "-C--";
+        QTest::newRow("ctrl adds a row") << true << RowClicks{{1, 0}, {3, ctrl}} << "-S-C";
+        QTest::newRow("shift extends") << true << RowClicks{{0, 0}, {2, shift}} << "SSC-";
+        QTest::newRow("ctrl takes the current row out")
+            << true << RowClicks{{1, 0}, {3, ctrl}, {3, ctrl}} << "-S-F";
+        QTest::newRow("single select") << false << RowClicks{{1, 0}, {3, ctrl}} << "---C";
+    }
+    void selectedRowsAreMarked() {
+        QFETCH(bool, multiSelect);
+        QFETCH(RowClicks, clicks);
+        QFETCH(QString, looks);
+        auto list = shownList({"a", "b", "c", "d"});
+        list->setMultiSelect(multiSelect);
+        for (const auto &[row, modifiers] : clicks)
+            QTest::mouseClick(list->windowHandle(), Qt::LeftButton,
+                              Qt::KeyboardModifiers(modifiers), rowRect(*list, row).center());
+        settle();
+        const QImage image = renderOf(*list);
+        const QColor yellow(255, 255, 0);
+        const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+        QVERIFY(highlight != yellow);
+        for (int row = 0; row < 4; ++row) {
+            const QRect r = rowRect(*list, row);
+            const QColor inside = colorAt(image, QPoint(r.right() - 8, r.center().y()));
+            const QColor edge = colorAt(image, r.topLeft());
+            const QColor ordinary = row % 2 ? QColor(204, 204, 204) : QColor(255, 255, 255);
+            const char look = looks[row].toLatin1();
+            QCOMPARE(list->IsSelected(row), look == 'C' || look == 'S');
+            QCOMPARE(inside, look == 'C' ? yellow : look == 'S' ? highlight : ordinary);
+            QCOMPARE(edge, look == 'F' ? yellow : inside);
+        }
     }
 
     void mouseOverFontChangesSizeButNotColour() {
