@@ -1,5 +1,6 @@
 #include "KEL_edit.h"
 
+#include "KEL_accessible.h"
 #include "KEL_edittext.h"
 #include "intconv.h"
 
@@ -73,6 +74,7 @@ QChar localeDecimalPoint() {
 } // namespace
 
 TKEL_edit::TKEL_edit(QWidget *parent) : QWidget(parent) {
+    InstallKelAccessibility();
     savedFont_ = fontEditing_ = fontMouseOver_ = font_;
     resize(80, 22);
     createEditor();

@@ -1,11 +1,13 @@
 #include "KEL_grbutton.h"
 
+#include "KEL_accessible.h"
 #include "KEL_outline.h"
 #include "numeric.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -41,6 +43,7 @@ QImage keyedGlyph(const QImage &glyph) {
 } // namespace
 
 TKEL_grbutton::TKEL_grbutton(QWidget *parent) : QWidget(parent) {
+    InstallKelAccessibility();
     resize(80, 22);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,6 +57,7 @@ QString TKEL_grbutton::Version() {
 
 void TKEL_grbutton::setCaption(const QString &caption) {
     caption_ = caption;
+    NotifyAccessibleNameChanged(this);
     update();
 }
 
@@ -195,6 +199,36 @@ void TKEL_grbutton::Click() {
         ledState_ = !ledState_; // shown by the repaint of the release that follows
 }
 
+QKeySequence TKEL_grbutton::Shortcut() const {
+    return shortcut_ ? shortcut_->key() : QKeySequence();
+}
+
+void TKEL_grbutton::setShortcut(const QKeySequence &keys) {
+    if (keys == Shortcut())
+        return;
+    if (shortcut_ == nullptr) {
+        shortcut_ = new QShortcut(this);
+        connect(shortcut_, &QShortcut::activated, this, &TKEL_grbutton::Click);
+    }
+    shortcut_->setKey(keys);
+    update();
+}
+
+QString TKEL_grbutton::DisplayCaption() const {
+    // A caption that marks a letter itself keeps its own mark.
+    if (caption_.contains(QLatin1Char('&')) || Shortcut().count() != 1)
+        return caption_;
+    const QKeyCombination keys = Shortcut()[0];
+    if (keys.keyboardModifiers() != Qt::AltModifier || keys.key() < Qt::Key_A ||
+        keys.key() > Qt::Key_Z)
+        return caption_;
+    const QChar letter(QLatin1Char(char('a' + (keys.key() - Qt::Key_A))));
+    const qsizetype at = caption_.indexOf(letter, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return caption_;
+    return QString(caption_).insert(at, QLatin1Char('&'));
+}
+
 QRect TKEL_grbutton::CaptionRect(tvalignment alignment, QSize size, int borderWidth, int textHeight,
                                  int clipTop) {
     const int w = size.width();
@@ -278,9 +312,10 @@ void TKEL_grbutton::drawCaption(QPainter &painter, const QColor &face, int clipT
         flags |= Qt::TextWordWrap;
     const int bw = borderWidth_;
     const QRect faceRect(QPoint(bw, bw), QPoint(width() - bw - 1, height() - bw - 1));
-    const int textHeight = painter.boundingRect(faceRect, flags, caption_).height();
+    const QString text = DisplayCaption();
+    const int textHeight = painter.boundingRect(faceRect, flags, text).height();
     const QRect box = CaptionRect(alignmentV_, size(), bw, textHeight, clipTop);
-    painter.drawText(box, flags, caption_);
+    painter.drawText(box, flags, text);
     painter.setBackgroundMode(Qt::TransparentMode);
 }
 

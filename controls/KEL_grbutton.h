@@ -5,7 +5,10 @@
 #include "KEL_common.h"
 
 #include <QImage>
+#include <QKeySequence>
 #include <QWidget>
+
+class QShortcut;
 
 class TKEL_grbutton : public QWidget {
     Q_OBJECT
@@ -109,6 +112,13 @@ public:
     // What a left-button release inside after a press inside does; callable from code.
     void Click();
 
+    // Keys that click the button from anywhere in its window, since it takes no focus; for
+    // Alt + a letter of the caption, that letter is underlined. Empty for none.
+    QKeySequence Shortcut() const;
+    void setShortcut(const QKeySequence &keys);
+    // The caption as drawn: "&" marks the letter to underline.
+    QString DisplayCaption() const;
+
     // The rectangle the caption is drawn into for a text `textHeight` high; `clipTop` is the
     // top of the area being repainted, which the top alignment measures from.
     static QRect CaptionRect(tvalignment alignment, QSize size, int borderWidth, int textHeight,
@@ -144,6 +154,7 @@ private:
 
     QImage glyph_;
     QString caption_;
+    QShortcut *shortcut_ = nullptr;
     bool wordWrap_ = false;
     TColor color_ = clBtnFace;
     TColor colorBorder_ = clBlack;

@@ -1,5 +1,6 @@
 #include "KEL_progressbar.h"
 
+#include "KEL_accessible.h"
 #include "KEL_edittext.h"
 #include "KEL_outline.h"
 #include "numeric.h"
@@ -21,6 +22,7 @@ int nearest(double v) {
 } // namespace
 
 TKEL_progressbar::TKEL_progressbar(QWidget *parent) : QWidget(parent) {
+    InstallKelAccessibility();
     resize(145, 17);
     // Every pixel is painted from the off-screen picture: nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -41,6 +43,7 @@ void TKEL_progressbar::setPosition(double position) {
         position_ = max_;
     if (position_ < min_)
         position_ = min_;
+    NotifyAccessibleValueChanged(this, position_);
     update();
 }
 

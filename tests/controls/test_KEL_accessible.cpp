@@ -1,0 +1,90 @@
+// What a screen reader learns of each control beyond its role and name (which the main
+// window's test checks for every control): actions, values, text and selection, as Qt's
+// accessibility layer hands them to the platform bridge.
+#include "KEL_edit.h"
+#include "KEL_grbutton.h"
+#include "KEL_listbox.h"
+#include "KEL_progressbar.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestKelAccessible : public QObject {
+    Q_OBJECT
+private slots:
+    void buttonPressesThroughItsAction();
+    void progressBarTellsItsRange();
+    void editBoxGivesItsText();
+    void listTellsItsRowsAndSelection();
+};
+
+void TestKelAccessible::buttonPressesThroughItsAction() {
+    TKEL_grbutton button;
+    button.setCaption(QStringLiteral("&Convert"));
+    button.setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    QSignalSpy clicks(&button, &TKEL_grbutton::OnClick);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&button);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Convert")); // without its mark
+    QAccessibleActionInterface *actions = iface->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    QCOMPARE(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+             QStringList{QKeySequence(Qt::ALT | Qt::Key_C).toString(QKeySequence::NativeText)});
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicks.count(), 1);
+    // The button takes no focus, so a reader must not offer it.
+    QVERIFY(!iface->state().focusable);
+}
+
+void TestKelAccessible::progressBarTellsItsRange() {
+    TKEL_progressbar bar;
+    bar.setMax(200);
+    bar.setPosition(50);
+    QAccessibleValueInterface *value =
+        QAccessible::queryAccessibleInterface(&bar)->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toDouble(), 50.0);
+    QCOMPARE(value->minimumValue().toDouble(), 0.0);
+    QCOMPARE(value->maximumValue().toDouble(), 200.0);
+    value->setCurrentValue(10); // only the program moves it
+    QCOMPARE(bar.Position(), 50.0);
+}
+
+void TestKelAccessible::editBoxGivesItsText() {
+    TKEL_edit edit;
+    edit.setText(QStringLiteral(".thumb.jpg"));
+    edit.show();
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&edit);
+    QAccessibleTextInterface *text = iface->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), 10);
+    QCOMPARE(text->text(0, 6), QStringLiteral(".thumb"));
+    QVERIFY(iface->state().editable);
+    // One editable text per box: the inner editor is not a second one.
+    QCOMPARE(iface->childCount(), 0);
+}
+
+void TestKelAccessible::listTellsItsRowsAndSelection() {
+    TKEL_listbox list;
+    list.setMultiSelect(true);
+    list.setItems({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
+    list.resize(200, 100);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    for (int row : {0, 2})
+        QTest::mouseClick(list.windowHandle(), Qt::LeftButton, Qt::ControlModifier,
+                          list.visualItemRect(list.item(row)).center() + list.viewport()->pos());
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&list);
+    QCOMPARE(iface->childCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        QAccessibleInterface *item = iface->child(row);
+        QCOMPARE(int(item->role()), int(QAccessible::ListItem));
+        QCOMPARE(item->text(QAccessible::Name), list.ItemText(row));
+        QCOMPARE(bool(item->state().selected), row != 1);
+    }
+}
+
+QTEST_MAIN(TestKelAccessible)
+#include "test_KEL_accessible.moc"
