@@ -10,6 +10,11 @@ TSplitter::TSplitter(Qt::Orientation resizing, QWidget *resized, QWidget *fillin
     setCursor(resizing == Qt::Vertical ? Qt::SizeVerCursor : Qt::SplitHCursor);
 }
 
+void TSplitter::setMinimumExtents(int resized, int filling) {
+    minResized_ = resized;
+    minFilling_ = filling;
+}
+
 void TSplitter::setColor(TColor color) {
     if (color == color_)
         return;
@@ -42,7 +47,8 @@ void TSplitter::mouseMoveEvent(QMouseEvent *event) {
     const int at = resizing_ == Qt::Vertical ? global.y() : global.x();
     // Above the bar, moving down grows the control; right of the bar, moving left does.
     const int delta = resizing_ == Qt::Vertical ? at - pressAt_ : pressAt_ - at;
-    const int extent = qBound(MinSize, startExtent_ + delta, qMax(MinSize, room_ - MinSize));
+    const int extent =
+        qBound(minResized_, startExtent_ + delta, qMax(minResized_, room_ - minFilling_));
     if (resizing_ == Qt::Vertical)
         resized_->setFixedHeight(extent);
     else

@@ -1,6 +1,7 @@
 #pragma once
 // A bar between an edge-aligned control and the control that fills the rest: dragging it
-// resizes the aligned control, each side keeping at least MinSize pixels.
+// resizes the aligned control, each side keeping at least its minimum (MinSize pixels unless
+// set).
 #include "colors.h"
 
 #include <QPointer>
@@ -16,6 +17,9 @@ public:
     // `filling` takes what is left.
     TSplitter(Qt::Orientation resizing, QWidget *resized, QWidget *filling,
               QWidget *parent = nullptr);
+
+    // The least each side keeps while the bar is dragged.
+    void setMinimumExtents(int resized, int filling);
 
     TColor Color() const { return color_; }
     void setColor(TColor color);
@@ -37,4 +41,6 @@ private:
     int pressAt_ = 0;
     int startExtent_ = 0;
     int room_ = 0;
+    int minResized_ = MinSize;
+    int minFilling_ = MinSize;
 };

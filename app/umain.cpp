@@ -12,6 +12,7 @@
 #include "prompt.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
+#include "windowaccessible.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QShortcut>
 #include <QUrl>
 
 #include <exception>
@@ -56,6 +58,7 @@ QStringList droppedFiles(const QMimeData *mime) {
 TForm1::TForm1(const QString &settingsFileName, TPrompt *prompt, QWidget *parent)
     : QWidget(parent), settingsFileName_(settingsFileName), prompt_(prompt) {
     setObjectName(QStringLiteral("Form1"));
+    InstallWindowAccessibility();
     if (prompt_ == nullptr) {
         ownPrompt_ = std::make_unique<TMessageBoxPrompt>(this);
         prompt_ = ownPrompt_.get();
@@ -99,13 +102,20 @@ void TForm1::connectHandlers() {
     });
     KEL_listbox1->installEventFilter(this);
     KEL_listbox1->viewport()->installEventFilter(this);
+    // The keypad's Enter as well as Return.
+    for (const QKeySequence &keys : {ConvertKeys(), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, KEL_grbutton1,
+                &TKEL_grbutton::Click);
+}
+
+QKeySequence TForm1::ConvertKeys() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Return);
 }
 
 void TForm1::FormCreate() {
     exeFolder_ = QCoreApplication::applicationDirPath();
     if (settingsFileName_.isEmpty())
         settingsFileName_ = SettingsFileFor(exeFolder_);
-    colorDialogColor_ = clBlack;
     Panel1->setColor(clBlack);
     KEL_edit3->setText(QString::number(160));
     KEL_edit4->setText(QString::number(180));
@@ -183,19 +193,21 @@ void TForm1::KEL_grbutton2Click() {
 }
 
 void TForm1::Panel1Click() {
-    // The dialog opens on the colour it last returned, not on the panel's colour.
+    // Opened on the panel's colour, so OK without a choice keeps it whatever set it.
     QColorDialog *dialog = colorDialog();
-    dialog->setCurrentColor(ToQColor(colorDialogColor_));
+    dialog->setCurrentColor(ToQColor(Panel1->Color()));
     if (dialog->exec() != QDialog::Accepted)
         return;
     const QColor chosen = dialog->selectedColor();
-    colorDialogColor_ = rgbColor(chosen.red(), chosen.green(), chosen.blue());
-    Panel1->setColor(colorDialogColor_);
+    Panel1->setColor(rgbColor(chosen.red(), chosen.green(), chosen.blue()));
 }
 
 void TForm1::KEL_grbutton3Click() {
-    KEL_edit5->setText(
-        KEL_files1->BrowseFolder(QStringLiteral("Save icons to.."), KEL_edit5->Text(), false));
+    // The browser answers a cancel with an empty path: that keeps the folder as it was.
+    const QString folder =
+        KEL_files1->BrowseFolder(QStringLiteral("Save icons to.."), KEL_edit5->Text(), false);
+    if (!folder.isEmpty())
+        KEL_edit5->setText(folder);
 }
 
 void TForm1::setAboutWindow(QDialog *about) {

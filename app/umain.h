@@ -2,6 +2,7 @@
 // The main window: the list of photos, the batch settings, the log and the progress of a run.
 #include "colors.h"
 
+#include <QKeySequence>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -53,6 +54,9 @@ public:
 
     // The window the About button shows modally; none, and the button opens nothing.
     void setAboutWindow(QDialog *about);
+
+    // The keys that start a run from anywhere in the window, besides Convert's Alt+C.
+    static QKeySequence ConvertKeys();
 
     // Appends one line to the log: the time, "> " and the message; at most 501 lines stay.
     void WriteLog(const QString &Message);
@@ -119,6 +123,8 @@ private:
     void buildUpperPanel();
     void buildListFrame();
     void buildLowerPanel();
+    void setMinimumSizes();
+    void nameForScreenReaders();
     // The dialogs cost start-up time and memory that the first picture does not need.
     QFileDialog *openDialog();
     QColorDialog *colorDialog();
@@ -147,7 +153,6 @@ private:
     QPointer<QDialog> aboutWindow_;
     QFileDialog *openDialog_ = nullptr;
     QColorDialog *colorDialog_ = nullptr;
-    TColor colorDialogColor_ = clBlack;
     bool running_ = false;
     bool closeRequested_ = false;
     int batchWorkers_ = 0;

@@ -22,6 +22,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The client area that the window's outer 425 x 534 leaves inside a classic frame, and the
@@ -32,6 +34,12 @@ constexpr int splitterHeight = 8;
 constexpr QSize upperDesign(417, upperHeight);
 constexpr QSize lowerDesign(417, 507 - upperHeight - splitterHeight);
 constexpr TColor splitterColor = 12615680; // red 0, green 128, blue 192
+// The least the list frame and the log keep when the window or a splitter shrinks them: a
+// few rows each, so the panels' other controls never slide over one another.
+constexpr int listFrameMinHeight = 3 * 16 + 2;
+constexpr int logMinHeight = 48;
+constexpr int upperMinHeight = upperHeight - 129 + listFrameMinHeight;
+constexpr int lowerMinHeight = lowerDesign.height() - 72 + logMinHeight;
 
 KelFont formFont() {
     return KelFont(QStringLiteral("Tahoma"), -11, clWindowText);
@@ -65,6 +73,19 @@ TKEL_grbutton *graphicButton(QWidget *parent, const char *name, const char *capt
     b->setAlignmentV(TKEL_grbutton::va_center);
     b->setCaption(QString::fromLatin1(caption));
     return b;
+}
+
+// The graphic buttons take no focus, so each answers Alt + a letter of its caption, which its
+// tool tip names.
+void giveShortcut(TKEL_grbutton *button, Qt::Key letter, const QString &purpose,
+                  const QString &moreKeys = QString()) {
+    const QKeySequence keys(Qt::ALT | letter);
+    button->setShortcut(keys);
+    QString named = keys.toString(QKeySequence::NativeText);
+    if (!moreKeys.isEmpty())
+        named += QStringLiteral(" or ") + moreKeys;
+    button->setToolTip(purpose + QStringLiteral(" (") + named + QLatin1Char(')'));
+    button->setShowHint(true);
 }
 
 TKEL_edit *modeEdit(QWidget *parent, const char *name, TKEL_edit::tkeleditmode mode) {
@@ -107,6 +128,8 @@ void TForm1::buildWindow() {
 
     buildUpperPanel();
     buildLowerPanel();
+    setMinimumSizes();
+    nameForScreenReaders();
 
     KEL_files1 = Named(new TKEL_files(this), "KEL_files1");
     KEL_files1->setShowProgress(true);
@@ -117,6 +140,37 @@ void TForm1::buildWindow() {
     Deleteselected1 =
         Named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
     Cancel1 = Named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
+}
+
+// The window never gets so small that a control is cut or covered: not narrower than its
+// design (or than the left-placed controls need in the fonts at hand), and not lower than
+// the upper panel plus the least the lower one needs.
+void TForm1::setMinimumSizes() {
+    int rightmost = 0;
+    for (const QWidget *w : std::initializer_list<const QWidget *>{Label5, CheckBox1, CheckBox2,
+                                                                   CheckBox3, CheckBox4, CheckBox5})
+        rightmost = std::max(rightmost, w->x() + w->width());
+    const int width = std::max(clientSize.width(), rightmost + 8);
+    Panel2->setMinimumWidth(width);
+    Panel4->setMinimumSize(width, lowerMinHeight);
+    Splitter1->setMinimumExtents(upperMinHeight, lowerMinHeight);
+}
+
+// The controls that show no text of their own are announced by the label beside them.
+void TForm1::nameForScreenReaders() {
+    const std::pair<QWidget *, const char *> names[] = {
+        {KEL_listbox1, "Files to Convert"},
+        {Image1, "Preview"},
+        {KEL_edit5, "Target folder"},
+        {KEL_edit3, "Output width"},
+        {KEL_edit4, "Output height"},
+        {KEL_edit6, "File extension"},
+        {Panel1, "Fill color"},
+        {KEL_progressbar1, "Progress"},
+        {Memo1, "Log"},
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(QString::fromLatin1(name));
 }
 
 QFileDialog *TForm1::openDialog() {
@@ -150,11 +204,13 @@ void TForm1::buildUpperPanel() {
     place->place(KEL_edit5, QRect(8, 171, 310, 21), akStretchBottom);
     KEL_grbutton3 = graphicButton(Panel2, "KEL_grbutton3", "Browse");
     place->place(KEL_grbutton3, QRect(328, 171, 80, 25), akBottomRight);
+    giveShortcut(KEL_grbutton3, Qt::Key_B, QStringLiteral("Choose the target folder"));
 
     Label3 = label(Panel2, "Label3", "Settings:", true);
     place->place(Label3, QRect(8, 199, 0, 0), akBottomLeft);
     KEL_grbutton4 = graphicButton(Panel2, "KEL_grbutton4", "About");
     place->place(KEL_grbutton4, QRect(328, 199, 80, 25), akBottomRight);
+    giveShortcut(KEL_grbutton4, Qt::Key_A, QStringLiteral("About Quillet"));
 
     Label4 = label(Panel2, "Label4", "Output size:");
     place->place(Label4, QRect(16, 213, 0, 0), akBottomLeft);
@@ -268,6 +324,10 @@ void TForm1::buildLowerPanel() {
 
     KEL_grbutton1 = graphicButton(Panel4, "KEL_grbutton1", "Convert");
     place->place(KEL_grbutton1, QRect(8, 112, 80, 25), akBottomLeft);
+    giveShortcut(KEL_grbutton1, Qt::Key_C, QStringLiteral("Convert every listed photo"),
+                 ConvertKeys().toString(QKeySequence::NativeText));
     KEL_grbutton2 = graphicButton(Panel4, "KEL_grbutton2", "Close");
     place->place(KEL_grbutton2, QRect(328, 112, 80, 25), akBottomRight);
+    // Alt+C is Convert's; "Close" has no other letter as plain to see.
+    giveShortcut(KEL_grbutton2, Qt::Key_L, QStringLiteral("Close Quillet"));
 }

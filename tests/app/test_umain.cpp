@@ -10,9 +10,11 @@
 #include "splitter.h"
 #include "umain.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,9 +66,15 @@ private slots:
     void deleteKeyRemovesTheSelectedRows();
     void droppedFilesAreAppended();
     void previewFollowsTheClickedFile();
-    void colourDialogOpensOnItsLastColour();
-    void browseCancelledEmptiesTheFolder();
+    void dialogsStartFromTheWindowAndCancelKeepsIt_data();
+    void dialogsStartFromTheWindowAndCancelKeepsIt();
     void aboutButtonShowsItsWindowModally();
+    void keysReachTheButtons_data();
+    void keysReachTheButtons();
+    void windowKeepsEveryControlAtItsSmallest_data();
+    void windowKeepsEveryControlAtItsSmallest();
+    void screenReadersLearnRoleAndName_data();
+    void screenReadersLearnRoleAndName();
     void closeButtonEndsAndSaves();
 
 private:
@@ -237,11 +245,11 @@ void TestUmain::splitterMovesTheBorder() {
     const int list = form_->KEL_listbox1->height();
     TSplitter *bar = form_->Splitter1;
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 4));
-    QTest::mouseMove(bar, QPoint(100, 44));
-    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 44));
-    QTRY_COMPARE(form_->Panel2->height(), 393);
-    QTRY_COMPARE(form_->KEL_edit3->geometry(), edit3.translated(0, 40));
-    QCOMPARE(form_->KEL_listbox1->height(), list + 40);
+    QTest::mouseMove(bar, QPoint(100, 24));
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 24));
+    QTRY_COMPARE(form_->Panel2->height(), 373);
+    QTRY_COMPARE(form_->KEL_edit3->geometry(), edit3.translated(0, 20));
+    QCOMPARE(form_->KEL_listbox1->height(), list + 20);
     QCOMPARE(form_->Splitter1->cursor().shape(), Qt::SizeVerCursor);
 }
 
@@ -319,6 +327,7 @@ void TestUmain::droppedFilesAreAppended() {
 void TestUmain::previewFollowsTheClickedFile() {
     const QString big = photo(QStringLiteral("big.jpg"), {300, 200});
     const QString gone = photo(QStringLiteral("gone.jpg"), {10, 10});
+    const QString cut = photo(QStringLiteral("cut.jpg"), {300, 200});
     const QString text = dir_->filePath(QStringLiteral("notes.txt"));
     const QString broken = dir_->filePath(QStringLiteral("broken.jpg"));
     for (const QString &name : {text, broken}) {
@@ -326,26 +335,27 @@ void TestUmain::previewFollowsTheClickedFile() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
+    QFile cutFile(cut);
+    QVERIFY(cutFile.resize(cutFile.size() / 2));
     QVERIFY(QFile::remove(gone));
-    form_->KEL_listbox1->setItems({big, gone, text, big, broken});
+    form_->KEL_listbox1->setItems({big, gone, text, big, broken, big, cut});
     TImage *image = form_->Image1;
 
     clickRow(0);
-    QCOMPARE(image->Picture().size(), QSize(300, 200));
-    QImage shown(image->size(), QImage::Format_RGB32);
-    shown.fill(Qt::white);
-    image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
-    // Scaled down to the 72 pixels of width, at the top-left corner.
+    // Decoded at the size shown: 72 pixels of width, at the top-left corner.
+    QCOMPARE(image->NaturalSize(), QSize(300, 200));
+    QCOMPARE(image->Picture().size(), QSize(72, 48) * image->devicePixelRatioF());
+    const QImage shown = image->grab().toImage().scaled(image->size());
     QCOMPARE(shown.pixelColor(70, 45).blue() > 100, true);
-    QCOMPARE(shown.pixelColor(70, 50), QColor(Qt::white));
-    clickRow(1);
-    QCOMPARE(image->Picture().size(), QSize(300, 200));
-    clickRow(2);
-    QVERIFY(image->Picture().isNull());
-    clickRow(3);
-    QVERIFY(!image->Picture().isNull());
-    clickRow(4);
-    QVERIFY(image->Picture().isNull());
+    QCOMPARE(shown.pixelColor(70, 50).blue() > 100, false);
+    struct Step {
+        int row;
+        bool shows;
+    } steps[] = {{1, true}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
+    for (const Step &step : steps) {
+        clickRow(step.row);
+        QCOMPARE(image->Picture().isNull(), !step.shows);
+    }
     // Deleting rows keeps the preview.
     clickRow(3);
     form_->KEL_listbox1->SetSelected(3, true);
@@ -353,42 +363,47 @@ void TestUmain::previewFollowsTheClickedFile() {
     QVERIFY(!image->Picture().isNull());
 }
 
-void TestUmain::colourDialogOpensOnItsLastColour() {
+// Each dialog opens on what the window holds; a cancel leaves it, OK takes the choice.
+void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("cancelled") << false;
+    QTest::newRow("confirmed") << true;
+}
+
+void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
+    QFETCH(bool, accept);
+    const auto finish = [accept](QDialog *dialog) { accept ? dialog->accept() : dialog->reject(); };
+
     form_->Panel1->setColor(clRed); // as if read from the settings file
-    QVERIFY(!form_->findChild<QColorDialog *>());
     QColor opened;
     whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QColorDialog *>(modal);
         QCOMPARE(dialog->objectName(), QStringLiteral("ColorDialog1"));
         opened = dialog->currentColor();
         dialog->setCurrentColor(QColor(0, 0, 255));
-        dialog->accept();
+        finish(dialog);
     });
     QTest::mouseClick(form_->Panel1, Qt::LeftButton);
-    QCOMPARE(opened, QColor(Qt::black));
-    QCOMPARE(form_->Panel1->Color(), clBlue);
+    QCOMPARE(opened, QColor(Qt::red));
+    QCOMPARE(form_->Panel1->Color(), accept ? clBlue : clRed);
 
-    whenModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QColorDialog *>(modal);
-        opened = dialog->currentColor();
-        dialog->setCurrentColor(QColor(0, 255, 0));
-        dialog->reject();
-    });
-    QTest::mouseClick(form_->Panel1, Qt::LeftButton);
-    QCOMPARE(opened, QColor(0, 0, 255));
-    QCOMPARE(form_->Panel1->Color(), clBlue);
-}
-
-void TestUmain::browseCancelledEmptiesTheFolder() {
+    const QString chosen = dir_->filePath(QStringLiteral("thumbs"));
+    QVERIFY(QDir().mkdir(chosen));
     form_->KEL_edit5->setText(dir_->path());
-    QString title;
+    QString title, startedIn;
     whenModal([&](QWidget *modal) {
-        title = modal->windowTitle();
-        qobject_cast<QDialog *>(modal)->reject();
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        title = dialog->windowTitle();
+        startedIn = dialog->directory().absolutePath();
+        // Inside the chosen folder with no name typed: the folder itself is the choice.
+        dialog->setDirectory(chosen);
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->clear();
+        finish(dialog);
     });
     form_->KEL_grbutton3->Click();
     QCOMPARE(title, QStringLiteral("Save icons to.."));
-    QCOMPARE(form_->KEL_edit5->Text(), QString());
+    QCOMPARE(startedIn, dir_->path());
+    QCOMPARE(form_->KEL_edit5->Text(), accept ? chosen : dir_->path());
 }
 
 void TestUmain::aboutButtonShowsItsWindowModally() {
@@ -410,6 +425,159 @@ void TestUmain::closeButtonEndsAndSaves() {
     QVERIFY(!form_->isVisible());
     form_.reset();
     QVERIFY(QFile::exists(dir_->filePath(QStringLiteral("Quillet.ini"))));
+}
+
+// Each key as the keyboard sends it to the window: what it does, and the tool tip that tells
+// of it.
+void TestUmain::keysReachTheButtons_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("effect");
+    const int alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
+    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << ctrl << "KEL_grbutton1"
+                                 << "run";
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Enter) << ctrl << "KEL_grbutton1"
+                                << "run";
+    QTest::newRow("Alt+C") << int(Qt::Key_C) << alt << "KEL_grbutton1"
+                           << "run";
+    QTest::newRow("Alt+B") << int(Qt::Key_B) << alt << "KEL_grbutton3"
+                           << "browse";
+    QTest::newRow("Alt+A") << int(Qt::Key_A) << alt << "KEL_grbutton4"
+                           << "about";
+    QTest::newRow("Alt+L") << int(Qt::Key_L) << alt << "KEL_grbutton2"
+                           << "close";
+    QTest::newRow("plain Return") << int(Qt::Key_Return) << 0 << ""
+                                  << "nothing";
+}
+
+void TestUmain::keysReachTheButtons() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, button);
+    QFETCH(QString, effect);
+    form_->KEL_listbox1->AddItem(photo(QStringLiteral("key.jpg"), {40, 30}));
+    form_->KEL_edit5->setText(dir_->path());
+    form_->KEL_edit6->setText(QStringLiteral(".small.jpg"));
+    QDialog about;
+    form_->setAboutWindow(&about);
+    QString opened;
+    whenModal([&](QWidget *modal) {
+        opened = modal == &about ? QStringLiteral("about") : QStringLiteral("browse");
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    // From inside a text box too: the keys belong to the window.
+    form_->KEL_edit3->setFocus();
+    QTest::keyClick(form_->windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::qWait(50);
+    const bool ran = form_->Memo1->toPlainText().contains(QStringLiteral("Finished ("));
+    QCOMPARE(ran, effect == QLatin1String("run"));
+    QCOMPARE(opened, effect == "browse" || effect == "about" ? effect : QString());
+    QCOMPARE(form_->isVisible(), effect != QLatin1String("close"));
+    QCOMPARE(form_->KEL_edit3->IntegerValue(), 160); // no key reached the text box
+    if (!button.isEmpty()) {
+        auto *b = form_->findChild<TKEL_grbutton *>(button);
+        QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+        const QKeySequence keys{QKeyCombination(Qt::KeyboardModifiers(modifiers), Qt::Key(key))};
+        if (modifiers == Qt::AltModifier)
+            QVERIFY2(b->toolTip().contains(keys.toString(QKeySequence::NativeText)),
+                     qPrintable(b->toolTip()));
+    }
+}
+
+// Asked to shrink far below its design, by the window manager or by dragging the border
+// between the panels to the top, the window keeps every control whole and apart.
+void TestUmain::windowKeepsEveryControlAtItsSmallest_data() {
+    QTest::addColumn<int>("splitterDrag");
+    QTest::newRow("window shrunk") << 0;
+    QTest::newRow("upper panel dragged up") << -400;
+    QTest::newRow("upper panel dragged down") << 400;
+}
+
+namespace {
+
+// The controls of both panels, and which of them touch one another.
+QList<QWidget *> panelControls(TForm1 &form) {
+    QList<QWidget *> controls;
+    for (QWidget *panel : {form.Panel2, form.Panel4})
+        controls += panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    return controls;
+}
+
+QStringList overlaps(TForm1 &form) {
+    QStringList pairs;
+    const QList<QWidget *> controls = panelControls(form);
+    for (QWidget *a : controls)
+        for (QWidget *b : controls)
+            if (a < b && a->parentWidget() == b->parentWidget() &&
+                a->geometry().intersects(b->geometry()))
+                pairs << a->objectName() + "/" + b->objectName();
+    pairs.sort();
+    return pairs;
+}
+
+} // namespace
+
+void TestUmain::windowKeepsEveryControlAtItsSmallest() {
+    QFETCH(int, splitterDrag);
+    const QStringList designOverlaps = overlaps(*form_);
+    QWindow *window = form_->windowHandle();
+    const QPoint bar = form_->Splitter1->geometry().center();
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, bar);
+    QTest::mouseMove(window, bar + QPoint(0, splitterDrag));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, bar + QPoint(0, splitterDrag));
+    form_->resize(10, 10);
+    QCoreApplication::processEvents();
+    QCOMPARE(form_->size(), form_->minimumSize());
+    QVERIFY(form_->minimumWidth() >= 417);
+    QVERIFY(form_->KEL_listbox1->height() >= 3 * 16);
+    QVERIFY(form_->Memo1->height() >= 40);
+    for (QWidget *w : panelControls(*form_)) {
+        const QRect r(w->mapTo(form_.get(), QPoint(0, 0)), w->size());
+        QVERIFY2(!r.isEmpty() && form_->rect().contains(r), qPrintable(w->objectName()));
+    }
+    // Nothing slides over anything it did not touch at the design size.
+    QCOMPARE(overlaps(*form_), designOverlaps);
+}
+
+void TestUmain::screenReadersLearnRoleAndName_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    const QList<std::tuple<const char *, QAccessible::Role, const char *>> rows = {
+        {"KEL_listbox1", QAccessible::List, "Files to Convert"},
+        {"Image1", QAccessible::Graphic, "Preview"},
+        {"Label10", QAccessible::StaticText, "Target folder:"},
+        {"KEL_edit5", QAccessible::EditableText, "Target folder"},
+        {"KEL_grbutton3", QAccessible::Button, "Browse"},
+        {"KEL_grbutton4", QAccessible::Button, "About"},
+        {"KEL_edit3", QAccessible::EditableText, "Output width"},
+        {"KEL_edit4", QAccessible::EditableText, "Output height"},
+        {"CheckBox1", QAccessible::CheckBox, "Maintain aspect ratio"},
+        {"KEL_edit6", QAccessible::EditableText, "File extension"},
+        {"Panel1", QAccessible::Button, "Fill color"},
+        {"KEL_progressbar1", QAccessible::ProgressBar, "Progress"},
+        {"Memo1", QAccessible::EditableText, "Log"},
+        {"KEL_grbutton1", QAccessible::Button, "Convert"},
+        {"KEL_grbutton2", QAccessible::Button, "Close"},
+        {"Splitter1", QAccessible::Splitter, ""},
+    };
+    for (const auto &[control, role, name] : rows)
+        QTest::newRow(control) << QString::fromLatin1(control) << int(role)
+                               << QString::fromLatin1(name);
+}
+
+void TestUmain::screenReadersLearnRoleAndName() {
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QAccessibleInterface *iface =
+        QAccessible::queryAccessibleInterface(form_->findChild<QWidget *>(control));
+    QVERIFY(iface);
+    QCOMPARE(int(iface->role()), role);
+    QCOMPARE(iface->text(QAccessible::Name), name);
 }
 
 QTEST_MAIN(TestUmain)
