@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWindow>
 
 namespace {
@@ -29,7 +30,8 @@ bool isUserAction(QEvent::Type type) {
 
 } // namespace
 
-TRunInputBlocker::TRunInputBlocker(QWidget *window) : window_(window) {
+TRunInputBlocker::TRunInputBlocker(QWidget *window, std::function<void()> onEscape)
+    : window_(window), onEscape_(std::move(onEscape)) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -40,9 +42,11 @@ TRunInputBlocker::~TRunInputBlocker() {
 bool TRunInputBlocker::eventFilter(QObject *watched, QEvent *event) {
     if (!window_ || !isUserAction(event->type()))
         return false;
-    if (watched->isWidgetType())
-        return static_cast<QWidget *>(watched)->window() == window_;
-    if (watched->isWindowType())
-        return watched == window_->windowHandle();
-    return false;
+    const bool aimedAtWindow = watched->isWidgetType()
+                                   ? static_cast<QWidget *>(watched)->window() == window_
+                                   : watched->isWindowType() && watched == window_->windowHandle();
+    if (aimedAtWindow && onEscape_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        onEscape_();
+    return aimedAtWindow;
 }

@@ -230,9 +230,11 @@ void TForm1::KEL_listbox1Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
-    // Nothing may go away under a running batch: the close waits for the run's end.
+    // Nothing may go away under a running batch: the run stops after the photo in hand,
+    // and the window closes as it ends.
     if (running_) {
         closeRequested_ = true;
+        StopRun();
         event->ignore();
         return;
     }

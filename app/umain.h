@@ -45,6 +45,9 @@ public:
     QString ExeFolder() const { return exeFolder_; }
     QString SettingsFileName() const { return settingsFileName_; }
     bool Running() const { return running_; }
+    // Ends a running batch after the photo in hand, with "Process interrupted." in the log
+    // and no question; nothing without a run.
+    void StopRun();
     // Threads that convert a batch's photos ahead of the run; 0 (the start value) means one
     // per core.
     void setBatchWorkers(int count) { batchWorkers_ = count; }
@@ -155,5 +158,6 @@ private:
     QColorDialog *colorDialog_ = nullptr;
     bool running_ = false;
     bool closeRequested_ = false;
+    bool stopRequested_ = false;
     int batchWorkers_ = 0;
 };

@@ -66,7 +66,7 @@ void TForm1::KEL_grbutton1Click() {
     if (running_ || KEL_listbox1->ItemCount() == 0)
         return;
     beginRun();
-    const TRunInputBlocker dropInput(this);
+    const TRunInputBlocker dropInput(this, [this] { StopRun(); });
     QElapsedTimer clock;
     clock.start();
     const TargetNaming naming{fileSystemName(KEL_edit5->Text()), CheckBox4->isChecked(),
@@ -91,6 +91,10 @@ void TForm1::KEL_grbutton1Click() {
     ThumbnailBatch batch(std::move(jobs), settings, options);
 
     for (int i = 0; i < n; ++i) {
+        if (stopRequested_) {
+            interruptRun();
+            break;
+        }
         KEL_progressbar1->setPosition(double(i) / KEL_listbox1->ItemCount() * 100);
         KEL_progressbar1->repaint();
         const QString source = KEL_listbox1->ItemText(i);
@@ -111,7 +115,8 @@ void TForm1::KEL_grbutton1Click() {
         }
         WriteLog(QStringLiteral("Failed to create thumbnail of ") + target + QLatin1Char('.'));
         if (!prompt_->Confirm(QStringLiteral("Failed to convert ") + quoted(source) +
-                              QStringLiteral(" to thumbnail, Interrupt process?"))) {
+                              QStringLiteral(" to thumbnail, Interrupt process?")) &&
+            !stopRequested_) {
             WriteLog(QStringLiteral("Skipped ") + target + QLatin1Char('.'));
             continue;
         }
@@ -134,6 +139,9 @@ TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, Fil
         WriteLog(QStringLiteral(".. Overwriting ") + target);
         return TargetDecision::Write;
     }
+    // A stop asked for while the question was open is the answer to the next one.
+    if (stopRequested_)
+        return TargetDecision::Stop;
     return prompt_->Confirm(QStringLiteral("Continue process?")) ? TargetDecision::Skip
                                                                  : TargetDecision::Stop;
 }
@@ -154,7 +162,12 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatc
             }
         }
         if (!taken) {
-            KeepPaintingUntil([&] { return batch.ready(next); });
+            // A stop does not wait for a photo still being converted: it is left unwritten.
+            KeepPaintingUntil([&] { return batch.ready(next) || stopRequested_; });
+            if (!batch.ready(next)) {
+                batch.discard(next);
+                return TargetDecision::Stop;
+            }
             thumbnail = batch.take(next);
             taken = true;
             // A photo that changed after it was read ahead is read again, as it is now.
@@ -168,8 +181,16 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatc
     }
 }
 
+void TForm1::StopRun() {
+    if (!running_)
+        return;
+    stopRequested_ = true;
+    WakeGuiThread();
+}
+
 void TForm1::beginRun() {
     running_ = true;
+    stopRequested_ = false;
     KEL_grbutton1->setEnabled(false);
     KEL_grbutton2->setEnabled(false);
     KEL_grbutton1->setCursor(Qt::WaitCursor);
@@ -178,7 +199,9 @@ void TForm1::beginRun() {
 
 void TForm1::interruptRun() {
     WriteLog(QStringLiteral("Process interrupted."));
-    prompt_->Inform(QStringLiteral("Process Interrupted!"));
+    // A stop by Esc, the close box or a signal needs no box to tell of it.
+    if (!stopRequested_)
+        prompt_->Inform(QStringLiteral("Process Interrupted!"));
 }
 
 void TForm1::endRun(qint64 elapsedMs) {
