@@ -97,6 +97,8 @@ void TForm1::connectHandlers() {
     connect(KEL_grbutton4, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton4Click);
     connect(KEL_listbox1, &TKEL_listbox::OnClick, this, &TForm1::KEL_listbox1Click);
     connect(Panel1, &TColorPanel::OnClick, this, &TForm1::Panel1Click);
+    // The preview shows the photo as the thumbnails will have it.
+    connect(CheckBox7, &QCheckBox::toggled, Image1, &TImage::setUpright);
     connect(KEL_listbox1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         PopupMenu1->popup(KEL_listbox1->viewport()->mapToGlobal(at));
     });

@@ -147,8 +147,9 @@ void TForm1::buildWindow() {
 // the upper panel plus the least the lower one needs.
 void TForm1::setMinimumSizes() {
     int rightmost = 0;
-    for (const QWidget *w : std::initializer_list<const QWidget *>{Label5, CheckBox1, CheckBox2,
-                                                                   CheckBox3, CheckBox4, CheckBox5})
+    for (const QWidget *w :
+         std::initializer_list<const QWidget *>{Label5, CheckBox1, CheckBox2, CheckBox3, CheckBox4,
+                                                CheckBox5, CheckBox6, CheckBox7, CheckBox8})
         rightmost = std::max(rightmost, w->x() + w->width());
     const int width = std::max(clientSize.width(), rightmost + 8);
     Panel2->setMinimumWidth(width);
