@@ -26,6 +26,8 @@ done
 convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
 compare=/usr/bin/compare
 export VIPS_CONCURRENCY=1
+# One thread for ImageMagick too: its OpenMP threads crawl on a busy machine.
+export MAGICK_THREAD_LIMIT=1
 
 if [ ! -x "$build/cli/quillet-thumb" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_GUI=OFF -DQUILLET_TESTS=OFF

@@ -20,39 +20,54 @@ GreyDither::GreyDither(int width, int levels) : width_(width), below_(std::size_
     }
     // Carried errors stay within a few times the largest error, so a margin of that size
     // around 0..255 covers every sum a pixel and its error can make.
-    offset_ = 16 * (largestError + 1);
-    const int size = 256 + 2 * offset_;
-    level_.resize(std::size_t(size));
-    error_.resize(std::size_t(size));
-    error7_.resize(std::size_t(size));
-    for (int i = 0; i < size; ++i) {
-        const int v = std::clamp(i - offset_, 0, 255);
-        level_[std::size_t(i)] = grey[v];
-        error_[std::size_t(i)] = std::int16_t(v - grey[v]);
-        error7_[std::size_t(i)] = std::int16_t(7 * (v - grey[v]));
+    const int margin = 16 * (largestError + 1);
+    offset_ = 16 * margin;
+    const std::size_t size = std::size_t(16 * (256 + 2 * margin));
+    level_.resize(size);
+    error_.resize(size);
+    carry_.resize(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        const int v = std::clamp(int(i / 16) - margin, 0, 255);
+        level_[i] = grey[v];
+        error_[i] = std::int16_t(v - grey[v]);
+        carry_[i] = std::int16_t(7 * (v - grey[v]));
     }
 }
 
 void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
+    if (out)
+        walk<true>(in, out);
+    else
+        walk<false>(in, nullptr);
+    oddRow_ = !oddRow_;
+}
+
+template <bool Write> void GreyDither::walk(const std::uint8_t *in, std::uint8_t *out) {
     // Serpentine order: even rows left to right, odd rows right to left. `e` points at the
     // error entry of the column before the current one in the direction of travel.
     const int dir = oddRow_ ? -1 : 1;
     std::int16_t *e = oddRow_ ? below_.data() + width_ + 1 : below_.data();
     const std::uint8_t *src = oddRow_ ? in + width_ - 1 : in;
-    std::uint8_t *dst = out ? (oddRow_ ? out + width_ - 1 : out) : nullptr;
+    std::uint8_t *dst = Write ? (oddRow_ ? out + width_ - 1 : out) : nullptr;
     const std::uint8_t *level = level_.data() + offset_;
     const std::int16_t *error = error_.data() + offset_;
-    const std::int16_t *error7 = error7_.data() + offset_;
+    const std::int16_t *carry = carry_.data() + offset_;
     int carried = 0, belowErr = 0, belowPrevErr = 0;
     for (int n = width_; n > 0; --n) {
-        // Arithmetic right shift rounds toward minus infinity, as the quantiser's does.
-        const int sum = ((carried + e[dir] + 8) >> 4) + int(*src);
-        if (dst) {
-            *dst = level[sum];
+        // The libjpeg quantiser's sum is ((carried + below + 8) >> 4) + pixel: sixteen times
+        // the pixel keeps the same floor in the index's upper bits.
+        const int rest = e[dir] + 8 + 16 * int(*src);
+        const int index = rest + carried;
+        if constexpr (Write) {
+            *dst = level[index];
             dst += dir;
         }
-        carried = error7[sum]; // 7/16 to the next pixel
-        const int err = error[sum];
+        // The empty asm keeps the compiler from folding this address back onto the carried
+        // error, which would lengthen the chain by the arithmetic.
+        const std::int16_t *here = carry + rest;
+        asm("" : "+r"(here));
+        carried = here[carried]; // 7/16 to the next pixel
+        const int err = error[index];
         e[0] = std::int16_t(belowPrevErr + 3 * err); // 3/16 below and behind
         belowPrevErr = belowErr + 5 * err;           // 5/16 below
         belowErr = err;                              // 1/16 below and ahead
@@ -60,5 +75,4 @@ void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
         e += dir;
     }
     e[0] = std::int16_t(belowPrevErr);
-    oddRow_ = !oddRow_;
 }

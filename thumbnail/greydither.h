@@ -13,13 +13,18 @@ public:
     void row(const std::uint8_t *in, std::uint8_t *out);
 
 private:
+    template <bool Write> void walk(const std::uint8_t *in, std::uint8_t *out);
+
     int width_;
-    // Indexed by a pixel value plus its carried error, before clamping to 0..255: the
-    // output grey, and the error it leaves (plain and times seven, for the next pixel).
+    // Indexed by sixteen times a pixel value plus its error in sixteenths (before the
+    // quantiser's shift, whose floor the index holds in its upper bits) and offset so that
+    // every sum a pixel and its error can make lands inside: the output grey, the error it
+    // leaves and seven times that error, carried to the next pixel. One lookup with no
+    // arithmetic before it is all that lies on the chain from pixel to pixel.
     int offset_ = 0;
     std::vector<std::uint8_t> level_;
     std::vector<std::int16_t> error_;
-    std::vector<std::int16_t> error7_;
+    std::vector<std::int16_t> carry_;
     // Errors for the next row, one entry per column plus one on each side.
     std::vector<std::int16_t> below_;
     bool oddRow_ = false;

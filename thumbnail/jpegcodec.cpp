@@ -410,7 +410,7 @@ struct EncoderSetup {
     JpegEncoder *encoder;
     int width, height;
     bool progressive;
-    bool fullChroma;
+    bool filtered;
 };
 
 void stepSetup(EncoderSetup *s) {
@@ -428,9 +428,11 @@ void stepSetup(EncoderSetup *s) {
     c->in_color_space = JCS_RGB;
     jpeg_set_defaults(c);
     jpeg_set_quality(c, 90, TRUE);
-    if (s->fullChroma) {
+    if (s->filtered) {
         c->comp_info[0].h_samp_factor = 1;
         c->comp_info[0].v_samp_factor = 1;
+        // The filtered picture is worth the more exact transform.
+        c->dct_method = JDCT_FLOAT;
     }
     if (s->progressive)
         jpeg_simple_progression(c);
@@ -438,10 +440,10 @@ void stepSetup(EncoderSetup *s) {
 
 } // namespace
 
-bool JpegEncoder::start(int width, int height, bool progressive, bool fullChroma) {
+bool JpegEncoder::start(int width, int height, bool progressive, bool filtered) {
     if (failed_)
         return false;
-    EncoderSetup setup{this, width, height, progressive, fullChroma};
+    EncoderSetup setup{this, width, height, progressive, filtered};
     failed_ = !runTrapped(trap_, stepSetup, &setup);
     return !failed_ && run(stepStartCompress);
 }

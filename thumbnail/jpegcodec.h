@@ -129,9 +129,10 @@ public:
     JpegEncoder(const JpegEncoder &) = delete;
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
-    // Quality 90 with baseline tables; progressive when asked; chroma at full resolution
-    // when asked, else the library's default subsampling.
-    bool start(int width, int height, bool progressive, bool fullChroma = false);
+    // Quality 90 with baseline tables; progressive when asked. A filtered (smooth) picture
+    // keeps its chroma at full resolution and takes the float DCT; otherwise the library's
+    // defaults hold.
+    bool start(int width, int height, bool progressive, bool filtered = false);
     // Writes an ICC profile's markers; between start and the first row.
     bool writeProfile(const std::vector<std::uint8_t> &profile);
     bool writeRow(const std::uint8_t *rgb);
