@@ -1,5 +1,6 @@
 // The opt-in extras of the engine: photos turned upright, colour profiles kept, smooth
 // scaling.
+#include "exiforientation.h"
 #include "geometry.h"
 #include "jpegfixtures.h"
 #include "smoothscale.h"
@@ -26,7 +27,6 @@ Made Thumb(const std::string &source, int w, int h, bool keep, bool erase,
 
 struct Rgb {
     int r, g, b;
-    bool operator==(const Rgb &) const = default;
 };
 
 ::testing::AssertionResult Near(const DecodedJpeg &d, int x, int y, Rgb want, int tolerance) {
@@ -84,14 +84,16 @@ TEST(Upright, every_orientation_in_both_scalings) {
     for (const Turn &t : kTurns) {
         JpegMetadata tag;
         tag.exifOrientation = t.orientation;
-        const std::string quarters =
-            EncodeJpeg(Quarters(96, 48, quarter), {95, false, Sampling::S444}, tag);
+        tag.exifBigEndian = t.orientation % 2 == 0; // both byte orders
+        const JpegOptions crisp{95, false, Sampling::S444};
+        const std::string quarters = EncodeJpeg(Quarters(96, 48, quarter), crisp, tag);
+        std::istringstream header(quarters); // what the window's preview reads
+        EXPECT_EQ(ReadJpegOrientation(header), Orientation(t.orientation));
         for (bool smooth : {false, true}) {
             SCOPED_TRACE(testing::Message()
-                         << "orientation " << t.orientation << (smooth ? " smooth" : " exact"));
-            const Made m = Thumb(quarters, 40, 40, true, true, {smooth, true, false});
-            ASSERT_TRUE(m.ok);
-            const DecodedJpeg d = DecodeJpeg(m.bytes);
+                         << "orientation " << t.orientation << " smooth " << smooth);
+            const DecodedJpeg d =
+                DecodeJpeg(Thumb(quarters, 40, 40, true, true, {smooth, true, false}).bytes);
             EXPECT_FALSE(d.hasExif);
             ASSERT_EQ(d.picture.width, t.transpose ? 20 : 40);
             ASSERT_EQ(d.picture.height, t.transpose ? 40 : 20);
@@ -99,17 +101,17 @@ TEST(Upright, every_orientation_in_both_scalings) {
             const int at[4][2] = {{2, 2}, {w - 3, 2}, {2, h - 3}, {w - 3, h - 3}};
             for (int c = 0; c < 4; ++c)
                 EXPECT_TRUE(Near(d, at[c][0], at[c][1], quarter[t.corners[c]], 16)) << c;
-            // Without asking, the tag changes nothing.
+            // Not asked, the tag changes nothing.
             EXPECT_EQ(Thumb(quarters, 40, 40, true, true, {smooth, false, false}).bytes,
-                      Thumb(EncodeJpeg(Quarters(96, 48, quarter), {95, false, Sampling::S444}), 40,
-                            40, true, true, {smooth, false, false})
+                      Thumb(EncodeJpeg(Quarters(96, 48, quarter), crisp), 40, 40, true, true,
+                            {smooth, false, false})
                           .bytes);
         }
         // Exact: the very thumbnail of the turned pixels, in every mode and odd boxes.
         for (bool progressive : {false, true}) {
             const std::string src = EncodeJpeg(detail, {85, progressive}, tag);
-            const DecodedJpeg stored = DecodeJpeg(src);
-            const Picture upright = Turned(stored.picture, t.transpose, t.mirrorX, t.mirrorY);
+            const Picture upright =
+                Turned(DecodeJpeg(src).picture, t.transpose, t.mirrorX, t.mirrorY);
             for (auto box : {std::pair{160, 180}, {7, 30}, {30, 7}, {200, 13}, {83, 83}})
                 for (int mode = 0; mode < 3; ++mode) {
                     const ReferenceResult want = ReferenceThumbnailOf(
@@ -123,6 +125,23 @@ TEST(Upright, every_orientation_in_both_scalings) {
                 }
         }
     }
+}
+
+TEST(Upright, missing_or_damaged_tags_leave_the_photo_as_stored) {
+    const std::string exif = ExifBlock(6, true);
+    const std::size_t entry = 6 + 8 + 2 + 12; // the orientation entry
+    std::string wrongType = exif, notTiff = exif, farDirectory = exif;
+    wrongType[entry + 3] = 4;   // a long, not a short
+    notTiff[6 + 3] = 43;        // the TIFF header's 42
+    farDirectory[6 + 4] = 0x7F; // the first directory beyond the block
+    for (const std::string &b : {wrongType, notTiff, farDirectory, exif.substr(0, entry + 6),
+                                 ExifBlock(9, false), ExifBlock(0, true), "Exif" + exif})
+        EXPECT_EQ(ExifOrientation({reinterpret_cast<const std::uint8_t *>(b.data()), b.size()}),
+                  Orientation::Normal);
+    std::istringstream notJpeg("GIF89a"),
+        cut(EncodeJpeg(SolidPicture(8, 8, 1, 2, 3)).substr(0, 30));
+    EXPECT_EQ(ReadJpegOrientation(notJpeg), Orientation::Normal);
+    EXPECT_EQ(ReadJpegOrientation(cut), Orientation::Normal);
 }
 
 TEST(Profile, copied_whole_only_when_asked) {
