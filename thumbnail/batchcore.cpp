@@ -1,11 +1,8 @@
 #include "batchcore.h"
 
-#include "fdstream.h"
 #include "pathparts.h"
-#include "sharedreadfile.h"
 
 #include <algorithm>
-#include <istream>
 
 #include <sys/stat.h>
 
@@ -58,22 +55,14 @@ ThumbnailBatch::~ThumbnailBatch() {
 BatchResult ThumbnailBatch::convertNow(std::size_t index) {
     const ThumbnailSettings &s = settings_;
     BatchResult result;
-    SharedReadFile file;
-    if (s.width < 1 || s.height < 1) {
-        result.status = {ThumbnailError::InvalidBox};
-        return result;
-    }
-    if (!file.openForReading(jobs_[index].source)) {
-        result.status = {ThumbnailError::Source, file.error()};
-        return result;
-    }
-    result.source = file.identity();
-    if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
-        result.read = stateOf(st);
-    FdStreamBuf in(file.fd());
-    std::istream stream(&in);
-    result.status = MakeThumbnailBytes(stream, result.bytes, s.width, s.height, s.keepAspect,
-                                       s.fill, s.eraseEmpty, s.extras, &budget_);
+    result.status = MakeThumbnailBytes(jobs_[index].source, result.bytes, s.width, s.height,
+                                       s.keepAspect, s.fill, s.eraseEmpty, s.extras, &budget_,
+                                       [&result](const SharedReadFile &file) {
+                                           result.source = file.identity();
+                                           if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
+                                               result.read = stateOf(st);
+                                           return ThumbnailStatus{};
+                                       });
     return result;
 }
 

@@ -6,7 +6,6 @@
 #include "geometry.h"
 #include "jpegcodec.h"
 #include "memorybudget.h"
-#include "sharedreadfile.h"
 
 #include <exception>
 #include <istream>
@@ -103,13 +102,24 @@ bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width
     }
 }
 
-ThumbnailStatus MakeThumbnailBytes(std::istream &Source, std::string &Thumbnail, int Width,
-                                   int Height, bool KeepAspect, TColor FillColor, bool EraseEmpty,
-                                   const ThumbnailExtras &Extras, DecoderMemoryBudget *Budget) {
+ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::string &Thumbnail,
+                                   int Width, int Height, bool KeepAspect, TColor FillColor,
+                                   bool EraseEmpty, const ThumbnailExtras &Extras,
+                                   DecoderMemoryBudget *Budget, const SourceCheck &Opened) {
     Thumbnail.clear();
     return guarded([&]() -> ThumbnailStatus {
+        if (Width < 1 || Height < 1)
+            return {ThumbnailError::InvalidBox};
+        SharedReadFile source;
+        if (!source.openForReading(SourceFileName))
+            return {ThumbnailError::Source, source.error()};
+        if (Opened)
+            if (ThumbnailStatus refused = Opened(source); !refused)
+                return refused;
+        FdStreamBuf in(source.fd());
+        std::istream stream(&in);
         JpegEncoder encoder;
-        ThumbnailStatus made = renderThumbnail(Source, Width, Height, KeepAspect, FillColor,
+        ThumbnailStatus made = renderThumbnail(stream, Width, Height, KeepAspect, FillColor,
                                                EraseEmpty, Extras, Budget, encoder);
         if (made)
             Thumbnail.assign(reinterpret_cast<const char *>(encoder.data()), encoder.size());
@@ -122,32 +132,23 @@ ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
                                   bool KeepAspect, TColor FillColor, bool Transparent,
                                   bool EraseEmpty, const ThumbnailFileOptions &Options) {
     (void)Transparent;
+    std::vector<FileIdentity> keep(Options.keep.begin(), Options.keep.end());
+    std::string bytes;
+    // Refused before the work, not only at the end: the target's name is checked the same way
+    // once more just before the finished file takes it.
+    const ThumbnailStatus made = MakeThumbnailBytes(
+        SourceFileName, bytes, Width, Height, KeepAspect, FillColor, EraseEmpty, Options.extras,
+        Options.budget, [&](const SharedReadFile &source) -> ThumbnailStatus {
+            keep.push_back(source.identity());
+            const int error = CheckCompleteFileTarget(TargetFileName, keep);
+            return error ? ThumbnailStatus{ThumbnailError::Target, error} : ThumbnailStatus{};
+        });
+    if (!made)
+        return made;
     return guarded([&]() -> ThumbnailStatus {
-        if (Width < 1 || Height < 1)
-            return {ThumbnailError::InvalidBox};
-        SharedReadFile source;
-        if (!source.openForReading(SourceFileName))
-            return {ThumbnailError::Source, source.error()};
-        std::vector<FileIdentity> keep(Options.keep.begin(), Options.keep.end());
-        keep.push_back(source.identity());
-        // Refused before the work, not only at the end: the target's name is checked the
-        // same way once more just before the finished file takes it.
-        if (int error = CheckCompleteFileTarget(TargetFileName, keep))
-            return {ThumbnailError::Target, error};
-        std::string bytes;
-        {
-            FdStreamBuf in(source.fd());
-            std::istream sourceStream(&in);
-            const ThumbnailStatus made =
-                MakeThumbnailBytes(sourceStream, bytes, Width, Height, KeepAspect, FillColor,
-                                   EraseEmpty, Options.extras, Options.budget);
-            if (!made)
-                return made;
-        }
-        if (int error =
-                WriteCompleteFile(TargetFileName, bytes, keep, AttributesOf(TargetFileName)))
-            return {ThumbnailError::Target, error};
-        return {};
+        const int error =
+            WriteCompleteFile(TargetFileName, bytes, keep, AttributesOf(TargetFileName));
+        return error ? ThumbnailStatus{ThumbnailError::Target, error} : ThumbnailStatus{};
     });
 }
 

@@ -4,8 +4,10 @@
 // between calls.
 #include "colors.h"
 #include "completefile.h"
+#include "sharedreadfile.h"
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -83,11 +85,16 @@ struct ThumbnailFileOptions {
     ThumbnailExtras extras;
 };
 
-// The thumbnail of `Source` (read from its position to its end) into `Thumbnail`, the
-// decoder's memory taken from `Budget` (kDefaultDecoderMemory without one). Never throws.
-ThumbnailStatus MakeThumbnailBytes(std::istream &Source, std::string &Thumbnail, int Width,
-                                   int Height, bool KeepAspect, TColor FillColor, bool EraseEmpty,
-                                   const ThumbnailExtras &Extras, DecoderMemoryBudget *Budget);
+// Sees the opened source before it is decoded; a failure it returns ends the conversion.
+using SourceCheck = std::function<ThumbnailStatus(const SharedReadFile &)>;
+
+// The thumbnail of the named source into `Thumbnail`, the source opened as SharedReadFile
+// opens it and the decoder's memory taken from `Budget` (kDefaultDecoderMemory without one).
+// Never throws.
+ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::string &Thumbnail,
+                                   int Width, int Height, bool KeepAspect, TColor FillColor,
+                                   bool EraseEmpty, const ThumbnailExtras &Extras,
+                                   DecoderMemoryBudget *Budget, const SourceCheck &Opened = {});
 
 // CreateThumbnail with the reason of a failure, and the options above. A replaced target's
 // permissions, owner and group pass to the new file.
