@@ -40,6 +40,7 @@ inline void PixelToRgb(std::uint8_t *out, const std::uint8_t *in, PixelLayout la
             out[c] = std::uint8_t((in[c] * in[3] + 127) / 255);
         break;
     case PixelLayout::Cmyk:
+    default: // the only layout left; said so that optimisers see every path write `out`
         for (int c = 0; c < 3; ++c)
             out[c] = std::uint8_t(((255 - in[c]) * (255 - in[3]) + 127) / 255);
         break;
