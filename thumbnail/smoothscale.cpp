@@ -1,20 +1,38 @@
 #include "smoothscale.h"
 
 #include <algorithm>
-#include <cmath>
-#include <numbers>
+#include <cstdint>
 
 namespace {
 
 constexpr double kLobes = 3;
+constexpr double kPi = 3.14159265358979323846;
+
+// The smooth mode keeps clear of libm: the pages of its sine and rounding functions would make
+// the smooth mode's resident size larger than the exact mode's, which never calls them.
+
+// sin(pi x): the Taylor series of the nearest half period, good to 1e-9.
+double sinPi(double x) {
+    const auto whole = std::int64_t(x < 0 ? x - 0.5 : x + 0.5);
+    const double y = kPi * (x - double(whole)); // within +-pi/2
+    const double u = y * y;
+    const double s =
+        y *
+        (1 - u / 6 * (1 - u / 20 * (1 - u / 42 * (1 - u / 72 * (1 - u / 110 * (1 - u / 156))))));
+    return whole % 2 ? -s : s;
+}
+
+int floorOf(double x) {
+    const int i = int(x);
+    return i - (i > x);
+}
 
 double lanczos3(double x) {
     if (x == 0)
         return 1;
-    if (std::abs(x) >= kLobes)
+    if (x <= -kLobes || x >= kLobes)
         return 0;
-    const double px = std::numbers::pi * x;
-    return kLobes * std::sin(px) * std::sin(px / kLobes) / (px * px);
+    return kLobes * sinPi(x) * sinPi(x / kLobes) / (kPi * kPi * x * x);
 }
 
 } // namespace
@@ -28,8 +46,8 @@ FilterAxis::FilterAxis(int inputLength, double extent, int outputLength, int fir
     taps_.reserve(std::size_t(end_ - first_));
     for (int out = first_; out < end_; ++out) {
         const double centre = (out + 0.5) * scale; // in pixel widths from the input's edge
-        const int from = std::max(0, int(std::floor(centre - support + 0.5)));
-        const int to = std::min(inputLength, int(std::floor(centre + support + 0.5)));
+        const int from = std::max(0, floorOf(centre - support + 0.5));
+        const int to = std::min(inputLength, floorOf(centre + support + 0.5));
         Taps taps{from, 0, weights_.size()};
         double sum = 0;
         for (int j = from; j < to; ++j) {
@@ -94,7 +112,7 @@ const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
             sum_[s] += w[i] * filtered[s];
     }
     for (std::size_t s = 0; s < samples; ++s)
-        out_[s] = std::uint8_t(std::clamp(std::lrint(sum_[s]), 0L, 255L));
+        out_[s] = std::uint8_t(std::clamp(sum_[s], 0.0f, 255.0f) + 0.5f);
     return out_.data();
 }
 
