@@ -3,7 +3,6 @@
 # AppStream metainfo and the manual pages; CPack turns all of it into a Debian package.
 include(GNUInstallDirs)
 
-set(QUILLET_APP_ID io.github.quillet.Quillet)
 set(quillet_data ${PROJECT_SOURCE_DIR}/data)
 
 # An installed program keeps its settings out of the folder it is installed into.
@@ -21,77 +20,122 @@ if(QUILLET_GUI)
     install(FILES ${quillet_data}/${QUILLET_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-    # Bitmap icons for the sizes menus and panels ask for, drawn from the one SVG.
-    find_program(QUILLET_RSVG_CONVERT rsvg-convert)
-    if(QUILLET_RSVG_CONVERT)
-        set(icons)
-        foreach(size 16 22 24 32 48 64 128 256)
-            set(folder ${CMAKE_BINARY_DIR}/icons/${size}x${size})
-            set(png ${folder}/${QUILLET_APP_ID}.png)
-            add_custom_command(
-                OUTPUT ${png}
-                COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-                COMMAND ${QUILLET_RSVG_CONVERT} -w ${size} -h ${size} -o ${png}
-                        ${quillet_data}/${QUILLET_APP_ID}.svg
-                DEPENDS ${quillet_data}/${QUILLET_APP_ID}.svg
-                VERBATIM)
-            list(APPEND icons ${png})
-            install(FILES ${png}
-                    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-        endforeach()
-        add_custom_target(quillet_icons ALL DEPENDS ${icons})
-    else()
-        message(STATUS "rsvg-convert not found (Debian: librsvg2-bin): "
-                       "only the scalable icon is installed")
-    endif()
+    foreach(size IN LISTS QUILLET_ICON_SIZES)
+        install(FILES ${QUILLET_ICON_DIR}/${size}x${size}/${QUILLET_APP_ID}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
 endif()
 
-# Manual pages made from each program's own --help and --version.
+# Manual pages made from each program's own --help and --version, with the sections a
+# reader looks for (exit status, files, environment, examples) from data/man.
 find_program(QUILLET_HELP2MAN help2man)
 find_program(QUILLET_GZIP gzip)
+set(quillet_component_quillet desktop)
+set(quillet_component_quillet-thumb desktop)
+set(quillet_component_quillet-update-server server)
+set(manual_quillet "batch JPEG thumbnail maker")
+set(manual_quillet-thumb "make JPEG thumbnails of JPEG photos from a shell")
+set(manual_quillet-update-server "answer Quillet's update requests")
 if(QUILLET_HELP2MAN AND QUILLET_GZIP)
-    set(pages)
-    set(manual_quillet "batch JPEG thumbnail maker")
-    set(manual_quillet-thumb "make JPEG thumbnails of JPEG photos from a shell")
-    set(manual_quillet-update-server "answer Quillet's update requests")
     foreach(program quillet quillet-thumb quillet-update-server)
         if(TARGET ${program})
             set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+            set(include ${quillet_data}/man/${program}.h2m)
             add_custom_command(
                 OUTPUT ${page}.gz
                 COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
                 # A sanitized build's leak report at exit must not fail the page.
                 COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
                         ${QUILLET_HELP2MAN} --no-info --name=${manual_${program}}
-                        --output=${page} $<TARGET_FILE:${program}>
+                        --include=${include} --output=${page} $<TARGET_FILE:${program}>
                 COMMAND ${QUILLET_GZIP} -9nf ${page}
-                DEPENDS ${program}
+                DEPENDS ${program} ${include}
                 VERBATIM)
-            list(APPEND pages ${page}.gz)
+            add_custom_target(quillet_manual_${program} ALL DEPENDS ${page}.gz)
+            install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+                    COMPONENT ${quillet_component_${program}})
         endif()
     endforeach()
-    add_custom_target(quillet_manuals ALL DEPENDS ${pages})
-    install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
     message(STATUS "help2man or gzip not found (Debian: help2man): no manual pages")
 endif()
 
-# The Debian package: cpack -G DEB in the build folder (scripts/package.sh does it all).
+# What Debian asks of every package: the licence in the machine-readable form and the
+# changelog, in /usr/share/doc/<package>.
+set(QUILLET_DEB_DESKTOP quillet)
+set(QUILLET_DEB_SERVER quillet-update-server)
+set(docs)
+foreach(component desktop server)
+    string(TOUPPER ${component} COMPONENT)
+    set(PACKAGE ${QUILLET_DEB_${COMPONENT}})
+    set(doc ${CMAKE_BINARY_DIR}/doc/${PACKAGE})
+    configure_file(${quillet_data}/debian/changelog.in ${doc}/changelog @ONLY)
+    add_custom_command(
+        OUTPUT ${doc}/changelog.gz
+        COMMAND ${QUILLET_GZIP} -9nkf ${doc}/changelog
+        DEPENDS ${doc}/changelog
+        VERBATIM)
+    list(APPEND docs ${doc}/changelog.gz)
+    install(FILES ${quillet_data}/debian/copyright ${doc}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${PACKAGE} COMPONENT ${component})
+endforeach()
+add_custom_target(quillet_changelogs ALL DEPENDS ${docs})
+
+# The server's service: installed, not enabled; its options in /etc/default, the installer
+# in the one folder the service may read.
+if(TARGET quillet-update-server)
+    install(FILES ${quillet_data}/debian/quillet-update-server.service
+            DESTINATION /lib/systemd/system COMPONENT server)
+    install(FILES ${quillet_data}/debian/quillet-update-server.default
+            DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default
+            RENAME quillet-update-server COMPONENT server)
+    install(DIRECTORY DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib/quillet-update-server
+            COMPONENT server)
+    file(WRITE ${CMAKE_BINARY_DIR}/debian/server/conffiles
+         "${CMAKE_INSTALL_FULL_SYSCONFDIR}/default/quillet-update-server\n")
+endif()
+
+# Two Debian packages: cpack -G DEB in the build folder (scripts/package.sh does it all).
+# quillet holds the window and quillet-thumb; quillet-update-server the network server.
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL desktop)
+if(TARGET quillet-update-server)
+    list(APPEND CPACK_COMPONENTS_ALL server)
+endif()
 set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VENDOR "The Quillet developers")
 set(CPACK_PACKAGE_CONTACT "The Quillet developers <quillet@users.noreply.github.com>")
 set(CPACK_PACKAGE_HOMEPAGE_URL https://github.com/quillet/quillet)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch JPEG thumbnail maker")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-       "Quillet turns a batch of JPEG photos into JPEG thumbnails: a window to gather"
-       "the photos and choose the size, aspect, fill colour and names, and quillet-thumb,"
-       "the same engine from a shell, for large collections spread over cores and machines.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Dependencies from the shared libraries the programs link (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Debian's directories are 0755 and its files 0644 whatever the umask of the build.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME ${QUILLET_DEB_DESKTOP})
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION graphics)
+# The windows are laid out for Liberation Sans; qt6-wayland lets them open on Wayland.
+if(QUILLET_GUI)
+    set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "fonts-liberation, qt6-wayland")
+endif()
+string(JOIN "\n" CPACK_DEBIAN_DESKTOP_DESCRIPTION
+       "batch JPEG thumbnail maker"
+       "Quillet turns a batch of JPEG photos into JPEG thumbnails: a window to"
+       "gather the photos and choose the size, aspect, fill colour and names, and"
+       "quillet-thumb, the same engine from a shell, for large collections spread"
+       "over cores and machines.")
+
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME ${QUILLET_DEB_SERVER})
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/server/conffiles)
+string(JOIN "\n" CPACK_DEBIAN_SERVER_DESCRIPTION
+       "update server for Quillet"
+       "quillet-update-server answers the update requests of Quillet's About"
+       "window: the newest build number, and the installer to download. A systemd"
+       "service, not enabled at installation, runs it as a user of its own on a"
+       "read-only system.")
 include(CPack)

@@ -13,7 +13,10 @@ build="$root/build"
 source "$root/scripts/packages.sh"
 
 build_all() { # tests: ON or OFF
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_TESTS="$1"
+    # Built as the Debian package is, so the package test checks what a user installs.
+    debian_cmake_flags
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_TESTS="$1" \
+        "${debian[@]}"
     cmake --build "$build" --parallel "$(nproc)"
 }
 

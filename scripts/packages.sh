@@ -1,5 +1,5 @@
-# Sourced by dev.sh and package.sh: the Debian packages the project needs, and
-# install_missing, which installs those not yet there (as root, or through sudo).
+# Sourced by dev.sh and package.sh: the Debian packages the project needs, install_missing,
+# which installs those not yet there (as root, or through sudo), and the hardening flags.
 
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -9,7 +9,26 @@ packages=(
     xvfb xauth xdotool libx11-dev x11-apps imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64 libasio-dev
     desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
+    lintian devscripts weston qt6-wayland
 )
+
+# A build as a Debian package is built, as CMake arguments in the array `debian`: the prefix
+# /usr and Debian's build flags (stack protector, fortify, full RELRO, bind-now). Bookworm's
+# dpkg-buildflags leaves out stack-clash and control-flow protection: they are added here.
+# Every object of ours is built for control-flow protection, but bookworm's C start files
+# (crt1.o, crti.o) carry no such note, so the linker would drop the program's IBT/SHSTK
+# marking; -z ibt -z shstk keep it.
+debian_cmake_flags() {
+    local extra
+    flag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+    extra="$(flag CPPFLAGS) -fstack-clash-protection -fcf-protection"
+    debian=(
+        -DCMAKE_INSTALL_PREFIX=/usr
+        "-DCMAKE_C_FLAGS=$(flag CFLAGS) $extra"
+        "-DCMAKE_CXX_FLAGS=$(flag CXXFLAGS) $extra"
+        "-DCMAKE_EXE_LINKER_FLAGS=$(flag LDFLAGS) -Wl,-z,ibt -Wl,-z,shstk"
+    )
+}
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Makes the Debian package of a build folder and checks it as a user meets it: the files it
-# installs, its version and dependencies, and its programs run from an unpacked copy.
-# usage: check_package.sh BUILD_DIR PREFIX VERSION PROGRAM...
+# Makes the Debian packages of a build folder and checks them as a distribution and a user
+# meet them: lintian finds no error or warning, the programs are hardened, each package
+# holds its files and dependencies (the desktop package no network server), the manual
+# pages have their sections, and the programs run from an unpacked copy.
+# usage: check_package.sh BUILD_DIR PREFIX VERSION HARDENED(ON|OFF) PROGRAM...
 set -euo pipefail
-build=$1 prefix=${2#/} version=$3
-shift 3
+build=$1 prefix=${2#/} version=$3 hardened=$4
+shift 4
 programs=("$@")
 for tool in cpack dpkg-deb dpkg-shlibdeps convert; do
     command -v "$tool" >/dev/null || {
@@ -16,42 +18,136 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; exit 1; }
-deb=$(echo "$work"/quillet_*.deb)
 status=0
 fail() {
     echo "FAIL: $*"
     status=1
 }
+has_server=false
+[[ " ${programs[*]} " == *" quillet-update-server "* ]] && has_server=true
+packages=(quillet)
+$has_server && packages+=(quillet-update-server)
 
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version is not $version"
-depends=$(dpkg-deb -f "$deb" Depends)
-for library in libjpeg62-turbo libqt6widgets6 libc6; do
-    [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+declare -A deb
+for package in "${packages[@]}"; do
+    deb[$package]=$(echo "$work/${package}_${version}_"*.deb)
+    [ -f "${deb[$package]}" ] || { fail "no package $package"; continue; }
+    dpkg-deb -c "${deb[$package]}" | awk '{print $6}' | sed 's|^\./||; s|/$||' >"$work/$package.files"
+    dpkg-deb -x "${deb[$package]}" "$work/root"
 done
+[ $status -eq 0 ] || exit 1
 
-dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$work/listing"
+# package  file it must hold ("!" before it: must not hold)
 id=io.github.quillet.Quillet
-pages=()
-for program in "${programs[@]}"; do
-    pages+=("share/man/man1/$program.1.gz")
+expected=(
+    "quillet $prefix/bin/quillet-thumb"
+    "quillet $prefix/share/man/man1/quillet-thumb.1.gz"
+    "quillet $prefix/share/doc/quillet/copyright"
+    "quillet $prefix/share/doc/quillet/changelog.gz"
+    "quillet !$prefix/bin/quillet-update-server"
+    "quillet !$prefix/share/man/man1/quillet-update-server.1.gz"
+)
+if [[ " ${programs[*]} " == *" quillet "* ]]; then
+    expected+=(
+        "quillet $prefix/bin/quillet"
+        "quillet $prefix/share/man/man1/quillet.1.gz"
+        "quillet $prefix/share/applications/$id.desktop"
+        "quillet $prefix/share/metainfo/$id.metainfo.xml"
+        "quillet $prefix/share/icons/hicolor/scalable/apps/$id.svg"
+        "quillet $prefix/share/icons/hicolor/48x48/apps/$id.png"
+    )
+fi
+if $has_server; then
+    expected+=(
+        "quillet-update-server $prefix/bin/quillet-update-server"
+        "quillet-update-server $prefix/share/man/man1/quillet-update-server.1.gz"
+        "quillet-update-server $prefix/share/doc/quillet-update-server/copyright"
+        "quillet-update-server $prefix/share/doc/quillet-update-server/changelog.gz"
+        "quillet-update-server lib/systemd/system/quillet-update-server.service"
+        "quillet-update-server etc/default/quillet-update-server"
+        "quillet-update-server var/lib/quillet-update-server"
+        "quillet-update-server !$prefix/bin/quillet"
+    )
+fi
+for row in "${expected[@]}"; do
+    read -r package file <<<"$row"
+    if [[ $file == !* ]]; then
+        ! grep -qx "${file#!}" "$work/$package.files" || fail "$package holds ${file#!}"
+    else
+        grep -qx "$file" "$work/$package.files" || fail "$package lacks $file"
+    fi
 done
-for file in "${programs[@]/#/bin/}" "${pages[@]}" share/applications/$id.desktop \
-    share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
-    share/icons/hicolor/48x48/apps/$id.png; do
-    grep -qx "$prefix/$file" "$work/listing" || fail "missing $prefix/$file"
-done
-extra=$(grep "^$prefix/bin/." "$work/listing" | grep -vxF -f <(printf "$prefix/bin/%s\n" "${programs[@]}") || true)
-[ -z "$extra" ] || fail "more programs than expected: $extra"
 
-root="$work/root"
-dpkg-deb -x "$deb" "$root"
-bin="$root/$prefix/bin"
-[ "$("$bin/quillet-thumb" --version)" = "quillet-thumb $version" ] || fail "quillet-thumb --version"
-[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/quillet" --version)" = "quillet $version" ] ||
-    fail "quillet --version"
-zcat "$root/$prefix/share/man/man1/quillet.1.gz" | grep -q '^\.TH QUILLET' || fail "quillet.1"
+# package  field  what it must contain ("!" before it: must not contain)
+fields=(
+    "quillet Version $version"
+    "quillet Depends libjpeg62-turbo"
+    "quillet Depends libc6"
+)
+if [[ " ${programs[*]} " == *" quillet "* ]]; then
+    fields+=("quillet Depends libqt6widgets6" "quillet Depends fonts-liberation"
+        "quillet Depends qt6-wayland")
+fi
+$has_server && fields+=("quillet-update-server Version $version"
+    "quillet-update-server Depends libc6" "quillet-update-server Depends !libqt6"
+    "quillet-update-server Conffiles /etc/default/quillet-update-server")
+for row in "${fields[@]}"; do
+    read -r package field want <<<"$row"
+    value=$(dpkg-deb -f "${deb[$package]}" "$field" 2>/dev/null || true)
+    [ "$field" = Conffiles ] && value=$(dpkg-deb -I "${deb[$package]}" conffiles 2>/dev/null || true)
+    if [[ $want == !* ]]; then
+        [[ $value != *"${want#!}"* ]] || fail "$package $field has ${want#!}: $value"
+    else
+        [[ $value == *"$want"* ]] || fail "$package $field lacks $want: $value"
+    fi
+done
+if $has_server; then
+    # Installed, not started or enabled: no maintainer script touches the service.
+    ! dpkg-deb -I "${deb[quillet-update-server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
+        fail "quillet-update-server has maintainer scripts"
+    unit="$work/root/lib/systemd/system/quillet-update-server.service"
+    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes \
+        EnvironmentFile=/etc/default/quillet-update-server NoNewPrivileges=yes \
+        'BindReadOnlyPaths=/var/lib/quillet-update-server' 'CapabilityBoundingSet=$'; do
+        grep -qx "$setting" "$unit" || fail "the service lacks $setting"
+    done
+fi
+
+for program in "${programs[@]}"; do
+    page=$(zcat "$work/root/$prefix/share/man/man1/$program.1.gz")
+    for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" FILES ENVIRONMENT EXAMPLES; do
+        grep -q "^\.SH \"\?$section\"\?$" <<<"$page" || fail "$program.1 lacks $section"
+    done
+done
+
+if [ "$prefix" != usr ]; then
+    echo "the prefix /$prefix is not Debian's: lintian is skipped"
+elif command -v lintian >/dev/null; then
+    for package in "${packages[@]}"; do
+        lintian --fail-on error,warning --display-level '>=warning' "${deb[$package]}" \
+            >"$work/lintian.log" 2>&1 || { fail "lintian on $package:"; cat "$work/lintian.log"; }
+    done
+else
+    echo "lintian is not installed: its check is skipped"
+fi
+if [ "$hardened" != ON ]; then
+    echo "a build without Debian's build flags: the hardening check is skipped"
+elif command -v hardening-check >/dev/null; then
+    for program in "${programs[@]}"; do
+        hardening-check "$work/root/$prefix/bin/$program" >"$work/hardening.log" 2>&1 ||
+            { fail "$program is not hardened:"; cat "$work/hardening.log"; }
+    done
+else
+    echo "hardening-check (devscripts) is not installed: its check is skipped"
+fi
+
+bin="$work/root/$prefix/bin"
+for program in "${programs[@]}"; do
+    [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --version)" = "$program $version" ] ||
+        fail "$program --version"
+done
 convert -size 320x240 gradient:orange-navy "$work/photo.jpg"
 "$bin/quillet-thumb" -q -o "$work" "$work/photo.jpg" || fail "quillet-thumb on a photo"
 [ "$(identify -format '%wx%h' "$work/photo.jpg.thumb.jpg")" = "160x180" ] || fail "thumbnail size"
-[ $status -eq 0 ] && echo "package $(basename "$deb") is complete"
+[ $status -eq 0 ] && echo "packages ${packages[*]} are complete"
 exit $status
