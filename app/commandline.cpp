@@ -14,12 +14,13 @@ const char *const kQuilletUsage =
     "given photos in its list; a folder adds the JPEG files inside it (*.jpg, *.jpeg),\n"
     "sorted by name. A path that does not exist is skipped with a message.\n"
     "\n"
-    "      --help         show this help\n"
+    "  -h, --help         show this help\n"
     "      --version      show the version\n"
     "\n"
     "The settings are kept in Quillet.ini beside the program when that folder can be\n"
     "written or already holds the file, otherwise in\n"
     "$XDG_CONFIG_HOME/Quillet/Quillet.ini (by default ~/.config/Quillet/Quillet.ini).\n"
+    "Qt's own options (-platform, -style, ...) are understood as well.\n"
     "Use quillet-thumb to make thumbnails from a shell.\n";
 
 TCommandLine ParseCommandLine(const QStringList &arguments) {
@@ -28,7 +29,8 @@ TCommandLine ParseCommandLine(const QStringList &arguments) {
     for (const QString &argument : arguments) {
         if (options && argument == QLatin1String("--")) {
             options = false;
-        } else if (options && argument == QLatin1String("--help")) {
+        } else if (options &&
+                   (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
             line.action = TStartAction::Help;
             return line;
         } else if (options && argument == QLatin1String("--version")) {
@@ -94,11 +96,74 @@ QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
     return files;
 }
 
+namespace {
+
+// How many arguments one of Qt's own options takes up where `argument` stands (the option
+// and its value: "-style fusion", "--style=fusion"), 0 when it is none of them. The
+// application object takes these out; before it exists, they are passed over.
+int qtOptionLength(const QString &argument) {
+    struct QtOption {
+        const char *name;
+        bool takesValue;
+    };
+    static constexpr QtOption qtOptions[] = {
+        {"platform", true},
+        {"platformpluginpath", true},
+        {"platformtheme", true},
+        {"plugin", true},
+        {"qwindowgeometry", true},
+        {"qwindowicon", true},
+        {"qwindowtitle", true},
+        {"session", true},
+        {"style", true},
+        {"stylesheet", true},
+        {"display", true},
+        {"geometry", true},
+        {"name", true},
+        {"title", true},
+        {"visual", true},
+        {"reverse", false},
+        {"widgetcount", false},
+        {"nograb", false},
+        {"dograb", false},
+        {"sync", false},
+        {"qmljsdebugger", false},
+    };
+    if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--"))
+        return 0;
+    const QString bare = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    const QString name = bare.section(QLatin1Char('='), 0, 0);
+    for (const QtOption &option : qtOptions)
+        if (name == QLatin1String(option.name))
+            return option.takesValue && !bare.contains(QLatin1Char('=')) ? 2 : 1;
+    return 0;
+}
+
+} // namespace
+
 std::optional<int> AnswerInfoRequest(int argc, char **argv, const char *version) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    switch (ParseCommandLine(arguments).action) {
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QLatin1String("--")) {
+            for (; i < argc; ++i)
+                arguments << QString::fromLocal8Bit(argv[i]);
+            break;
+        }
+        const int qt = qtOptionLength(argument);
+        if (qt == 0)
+            arguments << argument;
+        else
+            i += qt - 1;
+    }
+    const TCommandLine line = ParseCommandLine(arguments);
+    if (line.action == TStartAction::Run && !line.unknownOptions.isEmpty()) {
+        std::fprintf(stderr, "quillet: unknown option %s\n",
+                     qPrintable(line.unknownOptions.first()));
+        std::fputs(kQuilletUsage, stderr);
+        return 2;
+    }
+    switch (line.action) {
     case TStartAction::Help:
         std::fputs(kQuilletUsage, stdout);
         return 0;

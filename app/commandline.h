@@ -23,8 +23,9 @@ TCommandLine ParseCommandLine(const QStringList &arguments);
 // that is neither adds a line to `problems`.
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems);
 
-// --help and --version, answered on standard output before any window or display exists:
-// the exit status to end with, or nothing when the program is to start.
+// --help (-h) and --version, answered on standard output before any window or display
+// exists, and an unknown option, answered with the usage on standard error (status 2); Qt's
+// own options are passed over. The exit status to end with, or nothing to start.
 std::optional<int> AnswerInfoRequest(int argc, char **argv, const char *version);
 
 // The files to start with, from the arguments the application object left (program name

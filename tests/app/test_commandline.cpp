@@ -35,6 +35,8 @@ void TestCommandLine::parse_data() {
                                << QStringList{"--bogus"};
     QTest::newRow("version") << QStringList{"--version"} << int(TStartAction::Version)
                              << QStringList{} << QStringList{};
+    QTest::newRow("-h") << QStringList{"-h"} << int(TStartAction::Help) << QStringList{}
+                        << QStringList{};
     QTest::newRow("unknown option")
         << QStringList{"-x", "a.jpg"} << run << QStringList{"a.jpg"} << QStringList{"-x"};
     QTest::newRow("after --") << QStringList{"--", "--help", "-"} << run
@@ -87,16 +89,29 @@ void TestCommandLine::expand() {
 }
 
 void TestCommandLine::helpAndVersionNeedNoDisplay_data() {
-    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("onStdout");
     QTest::addColumn<QString>("start");
-    QTest::newRow("help") << "--help"
-                          << "Usage: quillet [options] [PHOTO|FOLDER]...\n";
-    QTest::newRow("version") << "--version"
-                             << QStringLiteral("quillet " QUILLET_VERSION_STRING "\n");
+    const QString usage = QStringLiteral("Usage: quillet [options] [PHOTO|FOLDER]...\n");
+    const QString version = QStringLiteral("quillet " QUILLET_VERSION_STRING "\n");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << true << usage;
+    QTest::newRow("-h") << QStringList{"a.jpg", "-h"} << 0 << true << usage;
+    QTest::newRow("version") << QStringList{"--version"} << 0 << true << version;
+    QTest::newRow("Qt's options passed over")
+        << QStringList{"-style", "fusion", "--platform=xcb", "-reverse", "--version"} << 0 << true
+        << version;
+    QTest::newRow("unknown option") << QStringList{"a.jpg", "--bogus"} << 2 << false
+                                    << "quillet: unknown option --bogus\n" + usage;
+    QTest::newRow("Qt option's value is no option")
+        << QStringList{"-qwindowtitle", "-x", "-x"} << 2 << false
+        << "quillet: unknown option -x\n" + usage;
 }
 
 void TestCommandLine::helpAndVersionNeedNoDisplay() {
-    QFETCH(QString, option);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(bool, onStdout);
     QFETCH(QString, start);
     QProcess quillet;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -104,12 +119,14 @@ void TestCommandLine::helpAndVersionNeedNoDisplay() {
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     quillet.setProcessEnvironment(env);
-    quillet.start(QStringLiteral(QUILLET_PATH), {option});
+    quillet.start(QStringLiteral(QUILLET_PATH), arguments);
     QVERIFY(quillet.waitForFinished(10000));
     QCOMPARE(quillet.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quillet.exitCode(), 0);
-    QVERIFY2(QString::fromLocal8Bit(quillet.readAllStandardOutput()).startsWith(start),
-             qPrintable(option));
+    QCOMPARE(quillet.exitCode(), status);
+    const QString out = QString::fromLocal8Bit(quillet.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(quillet.readAllStandardError());
+    QVERIFY2((onStdout ? out : err).startsWith(start), qPrintable(out + err));
+    QVERIFY2((onStdout ? err : out).isEmpty(), qPrintable(out + err));
 }
 
 QTEST_MAIN(TestCommandLine)
