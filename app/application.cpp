@@ -2,10 +2,31 @@
 
 #include "errorreport.h"
 
+#include <QDirIterator>
+#include <QIcon>
+
 #include <exception>
+
+namespace {
+
+// The icon theme's copy (the installed one, in every size the theme has), else the copy built
+// into the program.
+QIcon applicationIcon() {
+    QIcon builtIn;
+    QDirIterator sizes(QStringLiteral(":/icons"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (sizes.hasNext())
+        builtIn.addFile(sizes.next() + QStringLiteral("/" QUILLET_APP_ID ".png"));
+    return QIcon::fromTheme(QStringLiteral(QUILLET_APP_ID), builtIn);
+}
+
+} // namespace
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(Title));
+    // Desktops find the launcher, its name and icon through the desktop entry's name: the
+    // Wayland app id, and the X11 hint window managers group windows by.
+    setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
+    setWindowIcon(applicationIcon());
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event) {

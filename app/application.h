@@ -1,6 +1,7 @@
 #pragma once
 // The application object: an exception that escapes an event handler reaches the general
-// error report instead of ending the program, and the next event is handled as usual.
+// error report instead of ending the program, and the next event is handled as usual. Its
+// windows carry the program's icon and belong to its desktop entry.
 #include <QApplication>
 
 class TApplication : public QApplication {
