@@ -1,9 +1,14 @@
 #include "KEL_common.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPalette>
 #include <QWidget>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -50,17 +55,44 @@ void InstallPaletteColorResolver() {
 
 namespace {
 
+const char *const classicFaces[] = {"Tahoma", "MS Sans Serif", "Microsoft Sans Serif"};
+
 // The windows are laid out for the classic 8-point desktop faces; where they are missing,
-// Liberation Sans keeps captions close to their designed widths (wider faces overlap).
+// Liberation Sans keeps captions close to their designed widths.
 void substituteClassicFaces() {
     static const bool installed = [] {
         const QStringList narrowFaces{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                                       QStringLiteral("DejaVu Sans")};
-        for (const char *face : {"Tahoma", "MS Sans Serif", "Microsoft Sans Serif"})
+        for (const char *face : classicFaces)
             QFont::insertSubstitutions(QString::fromLatin1(face), narrowFaces);
         return true;
     }();
     (void)installed;
+}
+
+// The width in percent that narrows the face a classic name resolves to (DejaVu Sans where
+// Liberation Sans is missing) to Liberation Sans' widths, which the captions were placed
+// for; 100 for that face or a narrower one. Qt narrows a face that has no condensed cut by
+// scaling its glyphs. Measured once per name, at a size where hinting does not distort it.
+int fittingStretch(const QString &name) {
+    static QHash<QString, int> stretches;
+    if (!qGuiApp ||
+        std::find_if(std::begin(classicFaces), std::end(classicFaces), [&name](const char *face) {
+            return name == QLatin1String(face);
+        }) == std::end(classicFaces))
+        return 100;
+    const auto known = stretches.constFind(name);
+    if (known != stretches.constEnd())
+        return *known;
+    // Liberation Sans sets the lowercase alphabet 12.727 em wide.
+    constexpr double designedWidth = 1272.7;
+    QFont probe(name);
+    probe.setPixelSize(100);
+    const double width =
+        QFontMetricsF(probe).horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    const int stretch = width > designedWidth * 1.01 ? int(100 * designedWidth / width) : 100;
+    stretches.insert(name, stretch);
+    return stretch;
 }
 
 } // namespace
@@ -70,6 +102,8 @@ QFont KelFont::toQFont() const {
     QFont f(Name);
     int px = Height < 0 ? -Height : (Height * 4 + 2) / 5;
     f.setPixelSize(px > 0 ? px : 11);
+    if (const int stretch = fittingStretch(Name); stretch != 100)
+        f.setStretch(stretch);
     f.setBold(Bold);
     f.setItalic(Italic);
     f.setUnderline(Underline);
