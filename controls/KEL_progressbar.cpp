@@ -167,13 +167,14 @@ void TKEL_progressbar::resizeEvent(QResizeEvent *event) {
 void TKEL_progressbar::paintEvent(QPaintEvent *) {
     if (width() <= 0 || height() <= 0)
         return;
-    QPainter(this).drawImage(0, 0, picture());
+    QPainter(this).drawImage(0, 0, picture(devicePixelRatioF()));
 }
 
-QImage TKEL_progressbar::picture() const {
+QImage TKEL_progressbar::picture(qreal scale) const {
     const int w = width();
     const int h = height();
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image(QSize(w, h) * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     QPainter painter(&image);
     drawGradient(painter);
 

@@ -76,7 +76,8 @@ protected:
 
 private:
     double fillFraction() const;
-    QImage picture() const;
+    // At `scale` device pixels per pixel, so a high-density screen gets it sharp.
+    QImage picture(qreal scale) const;
     void drawGradient(QPainter &painter) const;
     void drawText(QPainter &painter) const;
 
