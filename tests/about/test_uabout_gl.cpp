@@ -35,8 +35,8 @@ public slots:
 
 private slots:
     void init() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("OpenGL needs an X server (platform xcb)");
+        if (!GlTestPlatform())
+            QSKIP("OpenGL needs an X server or a Wayland compositor");
         about_ = std::make_unique<Tfabout>();
         about_->show();
         QVERIFY(QTest::qWaitForWindowExposed(about_.get()));

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Quillet as a native Wayland client (run under run_in_weston.sh): the main window is mapped
+# with the app id of the desktop entry and its title, and a termination signal closes it
+# cleanly. The client's own protocol log (WAYLAND_DEBUG) shows what it asked the compositor.
+# usage: wayland_smoke.sh QUILLET
+set -uo pipefail
+quillet=$1
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+WAYLAND_DEBUG=client "$quillet" 2>"$log" &
+pid=$!
+
+mapped() {
+    grep -q 'xdg_toplevel@[0-9]*\.set_app_id("io.github.quillet.Quillet")' "$log" &&
+        grep -q 'xdg_toplevel@[0-9]*\.set_title("Quillet")' "$log" &&
+        grep -q 'xdg_surface@[0-9]*\.ack_configure' "$log" &&
+        grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$log"
+}
+for _ in $(seq 300); do
+    mapped && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+status=0
+if ! mapped; then
+    echo "FAIL: no main window with the app id io.github.quillet.Quillet was mapped"
+    grep -v '^\[' "$log" | tail -n 20
+    status=1
+fi
+kill -TERM "$pid" 2>/dev/null
+wait "$pid"
+exit_status=$?
+if [ $exit_status -ne 0 ]; then
+    echo "FAIL: quillet ended with status $exit_status"
+    grep -v '^\[' "$log" | tail -n 20
+    status=1
+fi
+[ $status -eq 0 ] && echo "the main window was mapped on Wayland as io.github.quillet.Quillet"
+exit $status
