@@ -81,17 +81,25 @@ foreach(component desktop server)
 endforeach()
 add_custom_target(quillet_changelogs ALL DEPENDS ${docs})
 
-# The server's service: installed, not enabled; its options in /etc/default, the installer
-# in the one folder the service may read.
+# The server's service: installed, not enabled; its options in <sysconfdir>/default, the
+# installer in the one folder the service may read. Debian 12 keeps units in /lib.
 if(TARGET quillet-update-server)
-    install(FILES ${quillet_data}/debian/quillet-update-server.service
-            DESTINATION /lib/systemd/system COMPONENT server)
-    install(FILES ${quillet_data}/debian/quillet-update-server.default
-            DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default
-            RENAME quillet-update-server COMPONENT server)
+    set(service ${CMAKE_BINARY_DIR}/debian/server)
+    configure_file(${quillet_data}/debian/quillet-update-server.service.in
+                   ${service}/quillet-update-server.service @ONLY)
+    configure_file(${quillet_data}/debian/quillet-update-server.default.in
+                   ${service}/quillet-update-server @ONLY)
+    set(unitdir ${CMAKE_INSTALL_PREFIX}/lib/systemd/system)
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+        set(unitdir /lib/systemd/system)
+    endif()
+    install(FILES ${service}/quillet-update-server.service DESTINATION ${unitdir}
+            COMPONENT server)
+    install(FILES ${service}/quillet-update-server
+            DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default COMPONENT server)
     install(DIRECTORY DESTINATION ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib/quillet-update-server
             COMPONENT server)
-    file(WRITE ${CMAKE_BINARY_DIR}/debian/server/conffiles
+    file(WRITE ${service}/conffiles
          "${CMAKE_INSTALL_FULL_SYSCONFDIR}/default/quillet-update-server\n")
 endif()
 

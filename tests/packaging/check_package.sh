@@ -37,6 +37,10 @@ for package in "${packages[@]}"; do
 done
 [ $status -eq 0 ] || exit 1
 
+# Debian's places for a prefix of /usr; under another prefix, its own.
+etc=$prefix/etc var=$prefix/var units=$prefix/lib/systemd/system
+[ "$prefix" = usr ] && etc=etc var=var units=lib/systemd/system
+
 # package  file it must hold ("!" before it: must not hold)
 id=io.github.quillet.Quillet
 expected=(
@@ -63,9 +67,9 @@ if $has_server; then
         "quillet-update-server $prefix/share/man/man1/quillet-update-server.1.gz"
         "quillet-update-server $prefix/share/doc/quillet-update-server/copyright"
         "quillet-update-server $prefix/share/doc/quillet-update-server/changelog.gz"
-        "quillet-update-server lib/systemd/system/quillet-update-server.service"
-        "quillet-update-server etc/default/quillet-update-server"
-        "quillet-update-server var/lib/quillet-update-server"
+        "quillet-update-server $units/quillet-update-server.service"
+        "quillet-update-server $etc/default/quillet-update-server"
+        "quillet-update-server $var/lib/quillet-update-server"
         "quillet-update-server !$prefix/bin/quillet"
     )
 fi
@@ -90,7 +94,7 @@ if [[ " ${programs[*]} " == *" quillet "* ]]; then
 fi
 $has_server && fields+=("quillet-update-server Version $version"
     "quillet-update-server Depends libc6" "quillet-update-server Depends !libqt6"
-    "quillet-update-server Conffiles /etc/default/quillet-update-server")
+    "quillet-update-server Conffiles /$etc/default/quillet-update-server")
 for row in "${fields[@]}"; do
     read -r package field want <<<"$row"
     value=$(dpkg-deb -f "${deb[$package]}" "$field" 2>/dev/null || true)
@@ -105,10 +109,10 @@ if $has_server; then
     # Installed, not started or enabled: no maintainer script touches the service.
     ! dpkg-deb -I "${deb[quillet-update-server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
         fail "quillet-update-server has maintainer scripts"
-    unit="$work/root/lib/systemd/system/quillet-update-server.service"
-    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes \
-        EnvironmentFile=/etc/default/quillet-update-server NoNewPrivileges=yes \
-        'BindReadOnlyPaths=/var/lib/quillet-update-server' 'CapabilityBoundingSet=$'; do
+    unit="$work/root/$units/quillet-update-server.service"
+    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
+        "EnvironmentFile=/$etc/default/quillet-update-server" "ExecStart=/$prefix/bin/.*" \
+        "BindReadOnlyPaths=/$var/lib/quillet-update-server" 'CapabilityBoundingSet='; do
         grep -qx "$setting" "$unit" || fail "the service lacks $setting"
     done
 fi
