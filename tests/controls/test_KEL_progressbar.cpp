@@ -390,6 +390,29 @@ private slots:
         }
         QVERIFY(right - left <= tw);
     }
+
+    // On a high-density screen (ctest runs this again at QT_SCALE_FACTOR=2) the bar covers
+    // twice its size in device pixels, and its text is drawn at that resolution: a picture
+    // drawn at the bar's size and enlarged would leave every 2 x 2 block one colour.
+    void sharpOnHighDensityScreens() {
+        TKEL_progressbar bar;
+        bar.resize(200, 17);
+        bar.setShowText(true);
+        bar.setPosition(40);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        if (bar.devicePixelRatioF() != 2.0)
+            QSKIP("needs a scale factor of 2");
+        const QImage image = bar.grab().toImage();
+        QCOMPARE(image.size(), QSize(400, 34));
+        int detailed = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                detailed +=
+                    image.copy(x, y, 2, 2).convertToFormat(QImage::Format_Indexed8).colorCount() >
+                    1;
+        QVERIFY2(detailed > 20, "drawn at half resolution");
+    }
 };
 
 QTEST_MAIN(TestKelProgressbar)
