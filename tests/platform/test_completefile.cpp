@@ -98,10 +98,10 @@ TEST(WriteCompleteFile, a_link_at_the_target_is_replaced_not_followed) {
 TEST(WriteCompleteFile, refusals_change_nothing) {
     Folder dir;
     Write(dir.file("source"), "photo");
-    ::link(dir.file("source").c_str(), dir.file("hard").c_str());
-    ::symlink(dir.file("source").c_str(), dir.file("soft").c_str());
-    ::mkdir(dir.file("folder").c_str(), 0755);
-    ::mkfifo(dir.file("fifo").c_str(), 0644);
+    ASSERT_EQ(::link(dir.file("source").c_str(), dir.file("hard").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("source").c_str(), dir.file("soft").c_str()), 0);
+    ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
     const FileIdentity source = Id(dir.file("source"));
 
     struct Case {
