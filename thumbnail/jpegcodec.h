@@ -74,6 +74,8 @@ public:
     bool tooLarge() const { return tooLarge_; }
     // After a failure: libjpeg's own description of it ("Not a JPEG file: starts with ...").
     const char *message() const { return trap_.message; }
+    // Whether the data ended before the picture did (libjpeg then fills in the rest).
+    bool endedEarly() const { return trap_.endedEarly; }
     int width() const { return int(cinfo_.image_width); }
     int height() const { return int(cinfo_.image_height); }
     bool progressive() const { return progressive_; }
