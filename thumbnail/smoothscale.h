@@ -1,6 +1,7 @@
 #pragma once
-// Lanczos-3 resampling of a picture that arrives row by row, top to bottom. Only a few
-// filtered rows are held at a time, so memory grows with the picture's width, not its area.
+// Lanczos-3 resampling (its kernel a tenth wider when reducing) of a picture that arrives
+// row by row, top to bottom. Only a few filtered rows are held at a time, so memory grows
+// with the picture's width, not its area.
 // Lanczos-3 is what photo tools compare against: it keeps fine texture crisp without the
 // aliasing (grain, moiré) of sampling and with little ringing.
 #include <cstdint>
