@@ -114,12 +114,10 @@ void TestUpdateWindow::close_during_download_interrupts_it() {
     Tfupdate w([] { return 56; });
     w.Server = {"127.0.0.1", server.port()};
 
-    QString proposed;
     bool closed = false;
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-            proposed = dialog->selectedFiles().value(0);
             dialog->selectFile(target);
             static_cast<QDialog *>(dialog)->accept();
         }
@@ -138,7 +136,6 @@ void TestUpdateWindow::close_during_download_interrupts_it() {
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     QVERIFY(closed);
-    QCOMPARE(proposed, QCoreApplication::applicationDirPath() + "/QuilletInstall.exe");
     QCOMPARE(w.KEL_listbox1->Items().mid(0, 2),
              QStringList({"Updating interrupted", "Downloading file.."}));
     QVERIFY(!w.TcpClient1.Connected());
