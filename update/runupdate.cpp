@@ -38,7 +38,10 @@ struct Interruption {};
 class Conversation {
 public:
     Conversation(UpdateHost &host, TTcpClient &client) : host_(host), client_(client) {}
+    // The whole conversation; a stop asked for leaves it as an Interruption.
+    void run(const UpdateServer &server);
 
+private:
     void log(const std::string &text) {
         host_.LogLine(text);
         check();
@@ -126,60 +129,58 @@ bool Conversation::download(const std::string &target, std::int32_t size) {
     return inPlace && !writtenShort && received == size;
 }
 
-void converse(Conversation &c, const UpdateServer &server) {
-    UpdateHost &host = c.host_;
-    TTcpClient &client = c.client_;
+void Conversation::run(const UpdateServer &server) {
     const std::string where = server.host + ":" + server.port + "..";
-    c.log("Connecting to " + where);
-    const bool connected = client.Connect();
-    c.check();
+    log("Connecting to " + where);
+    const bool connected = client_.Connect();
+    check();
     if (!connected) {
-        c.log("Failed to connect.");
+        log("Failed to connect.");
         return;
     }
-    c.log("Connected");
-    const bool updateAvailable = c.askForBuild();
-    client.Disconnect();
+    log("Connected");
+    const bool updateAvailable = askForBuild();
+    client_.Disconnect();
     if (!updateAvailable)
         return;
 
-    const std::string folder = FolderOf(host.ExecutablePath());
+    const std::string folder = FolderOf(host_.ExecutablePath());
     const std::optional<std::string> target =
-        host.ChooseTargetFile(folder + "/" + std::string(InstallerName));
+        host_.ChooseTargetFile(folder + "/" + std::string(InstallerName));
     if (!target) {
-        host.LogLine("Updating interrupted");
+        host_.LogLine("Updating interrupted");
         return;
     }
-    c.check();
-    c.log("Re-connecting to " + where);
-    const bool reconnected = client.Connect();
-    c.check();
+    check();
+    log("Re-connecting to " + where);
+    const bool reconnected = client_.Connect();
+    check();
     if (!reconnected) {
-        c.log("Failed to re-connect.");
+        log("Failed to re-connect.");
         return;
     }
-    c.log("Connected.");
-    c.sendRequest(GetFile, InstallerName);
-    c.log("Get file request sent");
-    const std::string status = c.readLine();
-    c.log("Reply received");
+    log("Connected.");
+    sendRequest(GetFile, InstallerName);
+    log("Get file request sent");
+    const std::string status = readLine();
+    log("Reply received");
     if (status != Yes) {
-        c.log(statusText(status, true));
-    } else if (const std::string sizeLine = c.readLine(); sizeLine == ServerError) {
-        c.log("Error retrieving file size");
+        log(statusText(status, true));
+    } else if (const std::string sizeLine = readLine(); sizeLine == ServerError) {
+        log("Error retrieving file size");
     } else {
         const std::int32_t size = StrToInt(sizeLine);
-        c.log("File size received");
+        log("File size received");
         if (size < 0)
             throw EInvalidFileSize("The update server announced a file size below 0 (" + sizeLine +
                                    ")");
-        host.SetProgressPosition(0);
-        host.SetProgressMax(size);
+        host_.SetProgressPosition(0);
+        host_.SetProgressMax(size);
         // The verdict is the last word: a stop asked for after it changes nothing.
-        host.LogLine(c.download(*target, size) ? "File downloaded succesfully."
-                                               : "Error downloading file.");
+        host_.LogLine(download(*target, size) ? "File downloaded succesfully."
+                                              : "Error downloading file.");
     }
-    client.Disconnect();
+    client_.Disconnect();
 }
 
 } // namespace
@@ -200,9 +201,8 @@ void RunUpdateConversation(UpdateHost &host, TTcpClient &client, const UpdateSer
         if (host.Interrupted())
             client.Disconnect();
     };
-    Conversation c(host, client);
     try {
-        converse(c, server);
+        Conversation(host, client).run(server);
     } catch (const Interruption &) {
         client.Disconnect();
         host.LogLine("Updating interrupted");
