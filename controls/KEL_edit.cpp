@@ -354,6 +354,8 @@ bool TKEL_edit::filterKey(QKeyEvent *event) {
 }
 
 void TKEL_edit::focusEntered() {
+    // A screen reader announces the inner editor, which has the focus, by the box's name.
+    editor()->setAccessibleName(accessibleName());
     focused_ = true;
     color_ = colorIn_;
     // While the mouse is over the box the saved font already holds the normal one.

@@ -60,8 +60,16 @@ void TestKelAccessible::editBoxGivesItsText() {
     QCOMPARE(text->characterCount(), 10);
     QCOMPARE(text->text(0, 6), QStringLiteral(".thumb"));
     QVERIFY(iface->state().editable);
-    // One editable text per box: the inner editor is not a second one.
+    // One editable text per box: the inner editor is not a second one, but it has the focus
+    // and is announced by the box's name.
     QCOMPARE(iface->childCount(), 0);
+    edit.setAccessibleName(QStringLiteral("Suffix"));
+    edit.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&edit));
+    edit.setFocus();
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(QApplication::focusWidget())->text(QAccessible::Name),
+        QStringLiteral("Suffix"));
 }
 
 QTEST_MAIN(TestKelAccessible)
