@@ -456,6 +456,10 @@ void TestUmain::keysReachTheButtons() {
     QFETCH(int, modifiers);
     QFETCH(QString, button);
     QFETCH(QString, effect);
+    // Qt's Wayland client dereferences the seat's text input when a simulated key reaches a
+    // text box, and a headless compositor gives none.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("simulated keys into a text box need a Wayland seat");
     form_->KEL_listbox1->AddItem(photo(QStringLiteral("key.jpg"), {40, 30}));
     form_->KEL_edit5->setText(dir_->path());
     form_->KEL_edit6->setText(QStringLiteral(".small.jpg"));
