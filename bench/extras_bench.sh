@@ -58,7 +58,7 @@ for spec in 6000x4000:4:24mp-grey 4000x3000:6:12mp-grey; do
 done
 ls -l "$corpus"
 
-size_of() { identify -format '%wx%h' "$1"; }
+size_of() { /usr/bin/identify -format '%wx%h' "$1"; }
 
 echo
 echo "PSNR against ImageMagick's Lanczos-3 reduction of the full picture (cropped into 320x320):"
