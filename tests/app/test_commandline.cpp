@@ -2,10 +2,11 @@
 #include "commandline.h"
 #include "filenames.h"
 
+#include "tempfolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -55,9 +56,8 @@ void TestCommandLine::parse() {
 }
 
 void TestCommandLine::expand() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QDir root(dir.path());
+    TempFolder dir;
+    QDir root(dir.qPath());
     QVERIFY(root.mkdir(QStringLiteral("photos")) && root.mkdir(QStringLiteral("photos/sub")));
     for (const char *name :
          {"photos/p10.jpg", "photos/B.JPG", "photos/p9.jpg", "photos/a.jpg", "photos/c.Jpeg",
@@ -68,12 +68,13 @@ void TestCommandLine::expand() {
     // Names from an old camera card, not UTF-8, given alone and inside a folder.
     QVERIFY(root.mkdir(QStringLiteral("card")));
     for (const QByteArray name : {"caf\xe9.jpg", "card/caf\xe9.jpg"}) {
-        const int fd = ::open(QFile::encodeName(dir.path()) + "/" + name, O_CREAT | O_WRONLY, 0644);
+        const int fd =
+            ::open(QFile::encodeName(dir.qPath()) + "/" + name, O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
     }
     const QString cafe = NameFromBytes("caf\xe9.jpg");
-    QVERIFY(QDir::setCurrent(dir.path()));
+    QVERIFY(QDir::setCurrent(dir.qPath()));
     QStringList problems;
     const QStringList files =
         ExpandStartPaths({QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),

@@ -9,6 +9,8 @@
 #include "settingsdefaults.h"
 #include "umain.h"
 
+#include "tempfolder.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -76,14 +77,13 @@ private slots:
 private:
     QStringList folderEntries() const;
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TempFolder> dir_;
     QString ini_;
     ScriptedPrompt prompt_;
 };
 
 void TestSettings::init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
+    dir_ = std::make_unique<TempFolder>();
     ini_ = dir_->filePath(QStringLiteral("Quillet.ini"));
     prompt_ = ScriptedPrompt();
 }
@@ -314,9 +314,9 @@ void TestSettings::readOnlyFileIsReportedAndTheWindowStillCloses() {
 }
 
 void TestSettings::readOnlyFolderIsReported() {
-    QVERIFY(QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(dir_->qPath(), QFile::ReadOwner | QFile::ExeOwner));
     { TForm1 form(ini_, &prompt_); }
-    QVERIFY(QFile::setPermissions(dir_->path(),
+    QVERIFY(QFile::setPermissions(dir_->qPath(),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QCOMPARE(prompt_.errors, QStringList(QStringLiteral("Unable to write to ") + ini_));
     QVERIFY(!QFile::exists(ini_));
@@ -401,7 +401,7 @@ void TestSettings::killedWhileSavingLeavesTheOldOrTheNewFile() {
 }
 
 QStringList TestSettings::folderEntries() const {
-    return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QDir(dir_->qPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
 QTEST_MAIN(TestSettings)

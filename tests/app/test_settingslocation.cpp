@@ -5,8 +5,9 @@
 #include "settingslocation.h"
 #include "umain.h"
 
+#include "tempfolder.h"
+
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestSettingsLocation : public QObject {
@@ -23,20 +24,19 @@ private slots:
 private:
     QString ini() const { return exe_->filePath(QStringLiteral("Quillet.ini")); }
     QString configFolder() const { return config_->filePath(QStringLiteral("Quillet")); }
-    std::unique_ptr<QTemporaryDir> exe_;
-    std::unique_ptr<QTemporaryDir> config_;
+    std::unique_ptr<TempFolder> exe_;
+    std::unique_ptr<TempFolder> config_;
 };
 
 void TestSettingsLocation::init() {
-    exe_ = std::make_unique<QTemporaryDir>();
-    config_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(exe_->isValid() && config_->isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_->path()));
+    exe_ = std::make_unique<TempFolder>();
+    config_ = std::make_unique<TempFolder>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_->qPath()));
 }
 
 void TestSettingsLocation::cleanup() {
     // Write bits back, so the temporary folder can go.
-    QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(exe_->qPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // The cases the real folders below do not reach.
@@ -70,16 +70,16 @@ void TestSettingsLocation::choice() {
 }
 
 void TestSettingsLocation::writableFolderKeepsTheFileBesideTheProgram() {
-    QCOMPARE(SettingsFileFor(exe_->path()), ini());
+    QCOMPARE(SettingsFileFor(exe_->qPath()), ini());
     ScriptedPrompt prompt;
-    { TForm1 form(SettingsFileFor(exe_->path()), &prompt); }
+    { TForm1 form(SettingsFileFor(exe_->qPath()), &prompt); }
     QVERIFY(QFile::exists(ini()));
     QVERIFY(prompt.errors.isEmpty());
 }
 
 void TestSettingsLocation::readOnlyFolderUsesTheConfigFolderMadeOnSave() {
-    QVERIFY(QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::ExeOwner));
-    const QString name = SettingsFileFor(exe_->path());
+    QVERIFY(QFile::setPermissions(exe_->qPath(), QFile::ReadOwner | QFile::ExeOwner));
+    const QString name = SettingsFileFor(exe_->qPath());
     QCOMPARE(name, configFolder() + QStringLiteral("/Quillet.ini"));
     ScriptedPrompt prompt;
     {
@@ -88,7 +88,7 @@ void TestSettingsLocation::readOnlyFolderUsesTheConfigFolderMadeOnSave() {
         form.KEL_edit3->setText(QStringLiteral("321"));
     }
     QVERIFY(prompt.errors.isEmpty());
-    TForm1 again(SettingsFileFor(exe_->path()), &prompt);
+    TForm1 again(SettingsFileFor(exe_->qPath()), &prompt);
     QCOMPARE(again.KEL_edit3->Text(), QStringLiteral("321"));
 }
 
@@ -99,11 +99,11 @@ void TestSettingsLocation::readOnlyFolderWithAFileReadsItAndRefusesTheWrite() {
         file.write("[settings]\nwidth=77\n");
     }
     QVERIFY(QFile::setPermissions(ini(), QFile::ReadOwner));
-    QVERIFY(QFile::setPermissions(exe_->path(), QFile::ReadOwner | QFile::ExeOwner));
-    QCOMPARE(SettingsFileFor(exe_->path()), ini());
+    QVERIFY(QFile::setPermissions(exe_->qPath(), QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(SettingsFileFor(exe_->qPath()), ini());
     ScriptedPrompt prompt;
     {
-        TForm1 form(SettingsFileFor(exe_->path()), &prompt);
+        TForm1 form(SettingsFileFor(exe_->qPath()), &prompt);
         QCOMPARE(form.KEL_edit3->Text(), QStringLiteral("77"));
     }
     QCOMPARE(prompt.errors, QStringList{QStringLiteral("Unable to write to ") + ini()});

@@ -2,10 +2,11 @@
 // saves its settings; a save it cannot make is reported on standard error, not in a box.
 #include "settingsdefaults.h"
 
+#include "tempfolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -46,8 +47,7 @@ void TestSignalClose::signalClosesTheWindowAndSavesTheSettings() {
     QFETCH(int, number);
     QFETCH(bool, readOnly);
     // The program keeps its settings beside itself: a copy in a folder of our own.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    TempFolder dir;
     const QString program = dir.filePath(QStringLiteral("quillet"));
     QVERIFY(QFile::copy(QStringLiteral(QUILLET_EXE), program));
     const QString ini = dir.filePath(QStringLiteral("Quillet.ini"));

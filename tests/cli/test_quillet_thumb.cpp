@@ -1,5 +1,6 @@
 // The command-line tool end to end: real processes, real files in a temporary folder.
 #include "jpegfixtures.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ std::set<std::string> Names(const std::string &folder) {
 
 class QuilletThumb : public ::testing::Test {
 protected:
-    TempDir dir;
+    TempFolder dir;
     std::string in = dir.file("in");
     std::string out = dir.file("out");
 

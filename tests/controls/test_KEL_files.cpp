@@ -1,12 +1,13 @@
 #include "KEL_files.h"
 
+#include "tempfolder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -78,25 +79,24 @@ private slots:
     }
 
     void desktopIsAskedAgainOnEveryRead() {
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
+        TempFolder home;
         const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
-        QDir(home.path()).mkpath(QStringLiteral("config"));
-        QDir(home.path()).mkpath(QStringLiteral("First"));
-        QDir(home.path()).mkpath(QStringLiteral("Second"));
+        qputenv("HOME", QFile::encodeName(home.qPath()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.qPath() + QStringLiteral("/config")));
+        QDir(home.qPath()).mkpath(QStringLiteral("config"));
+        QDir(home.qPath()).mkpath(QStringLiteral("First"));
+        QDir(home.qPath()).mkpath(QStringLiteral("Second"));
         TKEL_files files;
-        writeUserDirs(home.path() + QStringLiteral("/config"), home.path() + "/First");
+        writeUserDirs(home.qPath() + QStringLiteral("/config"), home.qPath() + "/First");
         const QString first = files._Desktop();
-        writeUserDirs(home.path() + QStringLiteral("/config"), home.path() + "/Second");
+        writeUserDirs(home.qPath() + QStringLiteral("/config"), home.qPath() + "/Second");
         const QString second = files._Desktop();
-        writeUserDirs(home.path() + QStringLiteral("/config"), home.path() + "/Missing");
+        writeUserDirs(home.qPath() + QStringLiteral("/config"), home.qPath() + "/Missing");
         const QString missing = files._Desktop();
         qputenv("HOME", oldHome);
         qputenv("XDG_CONFIG_HOME", oldConfig);
-        QCOMPARE(first, home.path() + QStringLiteral("/First"));
-        QCOMPARE(second, home.path() + QStringLiteral("/Second"));
+        QCOMPARE(first, home.qPath() + QStringLiteral("/First"));
+        QCOMPARE(second, home.qPath() + QStringLiteral("/Second"));
         QCOMPARE(missing, QString());
     }
 
@@ -106,9 +106,9 @@ private slots:
     }
 
     void browsingOpensOnTheInitialFolderWithTheTitle() {
-        QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("start/inner")));
-        const QString start = root.path() + QStringLiteral("/start");
+        TempFolder root;
+        QVERIFY(QDir(root.qPath()).mkpath(QStringLiteral("start/inner")));
+        const QString start = root.qPath() + QStringLiteral("/start");
         TKEL_files files;
         QString seenDirectory, seenTitle;
         whenDialogOpens([&](QFileDialog *dialog) {
@@ -124,25 +124,25 @@ private slots:
     }
 
     void browsingReturnsTheChosenFolder() {
-        QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("start/inner")));
-        const QString inner = root.path() + QStringLiteral("/start/inner");
+        TempFolder root;
+        QVERIFY(QDir(root.qPath()).mkpath(QStringLiteral("start/inner")));
+        const QString inner = root.qPath() + QStringLiteral("/start/inner");
         TKEL_files files;
         whenDialogOpens([&](QFileDialog *dialog) {
             dialog->setDirectory(inner);
             static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept()
         });
-        QCOMPARE(files.BrowseFolder(QStringLiteral("t"), root.path() + "/start", false), inner);
+        QCOMPARE(files.BrowseFolder(QStringLiteral("t"), root.qPath() + "/start", false), inner);
     }
 
     void anEmptyInitialFolderLeavesTheSharedOneAlone() {
-        QTemporaryDir root;
+        TempFolder root;
         TKEL_files files;
         whenDialogOpens([](QFileDialog *dialog) { dialog->reject(); });
-        files.BrowseFolder(QStringLiteral("t"), root.path(), false);
+        files.BrowseFolder(QStringLiteral("t"), root.qPath(), false);
         whenDialogOpens([](QFileDialog *dialog) { dialog->reject(); });
         files.BrowseFolder(QStringLiteral("t"), QString(), false);
-        QCOMPARE(TKEL_files::BrowseInitialFolder(), root.path());
+        QCOMPARE(TKEL_files::BrowseInitialFolder(), root.qPath());
     }
 
     void otherWindowsAreDisabledOnlyWhenAsked_data() {
@@ -193,7 +193,7 @@ private slots:
     }
 
     void noVersionRecordKeepsTheOutputs() {
-        QTemporaryDir dir;
+        TempFolder dir;
         const QString path = dir.filePath(QStringLiteral("plain.txt"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

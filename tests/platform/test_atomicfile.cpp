@@ -2,12 +2,11 @@
 // a reader or a writer.
 #include "atomicfile.h"
 #include "bytesource.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <dirent.h>
 #include <future>
 #include <string>
 #include <sys/stat.h>
@@ -16,26 +15,9 @@
 
 namespace {
 
-struct Folder {
-    std::string path;
-    Folder() {
-        char name[] = "/tmp/atomicfile-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    int entries() const {
-        int n = 0;
-        DIR *d = ::opendir(path.c_str());
-        while (dirent *e = ::readdir(d))
-            n += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
-        ::closedir(d);
-        return n;
-    }
-};
-
 TEST(ReplaceFileContents, kills_leave_one_complete_file_and_no_debris) {
-    Folder dir;
-    const std::string file = dir.path + "/Quillet.ini";
+    TempFolder dir;
+    const std::string file = dir.path() + "/Quillet.ini";
     const std::string a = "[settings]\nwidth=" + std::string(20000, '1') + "\n";
     const std::string b = "[settings]\nwidth=" + std::string(30000, '2') + "\n";
     ASSERT_TRUE(ReplaceFileContents(file, a));
@@ -52,12 +34,12 @@ TEST(ReplaceFileContents, kills_leave_one_complete_file_and_no_debris) {
     }
     // A kill right between naming and renaming leaves one file, which the next write removes.
     ASSERT_TRUE(ReplaceFileContents(file, a));
-    EXPECT_EQ(dir.entries(), 1);
+    EXPECT_EQ(dir.names().size(), 1u);
 }
 
 TEST(WholeFiles, a_fifo_is_refused_without_waiting) {
-    Folder dir;
-    const std::string fifo = dir.path + "/Quillet.ini";
+    TempFolder dir;
+    const std::string fifo = dir.path() + "/Quillet.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     auto write = std::async(std::launch::async, [&] { return ReplaceFileContents(fifo, "x"); });
     auto read = std::async(std::launch::async, [&] { return ReadWholeFile(fifo).has_value(); });

@@ -1,11 +1,10 @@
 // Whole-file writes: complete or absent, links replaced, special files never opened.
 #include "completefile.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <future>
 #include <set>
@@ -17,31 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-class Folder {
-public:
-    Folder() {
-        char name[] = "/tmp/completefile-XXXXXX";
-        path_ = ::mkdtemp(name);
-    }
-    ~Folder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-    const std::string &path() const { return path_; }
-
-    std::set<std::string> names() const {
-        std::set<std::string> all;
-        if (DIR *d = ::opendir(path_.c_str())) {
-            while (dirent *e = ::readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                    all.insert(e->d_name);
-            ::closedir(d);
-        }
-        return all;
-    }
-
-private:
-    std::string path_;
-};
 
 std::string Read(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -59,7 +33,7 @@ FileIdentity Id(const std::string &path) {
 }
 
 TEST(WriteCompleteFile, creates_and_replaces_with_umask_or_given_permissions) {
-    Folder dir;
+    TempFolder dir;
     auto mode = [&](const char *name) {
         struct stat st {};
         return ::stat(dir.file(name).c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
@@ -79,7 +53,7 @@ TEST(WriteCompleteFile, creates_and_replaces_with_umask_or_given_permissions) {
 }
 
 TEST(WriteCompleteFile, a_link_at_the_target_is_replaced_not_followed) {
-    Folder dir;
+    TempFolder dir;
     Write(dir.file("outside"), "keep");
     ASSERT_EQ(::symlink(dir.file("outside").c_str(), dir.file("link").c_str()), 0);
     ASSERT_EQ(::symlink("nowhere", dir.file("dangling").c_str()), 0);
@@ -96,7 +70,7 @@ TEST(WriteCompleteFile, a_link_at_the_target_is_replaced_not_followed) {
 }
 
 TEST(WriteCompleteFile, refusals_change_nothing) {
-    Folder dir;
+    TempFolder dir;
     Write(dir.file("source"), "photo");
     ASSERT_EQ(::link(dir.file("source").c_str(), dir.file("hard").c_str()), 0);
     ASSERT_EQ(::symlink(dir.file("source").c_str(), dir.file("soft").c_str()), 0);
@@ -134,7 +108,7 @@ TEST(WriteCompleteFile, refusals_change_nothing) {
 }
 
 TEST(CompleteFileWriter, pieces_take_the_place_on_commit_and_nothing_is_left_without_it) {
-    Folder dir;
+    TempFolder dir;
     Write(dir.file("setup.run"), "old");
     {
         CompleteFileWriter abandoned;
@@ -156,7 +130,7 @@ TEST(CompleteFileWriter, pieces_take_the_place_on_commit_and_nothing_is_left_wit
 }
 
 TEST(WriteCompleteFile, a_full_disk_keeps_the_old_file_and_leaves_nothing) {
-    Folder dir;
+    TempFolder dir;
     if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=256k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     Write(dir.file("t.jpg"), "previous");
@@ -171,7 +145,7 @@ TEST(WriteCompleteFile, a_full_disk_keeps_the_old_file_and_leaves_nothing) {
 // complete version; a caught signal leaves no temporary file; a SIGKILL can leave one only
 // in the few calls between naming and renaming, and the next clean-up removes it.
 TEST(WriteCompleteFile, a_killed_writer_leaves_a_complete_file_and_no_debris) {
-    Folder dir;
+    TempFolder dir;
     const std::string target = dir.file("settings.ini");
     const std::string a(300000, 'a'), b(200000, 'b');
     Write(target, a);

@@ -1,10 +1,9 @@
 #include "atomicfile.h"
 #include "inifile.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -115,30 +114,12 @@ INSTANTIATE_TEST_SUITE_P(Table, IniWrite, testing::ValuesIn(writeCases),
 // A throw-away folder per test.
 class ProfileFile : public testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quillet-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        file_ = dir_ + "/Quillet.ini";
-    }
-    void TearDown() override {
-        chmod(dir_.c_str(), 0755);
-        std::string command = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
     void put(const std::string &text) const { std::ofstream(file_, std::ios::binary) << text; }
     std::string contents() const { return ReadWholeFile(file_).value_or("<no file>"); }
-    int entries() const {
-        int n = 0;
-        DIR *d = opendir(dir_.c_str());
-        while (dirent *e = readdir(d))
-            n += e->d_name[0] != '.';
-        closedir(d);
-        return n;
-    }
+    std::size_t entries() const { return dir_.names().size(); }
 
-    std::string dir_;
-    std::string file_;
+    TempFolder dir_;
+    const std::string file_ = dir_.file("Quillet.ini");
 };
 
 TEST_F(ProfileFile, MissingFileGivesTheDefault) {
@@ -157,7 +138,7 @@ TEST_F(ProfileFile, EachWriteReachesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(contents(), "[settings]\nwidth=160\n");
     ASSERT_TRUE(WriteProfileString(file_, "settings", "height", "180"));
     EXPECT_EQ(contents(), "[settings]\nwidth=160\nheight=180\n");
-    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(entries(), 1u);
 }
 
 TEST_F(ProfileFile, ReplacingKeepsThePermissions) {
@@ -170,7 +151,7 @@ TEST_F(ProfileFile, ReplacingKeepsThePermissions) {
 }
 
 TEST_F(ProfileFile, WritesThroughASymbolicLink) {
-    const std::string real = dir_ + "/real.ini";
+    const std::string real = dir_.path() + "/real.ini";
     std::ofstream(real) << "[settings]\n";
     ASSERT_EQ(symlink(real.c_str(), file_.c_str()), 0);
     ASSERT_TRUE(WriteProfileString(file_, "settings", "width", "1"));
@@ -185,13 +166,13 @@ TEST_F(ProfileFile, ReadOnlyFileRefusesAndStaysAsItWas) {
     ASSERT_EQ(chmod(file_.c_str(), 0444), 0);
     EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
     EXPECT_EQ(contents(), "[settings]\nwidth=1\n");
-    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(entries(), 1u);
 }
 
 TEST_F(ProfileFile, ReadOnlyFolderRefuses) {
-    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0555), 0);
     EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
-    EXPECT_EQ(entries(), 0);
+    EXPECT_EQ(entries(), 0u);
 }
 
 TEST_F(ProfileFile, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
@@ -199,17 +180,17 @@ TEST_F(ProfileFile, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
     struct stat before {
     }, after{};
     ASSERT_EQ(stat(file_.c_str(), &before), 0);
-    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0555), 0);
     const ProfileEntry keys[] = {{"width", "2"}, {"extension", "b"}};
     EXPECT_TRUE(WriteProfileStrings(file_, "settings", keys));
     EXPECT_EQ(contents(), "[settings]\nwidth=2\nextension=b\n");
     ASSERT_EQ(stat(file_.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(entries(), 1u);
 }
 
 TEST_F(ProfileFile, MissingFolderOrAFolderInTheWayRefuses) {
-    EXPECT_FALSE(WriteProfileString(dir_ + "/none/Quillet.ini", "settings", "width", "2"));
+    EXPECT_FALSE(WriteProfileString(dir_.path() + "/none/Quillet.ini", "settings", "width", "2"));
     ASSERT_EQ(mkdir(file_.c_str(), 0755), 0);
     EXPECT_FALSE(WriteProfileString(file_, "settings", "width", "2"));
 }
@@ -221,7 +202,7 @@ TEST_F(ProfileFile, WritesAllKeysWithOneReplace) {
     EXPECT_EQ(contents(), "; mine\n[settings]\nB=\" spaced \"\na=1\nc=\"'q'\"\n");
     for (const ProfileEntry &e : keys)
         EXPECT_EQ(ReadProfileString(file_, "settings", e.key, "?"), e.value);
-    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(entries(), 1u);
 }
 
 } // namespace

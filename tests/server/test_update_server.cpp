@@ -3,12 +3,12 @@
 #include "../update/fakehost.h"
 #include "runupdate.h"
 #include "tcpclient.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -117,14 +117,13 @@ std::string ask(const std::string &port, const std::string &request) {
 class UpdateServerProcess : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quillet-server-XXXXXX";
-        dir = ::mkdtemp(pattern);
         for (int i = 0; i < 300000; ++i)
             body += char((i * 31 + i / 7) & 0xFF);
         std::ofstream(dir + "/setup.bin", std::ios::binary) << body;
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string dir, body;
+    TempFolder folder;
+    const std::string dir = folder.path();
+    std::string body;
 };
 
 const std::string header = "QuilletUpdate\r\n";

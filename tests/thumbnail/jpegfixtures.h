@@ -79,15 +79,3 @@ ReferenceResult ReferenceThumbnailOf(const Picture &picture, bool progressive, i
 // Helpers for files on disk.
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
-
-// A fresh folder under the system's temporary folder, removed with its contents at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string &path() const { return path_; }
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};

@@ -1,5 +1,6 @@
 #include "jpegfixtures.h"
 #include "memorybudget.h"
+#include "tempfolder.h"
 #include "uthumbnail.h"
 
 #include <gtest/gtest.h>
@@ -283,7 +284,7 @@ TEST(Failures, a_failing_target_stream_reports_false) {
 
 class Files : public ::testing::Test {
 protected:
-    TempDir dir;
+    TempFolder dir;
     std::string source = dir.file("photo.jpg");
     std::string bytes = EncodeJpeg(PatternPicture(96, 64));
 

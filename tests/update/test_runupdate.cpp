@@ -5,6 +5,7 @@
 #include "runupdate.h"
 #include "scriptedserver.h"
 #include "tcpclient.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -230,8 +231,8 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          Target::Absent,
          "The update server announced a file size below 0 (-5)"},
     };
-    char pattern[] = "/tmp/quillet-update-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
+    const TempFolder folder;
+    const std::string &dir = folder.path();
     const std::string outside = dir + "/outside";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -6,10 +6,11 @@
 #include "scriptedserver.h"
 #include "uupdate.h"
 
+#include "tempfolder.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QProgressBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -101,7 +102,7 @@ void TestUpdateWindow::close_during_download_interrupts_it_data() {
 
 void TestUpdateWindow::close_during_download_interrupts_it() {
     QFETCH(bool, closeBox);
-    QTemporaryDir dir;
+    TempFolder dir;
     const QString target = dir.filePath(QStringLiteral("QuilletInstall.exe"));
     {
         QFile old(target);
@@ -143,7 +144,7 @@ void TestUpdateWindow::close_during_download_interrupts_it() {
     QFile file(target);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the previous installer"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+    QCOMPARE(QDir(dir.qPath()).entryList(QDir::Files | QDir::Hidden),
              QStringList("QuilletInstall.exe"));
 }
 
