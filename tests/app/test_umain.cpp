@@ -10,6 +10,8 @@
 #include "splitter.h"
 #include "umain.h"
 
+#include "tempfolder.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
@@ -21,7 +23,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -81,22 +82,29 @@ private:
     QString photo(const QString &name, QSize size);
     void clickRow(int row);
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TempFolder> dir_;
     ScriptedPrompt prompt_;
     std::unique_ptr<TForm1> form_;
 };
 
 void TestUmain::init() {
-    dir_ = std::make_unique<QTemporaryDir>();
+    dir_ = std::make_unique<TempFolder>();
     prompt_ = ScriptedPrompt();
     form_ = std::make_unique<TForm1>(dir_->filePath(QStringLiteral("Quillet.ini")), &prompt_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
 
+// A window left on screen (a dialog nobody answered, a box still up) would take the next
+// test's input and answers.
 void TestUmain::cleanup() {
     form_.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty() || !QApplication::activeModalWidget());
+    QStringList shown;
+    for (const QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            shown << QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') +
+                         w->objectName();
+    QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QStringLiteral(", "))));
 }
 
 QString TestUmain::photo(const QString &name, QSize size) {
@@ -270,7 +278,7 @@ void TestUmain::addFilesAppendsInDialogOrder() {
         QVERIFY(dialog);
         QCOMPARE(dialog->objectName(), QStringLiteral("OpenDialog1"));
         filters = dialog->nameFilters();
-        dialog->setDirectory(dir_->path());
+        dialog->setDirectory(dir_->qPath());
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
             ->setText(QStringLiteral("\"b.jpg\" \"a.jpg\""));
         static_cast<QDialog *>(dialog)->accept();
@@ -313,7 +321,7 @@ void TestUmain::droppedFilesAreAppended() {
     const QString a = photo(QStringLiteral("drop1.jpg"), {8, 8});
     const QString b = photo(QStringLiteral("drop2.jpg"), {8, 8});
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(b), QUrl::fromLocalFile(dir_->path()),
+    mime.setUrls({QUrl::fromLocalFile(b), QUrl::fromLocalFile(dir_->qPath()),
                   QUrl(QStringLiteral("https://example.org/x.jpg")), QUrl::fromLocalFile(a)});
     QWidget *target = form_->KEL_listbox1->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -389,7 +397,7 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
 
     const QString chosen = dir_->filePath(QStringLiteral("thumbs"));
     QVERIFY(QDir().mkdir(chosen));
-    form_->KEL_edit5->setText(dir_->path());
+    form_->KEL_edit5->setText(dir_->qPath());
     QString title, startedIn;
     whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
@@ -402,8 +410,8 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
     });
     form_->KEL_grbutton3->Click();
     QCOMPARE(title, QStringLiteral("Save icons to.."));
-    QCOMPARE(startedIn, dir_->path());
-    QCOMPARE(form_->KEL_edit5->Text(), accept ? chosen : dir_->path());
+    QCOMPARE(startedIn, dir_->qPath());
+    QCOMPARE(form_->KEL_edit5->Text(), accept ? chosen : dir_->qPath());
 }
 
 void TestUmain::aboutButtonShowsItsWindowModally() {
@@ -461,7 +469,7 @@ void TestUmain::keysReachTheButtons() {
     if (QGuiApplication::platformName() == QLatin1String("wayland"))
         QSKIP("simulated keys into a text box need a Wayland seat");
     form_->KEL_listbox1->AddItem(photo(QStringLiteral("key.jpg"), {40, 30}));
-    form_->KEL_edit5->setText(dir_->path());
+    form_->KEL_edit5->setText(dir_->qPath());
     form_->KEL_edit6->setText(QStringLiteral(".small.jpg"));
     QDialog about;
     form_->setAboutWindow(&about);

@@ -1,10 +1,12 @@
 #include "KEL_label.h"
 #include "realpointer.h"
 
+#include "tempfolder.h"
+
+#include <QDesktopServices>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -77,6 +79,27 @@ struct HoveredLabel {
     }
     void over() { pointer->move(label, QPoint(2, 2)); }
     void away() { pointer->away(); }
+};
+
+// Records the addresses handed to the desktop while it exists, instead of opening them.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    explicit UrlRecorder(QList<QUrl> &opened) : opened_(opened) {
+        for (const char *scheme : schemes)
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+    }
+    ~UrlRecorder() override {
+        for (const char *scheme : schemes)
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+
+public slots:
+    void open(const QUrl &url) { opened_ << url; }
+
+private:
+    static constexpr const char *schemes[] = {"http", "https", "file"};
+    QList<QUrl> &opened_;
 };
 
 // Pixels of the label's rendering that are not the white background.
@@ -291,8 +314,7 @@ private slots:
     }
 
     void clickStartsTheCommand() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
+        TempFolder dir;
         const QString flag = dir.filePath(QStringLiteral("clicked"));
         auto label = shownLabel();
         label->setGotoUrl(QStringLiteral("touch \"%1\"").arg(flag));
@@ -302,18 +324,40 @@ private slots:
         QTRY_VERIFY(QFile::exists(flag));
     }
 
+    // Each command would leave a file behind if anything started it, directly, through a
+    // shell or as an address for the desktop to open; none may, nor report anything.
     void clickWithoutAStartableCommand_data() {
         QTest::addColumn<QString>("command");
         QTest::newRow("empty") << QString();
         QTest::newRow("bare web address") << QStringLiteral("www.quillet.invalid");
+        QTest::newRow("missing program") << QStringLiteral("/nonexistent/quillet TRACE");
+        QTest::newRow("not executable") << QStringLiteral("SCRIPT TRACE");
     }
     void clickWithoutAStartableCommand() {
         QFETCH(QString, command);
+        TempFolder dir;
+        const QString trace = dir.filePath(QStringLiteral("started"));
+        const QString script = dir.filePath(QStringLiteral("leave-trace"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\ntouch \"$1\"\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+
+        QList<QUrl> opened;
+        UrlRecorder recorder(opened);
         auto label = shownLabel();
-        label->setGotoUrl(command);
+        label->setGotoUrl(command.replace(QLatin1String("TRACE"), trace)
+                              .replace(QLatin1String("SCRIPT"), script));
         QSignalSpy clicked(label.get(), &TKEL_label::OnClick);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         QTest::mouseClick(label.get(), Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(clicked.count(), 1);
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(trace));
+        QCOMPARE(opened, QList<QUrl>());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{label.get()});
     }
 
     void releaseOutsideIsNoClick() {
