@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces every gallery section uses to build its part of a window the way the program's
-// windows are built: a control made with its defaults, given a name and a parent, placed,
-// and only then given its settings.
+// Small pieces the gallery builds its own section with, the way the program's windows are
+// built: a control made with its defaults, given a name and a parent, placed, and only then
+// given its settings.
 #include "KEL_common.h"
 
 #include <QLabel>

@@ -18,7 +18,7 @@ void saveAndQuit(QWidget *window, const QString &fileName) {
     const QPixmap picture = window->grab();
     const bool saved = !picture.isNull() && picture.save(fileName, "PNG");
     if (!saved)
-        std::fprintf(stderr, "controls-gallery: could not write %s\n", qPrintable(fileName));
+        std::fprintf(stderr, "quillet-gallery: could not write %s\n", qPrintable(fileName));
     QCoreApplication::exit(saved ? 0 : 1);
 }
 

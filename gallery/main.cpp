@@ -1,18 +1,23 @@
-// A window showing every control of the library in the settings the program's windows give
-// them, plus variants no window uses, for people to look at. With --screenshot FILE it
-// saves a picture of the window and quits.
+// The program's windows side by side, and the controls in settings no window uses, for people
+// to look at. With --screenshot FILE it saves a picture of the window and quits.
+#include "KEL_common.h"
+#include "KEL_glpanel.h"
 #include "gallerywindow.h"
 #include "screenshot.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSurfaceFormat>
 
 int main(int argc, char *argv[]) {
+    // The About window's OpenGL panel needs its surface chosen before the application exists.
+    QSurfaceFormat::setDefaultFormat(TKEL_glpanel::SurfaceFormat());
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("controls-gallery"));
+    QApplication::setApplicationName(QStringLiteral("quillet-gallery"));
+    InstallPaletteColorResolver();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Shows the Quillet controls."));
+    parser.setApplicationDescription(QStringLiteral("Shows the Quillet windows and controls."));
     parser.addHelpOption();
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"),
