@@ -10,6 +10,8 @@
 #include "scriptedprompt.h"
 #include "umain.h"
 
+#include "tempfolder.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -17,7 +19,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -114,22 +115,22 @@ private:
     QString out(const QString &name) const { return outDir_->filePath(name); }
     QStringList run();
 
-    std::unique_ptr<QTemporaryDir> srcDir_;
-    std::unique_ptr<QTemporaryDir> outDir_;
-    std::unique_ptr<QTemporaryDir> iniDir_;
+    std::unique_ptr<TempFolder> srcDir_;
+    std::unique_ptr<TempFolder> outDir_;
+    std::unique_ptr<TempFolder> iniDir_;
     ScriptedPrompt prompt_;
     QList<double> positions_; // the progress bar's position at each log line
     std::unique_ptr<TForm1> form_;
 };
 
 void TestBatchRun::init() {
-    srcDir_ = std::make_unique<QTemporaryDir>();
-    outDir_ = std::make_unique<QTemporaryDir>();
-    iniDir_ = std::make_unique<QTemporaryDir>();
+    srcDir_ = std::make_unique<TempFolder>();
+    outDir_ = std::make_unique<TempFolder>();
+    iniDir_ = std::make_unique<TempFolder>();
     prompt_ = ScriptedPrompt();
     positions_.clear();
     form_ = std::make_unique<TForm1>(iniDir_->filePath(QStringLiteral("Quillet.ini")), &prompt_);
-    form_->KEL_edit5->setText(outDir_->path());
+    form_->KEL_edit5->setText(outDir_->qPath());
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     // Every log line goes to the journal the prompt also writes to.
@@ -382,7 +383,7 @@ void TestBatchRun::suffixWithASlash() {
 
 void TestBatchRun::emptyFolderPutsEachThumbnailBesideItsPhoto() {
     const QString a = photo(QStringLiteral("a.jpg"));
-    QVERIFY(QDir(srcDir_->path()).mkdir(QStringLiteral("sub")));
+    QVERIFY(QDir(srcDir_->qPath()).mkdir(QStringLiteral("sub")));
     const QString b = photo(QStringLiteral("sub/b.jpg"));
     add(a);
     add(b);
@@ -404,7 +405,7 @@ void TestBatchRun::zeroWidthFailsEveryFile() {
     QCOMPARE(journal.filter(QStringLiteral("log: Skipped ")).size(), 2);
     QCOMPARE(journal.filter(QStringLiteral("log: Thumbnail ")).size(), 0);
     // A failed photo leaves no file behind, not even an empty one.
-    QVERIFY(filesIn(outDir_->path()).empty());
+    QVERIFY(filesIn(outDir_->qPath()).empty());
 }
 
 void TestBatchRun::closeDuringARunWaitsForItsEnd() {
@@ -486,18 +487,18 @@ void TestBatchRun::sameResultWithOneOrFourWorkers() {
     Outcome outcomes[2];
     const int workers[2] = {1, 4};
     for (int k = 0; k < 2; ++k) {
-        QTemporaryDir folder;
+        TempFolder folder;
         for (const QString &name : existing)
             writeText(folder.filePath(name), "old");
-        form_->KEL_edit5->setText(folder.path());
+        form_->KEL_edit5->setText(folder.qPath());
         form_->setBatchWorkers(workers[k]);
         prompt_.journal.clear();
         positions_.clear();
         prompt_.answers = answers;
         run();
         QVERIFY2(prompt_.answers.isEmpty(), qPrintable(prompt_.journal.join(QLatin1Char('\n'))));
-        outcomes[k] = {prompt_.journal.replaceInStrings(folder.path(), QStringLiteral("OUT")),
-                       positions_, filesIn(folder.path())};
+        outcomes[k] = {prompt_.journal.replaceInStrings(folder.qPath(), QStringLiteral("OUT")),
+                       positions_, filesIn(folder.qPath())};
     }
     QCOMPARE(outcomes[1].journal, outcomes[0].journal);
     QCOMPARE(outcomes[1].positions, outcomes[0].positions);
@@ -519,7 +520,7 @@ void TestBatchRun::stopHalfwayWritesNothingAfter() {
              QStringList({"log: Process interrupted.", "info: Process Interrupted!",
                           "log: Finished (#s)."}));
     // p00 to p24 written, p25 as it was, and nothing else (names sort in list order).
-    const std::map<QString, QByteArray> files = filesIn(outDir_->path());
+    const std::map<QString, QByteArray> files = filesIn(outDir_->qPath());
     QCOMPARE(files.size(), std::size_t(26));
     QCOMPARE(files.begin()->first, QStringLiteral("p00.jpg.thumb.jpg"));
     QCOMPARE(files.rbegin()->first, QStringLiteral("p25.jpg.thumb.jpg"));
@@ -561,7 +562,7 @@ void TestBatchRun::inputDuringARunIsDropped() {
 // The run's own message boxes get the clicks that the window it holds does not.
 void TestBatchRun::messageBoxesOfARunTakeClicks() {
     TForm1 form(iniDir_->filePath(QStringLiteral("boxes.ini"))); // real message boxes
-    form.KEL_edit5->setText(outDir_->path());
+    form.KEL_edit5->setText(outDir_->qPath());
     form.CheckBox3->setChecked(false);
     form.KEL_listbox1->AddItem(photo(QStringLiteral("a.jpg")));
     writeText(out(QStringLiteral("a.jpg.thumb.jpg")), "old");
@@ -601,7 +602,7 @@ void TestBatchRun::sameBatchFilesAreNeverReplaced() {
     const QString b = photo(QStringLiteral("b.jpg"), QSize(80, 60));
     const QString target = how == QStringLiteral("itself") ? a : out(QStringLiteral("a.jpg"));
     if (how == QStringLiteral("itself")) {
-        form_->KEL_edit5->setText(srcDir_->path());
+        form_->KEL_edit5->setText(srcDir_->qPath());
         add(a);
     } else if (how == QStringLiteral("another source")) {
         QVERIFY(QFile::copy(b, target));

@@ -1,5 +1,6 @@
 #include "batchcore.h"
 #include "jpegfixtures.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ ThumbnailSettings box(int width, int height) {
 // Every kind of photo comes back in list order with its own cause, however many workers
 // convert and whether they write the thumbnails themselves.
 TEST(BatchCore, results_come_in_list_order_with_their_causes) {
-    TempDir dir;
+    TempFolder dir;
     const std::string photo = EncodeJpeg(PatternPicture(96, 64));
     const struct {
         const char *name;
@@ -118,7 +119,7 @@ TEST(BatchCore, the_memory_budget_is_shared_and_never_exceeded) {
 // Writing keeps the batch's photos, the replaced file's permissions, and clears what killed
 // writers of ours left, once per folder.
 TEST(BatchCore, writes_keep_photos_and_permissions_and_sweep_leftovers_once) {
-    TempDir dir;
+    TempFolder dir;
     const std::string a = dir.file("a.jpg"), b = dir.file("b.jpg");
     WriteFile(a, EncodeJpeg(PatternPicture(32, 32)));
     WriteFile(b, EncodeJpeg(PatternPicture(32, 24)));
@@ -159,7 +160,7 @@ TEST(BatchCore, writes_keep_photos_and_permissions_and_sweep_leftovers_once) {
 
 // A stopped batch finishes the photo in hand and hands nothing more.
 TEST(BatchCore, a_stopped_batch_ends_without_its_results) {
-    TempDir dir;
+    TempFolder dir;
     std::vector<BatchJob> jobs;
     for (int i = 0; i < 40; ++i) {
         jobs.push_back({dir.file("p" + std::to_string(i) + ".jpg"), {}, true});
