@@ -52,12 +52,22 @@ QString maskSeconds(QString line) {
     return seconds.match(line).hasMatch() ? QStringLiteral("Finished (#s).") : line;
 }
 
-// The data rows name the files T1, T2 and S2; the test knows their real paths.
+// The data rows name the files T1, T2 and S2; the test knows their real paths. One pass, so
+// a random folder name that holds "T2" is not replaced in its turn.
 QStringList withNames(QStringList lines, const QString &t1, const QString &t2, const QString &s2) {
-    for (QString &line : lines)
-        line.replace(QStringLiteral("T1"), t1)
-            .replace(QStringLiteral("T2"), t2)
-            .replace(QStringLiteral("S2"), s2);
+    static const QRegularExpression names(QStringLiteral("T1|T2|S2"));
+    for (QString &line : lines) {
+        QString named;
+        qsizetype from = 0;
+        for (const QRegularExpressionMatch &m : names.globalMatch(line)) {
+            named += line.mid(from, m.capturedStart() - from);
+            named += m.captured() == QLatin1String("T1")   ? t1
+                     : m.captured() == QLatin1String("T2") ? t2
+                                                           : s2;
+            from = m.capturedEnd();
+        }
+        line = named + line.mid(from);
+    }
     return lines;
 }
 

@@ -1,8 +1,8 @@
 // File names as bytes: every byte sequence comes back exactly, valid UTF-8 reads as text, and
 // a path a dialog decoded with replacement characters finds its file again.
 #include "filenames.h"
+#include "tempfolder.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -31,8 +31,8 @@ private slots:
     }
 
     void dialogPathFindsItsFile() {
-        QTemporaryDir dir;
-        const QByteArray folder = QFile::encodeName(dir.path()) + "/old\xe9";
+        TempFolder dir;
+        const QByteArray folder = QByteArray::fromStdString(dir.file("old\xe9"));
         QCOMPARE(::mkdir(folder, 0755), 0);
         QVERIFY(::close(::open(folder + "/caf\xe9.jpg", O_CREAT | O_WRONLY, 0644)) == 0);
         QCOMPARE(RecoverName(QString::fromUtf8(folder + "/caf\xe9.jpg")),
