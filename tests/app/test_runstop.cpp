@@ -5,13 +5,13 @@
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
 #include "scriptedprompt.h"
+#include "tempfolder.h"
 #include "umain.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestRunStop : public QObject {
@@ -35,7 +35,7 @@ void TestRunStop::stopsAfterThePhotoInHand() {
     QFETCH(QString, how);
     QFETCH(int, done);
     QFETCH(bool, closes);
-    QTemporaryDir photos, thumbs;
+    TempFolder photos, thumbs;
     QStringList sources;
     for (int i = 0; i < 6; ++i) {
         QImage image(640, 480, QImage::Format_RGB32);
@@ -48,7 +48,7 @@ void TestRunStop::stopsAfterThePhotoInHand() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.AddFiles(sources);
-    form.KEL_edit5->setText(thumbs.path());
+    form.KEL_edit5->setText(thumbs.qPath());
     const auto stop = [&] {
         if (how == QLatin1String("esc"))
             QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
@@ -77,12 +77,12 @@ void TestRunStop::stopsAfterThePhotoInHand() {
     QVERIFY(!prompt.journal.contains(QStringLiteral("ask: Continue process?")));
     QCOMPARE(form.isVisible(), !closes);
     // Every thumbnail there is whole; nothing half-written is left.
-    const QStringList written = QDir(thumbs.path()).entryList({QStringLiteral("*.thumb.jpg")});
+    const QStringList written = QDir(thumbs.qPath()).entryList({QStringLiteral("*.thumb.jpg")});
     QCOMPARE(written.size(), how == QLatin1String("signal") ? 1 : done);
     for (const QString &name : written)
         if (QFileInfo(thumbs.filePath(name)).size() > 0)
             QVERIFY(!QImage(thumbs.filePath(name)).isNull());
-    QCOMPARE(QDir(thumbs.path()).entryList(QDir::Files | QDir::Hidden).size(), written.size());
+    QCOMPARE(QDir(thumbs.qPath()).entryList(QDir::Files | QDir::Hidden).size(), written.size());
 }
 
 QTEST_MAIN(TestRunStop)

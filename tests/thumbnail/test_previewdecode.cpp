@@ -1,6 +1,7 @@
 // The preview decoder: the size it chooses, the pixels it averages, and the files it refuses.
 #include "jpegfixtures.h"
 #include "previewdecode.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ TEST(PreviewSize, fit_and_scale_for_the_box) {
 }
 
 TEST(PreviewDecode, every_kind_of_jpeg_comes_out_at_the_shown_size_in_its_colours) {
-    TempDir dir;
+    TempFolder dir;
     struct Case {
         const char *name;
         Picture picture;
@@ -79,7 +80,7 @@ TEST(PreviewDecode, every_kind_of_jpeg_comes_out_at_the_shown_size_in_its_colour
 }
 
 TEST(PreviewDecode, unreadable_and_damaged_files_give_nothing) {
-    TempDir dir;
+    TempFolder dir;
     const std::string whole = EncodeJpeg(PatternPicture(256, 256), {});
     const std::string progressive = EncodeJpeg(PatternPicture(256, 256), {85, true});
     ASSERT_EQ(mkfifo(dir.file("fifo.jpg").c_str(), 0600), 0);
@@ -105,7 +106,7 @@ TEST(PreviewDecode, unreadable_and_damaged_files_give_nothing) {
 }
 
 TEST(PreviewDecode, upright_turns_the_picture_as_its_exif_orientation_asks) {
-    TempDir dir;
+    TempFolder dir;
     struct Case {
         int orientation;
         bool upright;
