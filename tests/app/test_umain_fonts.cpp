@@ -1,9 +1,9 @@
 // The main window's captions in whatever face the system has for the window's classic font:
 // none runs into the control beside it or is cut off. ctest runs it twice: with the fonts
 // installed, and with DejaVu alone (FONTCONFIG_FILE), a face wider than the layout's.
+#include "tempfolder.h"
 #include "umain.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestUmainFonts : public QObject {
@@ -37,7 +37,7 @@ void TestUmainFonts::captionsFit_data() {
 void TestUmainFonts::captionsFit() {
     QFETCH(QString, caption);
     QFETCH(QString, next);
-    QTemporaryDir dir;
+    TempFolder dir;
     TForm1 form(dir.filePath(QStringLiteral("Quillet.ini")));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
