@@ -34,7 +34,8 @@ namespace {
 
 // Runs `answer` on the next modal widget that opens (the window's dialogs are modal).
 void whenModal(std::function<void(QWidget *)> answer) {
-    auto *timer = new QTimer;
+    // Owned by the application, so a timer whose later deletion never came still goes.
+    auto *timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
         if (QWidget *modal = QApplication::activeModalWidget()) {
             timer->deleteLater();
