@@ -381,6 +381,10 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt_data() {
 
 void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
     QFETCH(bool, accept);
+    // The dialogs' focused text boxes repaint, and Qt's Wayland client then asks for the
+    // seat's text input, which a headless compositor does not give.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("dialogs with a focused text box need a Wayland seat");
     const auto finish = [accept](QDialog *dialog) { accept ? dialog->accept() : dialog->reject(); };
 
     form_->Panel1->setColor(clRed); // as if read from the settings file
