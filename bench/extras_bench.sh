@@ -19,10 +19,8 @@ rounds=${2:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-for tool in /usr/bin/convert:imagemagick /usr/bin/vipsthumbnail:libvips-tools /usr/bin/time:time /usr/bin/bc:bc; do
-    [ -x "${tool%%:*}" ] || { as_root apt-get update && as_root apt-get install -y --no-install-recommends "${tool##*:}"; }
-done
+source "$root/bench/tools.sh"
+need_tools /usr/bin/convert:imagemagick /usr/bin/vipsthumbnail:libvips-tools /usr/bin/time:time /usr/bin/bc:bc
 convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
 compare=/usr/bin/compare
 export VIPS_CONCURRENCY=1
