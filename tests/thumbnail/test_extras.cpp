@@ -1,5 +1,3 @@
-// The opt-in extras of the engine: photos turned upright, colour profiles kept, smooth
-// scaling.
 #include "exiforientation.h"
 #include "geometry.h"
 #include "jpegfixtures.h"
@@ -38,7 +36,6 @@ struct Rgb {
            << "(" << x << "," << y << ") is " << int(p[0]) << "," << int(p[1]) << "," << int(p[2]);
 }
 
-// A picture of four solid quarters.
 Picture Quarters(int width, int height, const Rgb (&colour)[4]) {
     Picture p{width, height, 3, std::vector<std::uint8_t>(std::size_t(width) * height * 3)};
     for (int y = 0; y < height; ++y)
@@ -50,8 +47,7 @@ Picture Quarters(int width, int height, const Rgb (&colour)[4]) {
     return p;
 }
 
-// The stored picture turned upright by the steps the orientation stands for: a mirror along
-// the main diagonal, then left-right, then top-bottom.
+// Upright: transpose, then mirror left-right, then top-bottom.
 Picture Turned(const Picture &p, bool transpose, bool mirrorX, bool mirrorY) {
     Picture t{transpose ? p.height : p.width, transpose ? p.width : p.height, 3, {}};
     t.pixels.resize(p.pixels.size());
@@ -68,9 +64,7 @@ Picture Turned(const Picture &p, bool transpose, bool mirrorX, bool mirrorY) {
 struct Turn {
     int orientation;
     bool transpose, mirrorX, mirrorY;
-    // Stored quarters 0 1 / 2 3 as they show upright: top left, top right, bottom left,
-    // bottom right.
-    int corners[4];
+    int corners[4]; // stored quarters 0 1 / 2 3 seen upright at TL, TR, BL, BR
 } const kTurns[] = {
     {1, false, false, false, {0, 1, 2, 3}}, {2, false, true, false, {1, 0, 3, 2}},
     {3, false, true, true, {3, 2, 1, 0}},   {4, false, false, true, {2, 3, 0, 1}},
@@ -85,9 +79,9 @@ TEST(Upright, every_orientation_in_both_scalings) {
         JpegMetadata tag;
         tag.exifOrientation = t.orientation;
         tag.exifBigEndian = t.orientation % 2 == 0; // both byte orders
-        const JpegOptions crisp{95, false, Sampling::S444};
-        const std::string quarters = EncodeJpeg(Quarters(96, 48, quarter), crisp, tag);
-        std::istringstream header(quarters); // what the window's preview reads
+        const Picture plain = Quarters(96, 48, quarter);
+        const std::string quarters = EncodeJpeg(plain, {95, false, Sampling::S444}, tag);
+        std::istringstream header(quarters);
         EXPECT_EQ(ReadJpegOrientation(header), Orientation(t.orientation));
         for (bool smooth : {false, true}) {
             SCOPED_TRACE(testing::Message()
@@ -101,27 +95,25 @@ TEST(Upright, every_orientation_in_both_scalings) {
             const int at[4][2] = {{2, 2}, {w - 3, 2}, {2, h - 3}, {w - 3, h - 3}};
             for (int c = 0; c < 4; ++c)
                 EXPECT_TRUE(Near(d, at[c][0], at[c][1], quarter[t.corners[c]], 16)) << c;
-            // Not asked, the tag changes nothing.
             EXPECT_EQ(Thumb(quarters, 40, 40, true, true, {smooth, false, false}).bytes,
-                      Thumb(EncodeJpeg(Quarters(96, 48, quarter), crisp), 40, 40, true, true,
+                      Thumb(EncodeJpeg(plain, {95, false, Sampling::S444}), 40, 40, true, true,
                             {smooth, false, false})
-                          .bytes);
+                          .bytes); // not asked: the tag changes nothing
         }
-        // Exact: the very thumbnail of the turned pixels, in every mode and odd boxes.
+        // Exact: the very thumbnail of the turned pixels.
         for (bool progressive : {false, true}) {
             const std::string src = EncodeJpeg(detail, {85, progressive}, tag);
             const Picture upright =
                 Turned(DecodeJpeg(src).picture, t.transpose, t.mirrorX, t.mirrorY);
-            for (auto box : {std::pair{160, 180}, {7, 30}, {30, 7}, {200, 13}, {83, 83}})
+            for (auto box : {std::pair{160, 180}, {7, 30}, {200, 13}})
                 for (int mode = 0; mode < 3; ++mode) {
                     const ReferenceResult want = ReferenceThumbnailOf(
                         upright, progressive, box.first, box.second, mode != 0, clNavy, mode == 2);
                     const Made got = Thumb(src, box.first, box.second, mode != 0, mode == 2,
                                            {false, true, false});
                     ASSERT_TRUE(got.ok && want.ok);
-                    EXPECT_TRUE(got.bytes == want.bytes)
-                        << "orientation " << t.orientation << " box " << box.first << "x"
-                        << box.second << " mode " << mode;
+                    EXPECT_TRUE(got.bytes == want.bytes) << t.orientation << " " << box.first << "x"
+                                                         << box.second << " mode " << mode;
                 }
         }
     }
@@ -145,11 +137,10 @@ TEST(Upright, missing_or_damaged_tags_leave_the_photo_as_stored) {
 }
 
 TEST(Profile, copied_whole_only_when_asked) {
-    std::string small(3000, '\0'), large(200000, '\0'); // large spans four markers
+    std::string large(200000, '\0'); // spans four markers
     for (std::size_t i = 0; i < large.size(); ++i)
         large[i] = char(i * 7 + i / 251);
-    small.assign(large, 0, small.size());
-    for (const std::string &profile : {std::string(), small, large})
+    for (const std::string &profile : {std::string(), large.substr(0, 3000), large})
         for (bool smooth : {false, true}) {
             JpegMetadata metadata;
             metadata.iccProfile = profile;
@@ -162,7 +153,6 @@ TEST(Profile, copied_whole_only_when_asked) {
                 const DecodedJpeg k = DecodeJpeg(kept.bytes);
                 EXPECT_TRUE(k.iccProfile == profile) << profile.size() << " bytes";
                 EXPECT_TRUE(DecodeJpeg(dropped.bytes).iccProfile.empty());
-                // Only the markers differ: the pictures are the same.
                 EXPECT_EQ(k.picture.pixels, DecodeJpeg(dropped.bytes).picture.pixels);
             }
         }
@@ -171,9 +161,11 @@ TEST(Profile, copied_whole_only_when_asked) {
 TEST(Smooth, same_geometry_as_exact_with_full_chroma) {
     struct Case {
         int srcW, srcH, boxW, boxH;
-    } const cases[] = {{800, 600, 100, 100}, {600, 800, 160, 180}, {1000, 1000, 160, 180},
-                       {640, 480, 50, 50},   {800, 600, 200, 100}, {120, 90, 300, 200},
-                       {4000, 30, 10, 10},   {33, 17, 1, 1}};
+    } const cases[] = {{800, 600, 100, 100},
+                       {600, 800, 160, 180},
+                       {120, 90, 300, 200},
+                       {4000, 30, 10, 10},
+                       {33, 17, 1, 1}};
     for (const Case &c : cases)
         for (bool progressive : {false, true}) {
             const std::string src =
@@ -192,8 +184,7 @@ TEST(Smooth, same_geometry_as_exact_with_full_chroma) {
                 ASSERT_EQ(s.picture.height, e.picture.height);
                 EXPECT_EQ(s.progressive, progressive);
                 EXPECT_FALSE(s.subsampledChroma);
-                // Fill and picture land where the exact geometry puts them (away from the
-                // boundary, which the filter blurs).
+                // Fill and picture where the exact geometry puts them, away from the blur.
                 const ThumbnailGeometry g =
                     ComputeGeometry(c.srcW, c.srcH, c.boxW, c.boxH, ModeOf(mode != 0, mode == 2));
                 for (int y = 0; y < s.picture.height; ++y)
@@ -213,7 +204,6 @@ TEST(Smooth, same_geometry_as_exact_with_full_chroma) {
 }
 
 TEST(Smooth, fine_texture_averages_instead_of_aliasing) {
-    // Lines of one pixel, black and white: sampling picks one colour, filtering their mean.
     Picture lines{600, 400, 3, std::vector<std::uint8_t>(600 * 400 * 3)};
     for (int y = 0; y < 400; ++y)
         std::fill_n(lines.pixels.data() + std::size_t(y) * 600 * 3, 600 * 3, y % 2 ? 255 : 0);
@@ -228,9 +218,8 @@ TEST(Smooth, decodes_at_the_smallest_eighth_keeping_twice_the_size) {
     struct Case {
         int width, height, outW, outH, eighths;
     } const cases[] = {
-        {6000, 4000, 160, 107, 1}, {4000, 6000, 120, 180, 1}, {1000, 1000, 180, 180, 3},
-        {641, 480, 160, 120, 4},   {640, 480, 160, 120, 4},   {638, 480, 160, 120, 5},
-        {300, 200, 160, 107, 8},   {100, 100, 400, 400, 8},   {4000, 30, 10, 1, 1},
+        {6000, 4000, 160, 107, 1}, {1000, 1000, 180, 180, 3}, {640, 480, 160, 120, 4},
+        {638, 480, 160, 120, 5},   {300, 200, 160, 107, 8},   {100, 100, 400, 400, 8},
     };
     for (const Case &c : cases)
         EXPECT_EQ(SmoothDecodeEighths(c.width, c.height, c.outW, c.outH), c.eighths)
