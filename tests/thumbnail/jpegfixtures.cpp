@@ -123,8 +123,7 @@ std::string EncodeJpeg(const Picture &picture, const JpegOptions &options,
 std::string ExifBlock(int orientation, bool bigEndian) {
     std::string b("Exif\0\0", 6);
     auto u16 = [&b, bigEndian](unsigned v) {
-        const char hi = char(v >> 8), lo = char(v & 0xFF);
-        b += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        b += bigEndian ? std::string{char(v >> 8), char(v)} : std::string{char(v), char(v >> 8)};
     };
     auto u32 = [&u16, bigEndian](unsigned v) {
         u16(bigEndian ? v >> 16 : v & 0xFFFF);
