@@ -86,8 +86,7 @@ private slots:
         QVERIFY(differingPixels(restarted, panel->grabFramebuffer()) < 100);
     }
 
-    // The panel keeps the last frame of a showing; reopened, the first frame it shows must
-    // already be the first pose.
+    // Reopened, the panel's first frame is the first pose, not the last frame it kept.
     void reopenedWindowShowsTheFirstPoseFirst() {
         TKEL_glpanel *panel = about_->KEL_glpanel1;
         QTest::qWait(300);
@@ -110,8 +109,7 @@ private slots:
         QCOMPARE(about.geometry().center(), owner.geometry().center());
     }
 
-    // What the X server shows of the panel, not a frame drawn on request: each frame the
-    // draw thread paces must reach the screen by itself.
+    // What the X server shows, not a frame drawn on request: each frame reaches the screen.
     void framesReachTheScreen() {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("only the X server lets a client read the screen back");

@@ -398,11 +398,9 @@ void TestBatchRun::emptyFolderPutsEachThumbnailBesideItsPhoto() {
     add(a);
     add(b);
     form_->KEL_edit5->setText(QString());
-    QCOMPARE(run(), QStringList({QStringLiteral("log: Converting file ") + a + "..",
-                                 QStringLiteral("log: Thumbnail ") + a + ".thumb.jpg done.",
-                                 QStringLiteral("log: Converting file ") + b + "..",
-                                 QStringLiteral("log: Thumbnail ") + b + ".thumb.jpg done.",
-                                 QStringLiteral("log: Finished (#s).")}));
+    QCOMPARE(run().filter(QStringLiteral("log: Thumbnail ")),
+             QStringList({"log: Thumbnail " + a + ".thumb.jpg done.",
+                          "log: Thumbnail " + b + ".thumb.jpg done."}));
     QVERIFY(readAll(b + QStringLiteral(".thumb.jpg")).startsWith("\xFF\xD8"));
 }
 

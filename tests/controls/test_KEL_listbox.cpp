@@ -309,7 +309,6 @@ private slots:
         QTest::addColumn<RowClicks>("clicks");
         QTest::addColumn<QString>("looks");
         const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
-        QTest::newRow("plain click") << true << RowClicks{{1, 0}} << "-C--";
         QTest::newRow("ctrl adds a row") << true << RowClicks{{1, 0}, {3, ctrl}} << "-S-C";
         QTest::newRow("shift extends") << true << RowClicks{{0, 0}, {2, shift}} << "SSC-";
         QTest::newRow("ctrl takes the current row out")

@@ -391,9 +391,8 @@ private slots:
         QVERIFY(right - left <= tw);
     }
 
-    // On a high-density screen (ctest runs this again at QT_SCALE_FACTOR=2) the bar covers
-    // twice its size in device pixels, and its text is drawn at that resolution: a picture
-    // drawn at the bar's size and enlarged would leave every 2 x 2 block one colour.
+    // At QT_SCALE_FACTOR=2 (a second ctest run) a bar drawn small and enlarged would leave
+    // every 2 x 2 block one colour.
     void sharpOnHighDensityScreens() {
         TKEL_progressbar bar;
         bar.resize(200, 17);
