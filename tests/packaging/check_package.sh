@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Makes the Debian packages of a build folder and checks them as a distribution and a user
-# meet them: lintian finds no error or warning, the programs are hardened, each package
-# holds its files and dependencies (the desktop package no network server), the manual
-# pages have their sections, and the programs run from an unpacked copy.
+# Makes the Debian packages of a build folder and checks them: lintian-clean, hardened
+# programs, each package's files and dependencies, manual page sections, and the programs
+# run from an unpacked copy.
 # usage: check_package.sh BUILD_DIR PREFIX VERSION HARDENED(ON|OFF) PROGRAM...
 set -euo pipefail
 build=$1 prefix=${2#/} version=$3 hardened=$4
@@ -42,37 +41,24 @@ etc=$prefix/etc var=$prefix/var units=$prefix/lib/systemd/system
 [ "$prefix" = usr ] && etc=etc var=var units=lib/systemd/system
 
 # package  file it must hold ("!" before it: must not hold)
-id=io.github.quillet.Quillet
-expected=(
-    "quillet $prefix/bin/quillet-thumb"
-    "quillet $prefix/share/man/man1/quillet-thumb.1.gz"
-    "quillet $prefix/share/doc/quillet/copyright"
-    "quillet $prefix/share/doc/quillet/changelog.gz"
-    "quillet !$prefix/bin/quillet-update-server"
-    "quillet !$prefix/share/man/man1/quillet-update-server.1.gz"
-)
-if [[ " ${programs[*]} " == *" quillet "* ]]; then
-    expected+=(
-        "quillet $prefix/bin/quillet"
-        "quillet $prefix/share/man/man1/quillet.1.gz"
-        "quillet $prefix/share/applications/$id.desktop"
-        "quillet $prefix/share/metainfo/$id.metainfo.xml"
-        "quillet $prefix/share/icons/hicolor/scalable/apps/$id.svg"
-        "quillet $prefix/share/icons/hicolor/48x48/apps/$id.png"
-    )
-fi
-if $has_server; then
-    expected+=(
-        "quillet-update-server $prefix/bin/quillet-update-server"
-        "quillet-update-server $prefix/share/man/man1/quillet-update-server.1.gz"
-        "quillet-update-server $prefix/share/doc/quillet-update-server/copyright"
-        "quillet-update-server $prefix/share/doc/quillet-update-server/changelog.gz"
-        "quillet-update-server $units/quillet-update-server.service"
-        "quillet-update-server $etc/default/quillet-update-server"
-        "quillet-update-server $var/lib/quillet-update-server"
-        "quillet-update-server !$prefix/bin/quillet"
-    )
-fi
+id=io.github.quillet.Quillet share=$prefix/share
+icons=$share/icons/hicolor
+expected=("quillet $share/applications/$id.desktop" "quillet $share/metainfo/$id.metainfo.xml"
+    "quillet $icons/scalable/apps/$id.svg" "quillet $icons/48x48/apps/$id.png")
+for package in "${packages[@]}"; do
+    expected+=("$package $share/doc/$package/copyright" "$package $share/doc/$package/changelog.gz")
+done
+for program in "${programs[@]}"; do
+    own=quillet
+    [ "$program" = quillet-update-server ] && own=$program
+    for package in "${packages[@]}"; do
+        [ "$package" = "$own" ] && not= || not=!
+        expected+=("$package $not$prefix/bin/$program" "$package $not$share/man/man1/$program.1.gz")
+    done
+done
+$has_server && expected+=("quillet-update-server $units/quillet-update-server.service"
+    "quillet-update-server $etc/default/quillet-update-server"
+    "quillet-update-server $var/lib/quillet-update-server")
 for row in "${expected[@]}"; do
     read -r package file <<<"$row"
     if [[ $file == !* ]]; then
@@ -83,17 +69,11 @@ for row in "${expected[@]}"; do
 done
 
 # package  field  what it must contain ("!" before it: must not contain)
-fields=(
-    "quillet Version $version"
-    "quillet Depends libjpeg62-turbo"
-    "quillet Depends libc6"
-)
-if [[ " ${programs[*]} " == *" quillet "* ]]; then
-    fields+=("quillet Depends libqt6widgets6" "quillet Depends fonts-liberation"
-        "quillet Depends qt6-wayland")
-fi
-$has_server && fields+=("quillet-update-server Version $version"
-    "quillet-update-server Depends libc6" "quillet-update-server Depends !libqt6"
+fields=("quillet Depends libjpeg62-turbo" "quillet Depends libc6" "quillet Depends libqt6widgets6"
+    "quillet Depends fonts-liberation" "quillet Depends qt6-wayland")
+for package in "${packages[@]}"; do fields+=("$package Version $version"); done
+$has_server && fields+=("quillet-update-server Depends libc6"
+    "quillet-update-server Depends !libqt6"
     "quillet-update-server Conffiles /$etc/default/quillet-update-server")
 for row in "${fields[@]}"; do
     read -r package field want <<<"$row"

@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{0x9660, false, "iso9660"}, TypeCase{0x15013346, false, "udf"},
                       TypeCase{0x01021994, false, "tmpfs"}, TypeCase{0x9FA0, false, "proc"}));
 
-// The kernel's own name for the file system holding `path` (which must exist), from the mount
-// table: the last mount on the longest mount point that holds the path.
+// The kernel's name for the file system holding `path`: the last mount on the longest mount
+// point that holds it.
 std::string MountedTypeOf(const std::string &path) {
     const std::string real = std::filesystem::canonical(path).string();
     std::ifstream table("/proc/self/mountinfo");
@@ -73,13 +73,11 @@ std::string MountedTypeOf(const std::string &path) {
     std::size_t longest = 0;
     while (std::getline(table, line)) {
         std::istringstream fields(line);
-        std::string id, parent, device, root, point, field, fsType;
-        fields >> id >> parent >> device >> root >> point;
+        std::string field, point, fsType;
+        fields >> field >> field >> field >> field >> point;
         while (fields >> field && field != "-") {
         }
         fields >> fsType;
-        for (std::size_t at; (at = point.find("\\040")) != std::string::npos;)
-            point.replace(at, 4, " ");
         const bool holds = point == "/" || real == point || real.rfind(point + "/", 0) == 0;
         if (holds && point.size() >= longest) {
             longest = point.size();
@@ -89,25 +87,15 @@ std::string MountedTypeOf(const std::string &path) {
     return type;
 }
 
-// Local disks and what is not one, by the names the mount table gives them.
 const std::map<std::string, bool> localByTypeName = {
-    {"ext2", true},     {"ext3", true},     {"ext4", true},        {"xfs", true},
-    {"btrfs", true},    {"f2fs", true},     {"vfat", true},        {"exfat", true},
-    {"overlay", true},  {"tmpfs", false},   {"devtmpfs", false},   {"ramfs", false},
-    {"proc", false},    {"sysfs", false},   {"devpts", false},     {"cgroup", false},
-    {"cgroup2", false}, {"nfs", false},     {"nfs4", false},       {"cifs", false},
-    {"smb3", false},    {"9p", false},      {"ceph", false},       {"iso9660", false},
-    {"udf", false},     {"debugfs", false}, {"securityfs", false},
+    {"ext4", true},  {"xfs", true},    {"btrfs", true},   {"overlay", true}, {"tmpfs", false},
+    {"proc", false}, {"sysfs", false}, {"devpts", false}, {"nfs4", false},   {"9p", false},
 };
 
 struct DriveCase {
     const char *path;
     const char *judgedBy; // the existing folder whose file system decides
 };
-
-void PrintTo(const DriveCase &c, std::ostream *os) {
-    *os << c.path;
-}
 
 class LocalDrive : public ::testing::TestWithParam<DriveCase> {};
 
@@ -119,13 +107,12 @@ TEST_P(LocalDrive, follows_the_mount_table) {
     const auto known = localByTypeName.find(type);
     if (known == localByTypeName.end())
         GTEST_SKIP() << c.judgedBy << " is on a file system of type " << type;
-    EXPECT_EQ(IsLocalDrive(c.path), known->second) << c.judgedBy << " is on " << type;
+    EXPECT_EQ(IsLocalDrive(c.path), known->second) << c.path << " is on " << type;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LocalDrive,
     ::testing::Values(DriveCase{"/", "/"}, DriveCase{"/proc/self/status", "/proc/self/status"},
                       DriveCase{"/proc/no/such/file", "/proc"}, DriveCase{"/no/such/file", "/"},
-                      DriveCase{"/sys/kernel", "/sys/kernel"}, DriveCase{"/dev/shm", "/dev/shm"},
-                      DriveCase{"/dev/pts", "/dev/pts"}, DriveCase{"/run", "/run"},
-                      DriveCase{"/tmp", "/tmp"}));
+                      DriveCase{"/sys/kernel", "/sys/kernel"}, DriveCase{"/dev/pts", "/dev/pts"},
+                      DriveCase{"/dev/shm", "/dev/shm"}));
