@@ -1,15 +1,13 @@
 #pragma once
-// A fresh folder under the system's temporary folder ($TMPDIR, else /tmp) for one test's
-// files, removed with everything in it when the object goes, even where the test took the
-// permissions away.
+// A fresh folder under $TMPDIR (else /tmp) for one test's files, removed with everything in it,
+// even where the test took the permissions away.
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #ifdef QT_CORE_LIB
 #include <QFile>
@@ -18,13 +16,10 @@
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary folder: " +
-                                     std::string(std::strerror(errno)));
-        path_ = pattern;
+    TempFolder()
+        : path_((std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string()) {
+        if (!::mkdtemp(path_.data()))
+            throw std::system_error(errno, std::generic_category(), "mkdtemp");
     }
     ~TempFolder() { removeAll(path_); }
     TempFolder(const TempFolder &) = delete;
@@ -32,15 +27,12 @@ public:
 
     const std::string &path() const { return path_; }
     std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-
-    // The names of the folder's entries, hidden ones included.
-    std::set<std::string> names() const {
+    std::set<std::string> names() const { // hidden ones included
         std::set<std::string> all;
         for (const auto &entry : std::filesystem::directory_iterator(path_))
             all.insert(entry.path().filename().string());
         return all;
     }
-
 #ifdef QT_CORE_LIB
     QString qPath() const {
         return QFile::decodeName(path_.c_str());

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# Quillet's main window on an X server belongs to its desktop entry: its class is the
-# entry's StartupWMClass, and it carries the program's icon in the sizes drawn from the SVG
-# (up to 128 pixels, the largest Qt hands to X11), where a window without one has none.
+# Quillet's main window on X11: its class is the desktop entry's StartupWMClass, and it carries
+# the program's icon in sizes up to 128 pixels (the largest Qt hands to X11).
 # usage: window_identity_x11.sh QUILLET DESKTOP_ENTRY
 set -uo pipefail
 quillet=$1 entry=$2
-[ -n "${DISPLAY:-}" ] || {
-    echo "no X server: skipped"
+skip() {
+    echo "$*: skipped"
     exit 77
 }
+[ -n "${DISPLAY:-}" ] || skip "no X server"
 for tool in xdotool xprop; do
-    command -v "$tool" >/dev/null || {
-        echo "$tool is not installed: skipped"
-        exit 77
-    }
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT

@@ -40,59 +40,51 @@ done
 etc=$prefix/etc var=$prefix/var units=$prefix/lib/systemd/system
 [ "$prefix" = usr ] && etc=etc var=var units=lib/systemd/system
 
-# package  file it must hold ("!" before it: must not hold)
+# package  "files" or a control field  what it must hold ("!" before it: must not)
 id=io.github.quillet.Quillet share=$prefix/share
 icons=$share/icons/hicolor
-expected=("quillet $share/applications/$id.desktop" "quillet $share/metainfo/$id.metainfo.xml"
-    "quillet $icons/scalable/apps/$id.svg" "quillet $icons/48x48/apps/$id.png")
+expected=("quillet files $share/applications/$id.desktop"
+    "quillet files $share/metainfo/$id.metainfo.xml" "quillet files $icons/scalable/apps/$id.svg"
+    "quillet files $icons/48x48/apps/$id.png"
+    "quillet Depends libjpeg62-turbo" "quillet Depends libc6" "quillet Depends libqt6widgets6"
+    "quillet Depends fonts-liberation" "quillet Depends qt6-wayland")
 for package in "${packages[@]}"; do
-    expected+=("$package $share/doc/$package/copyright" "$package $share/doc/$package/changelog.gz")
+    expected+=("$package Version $version" "$package files $share/doc/$package/copyright"
+        "$package files $share/doc/$package/changelog.gz")
 done
 for program in "${programs[@]}"; do
     own=quillet
     [ "$program" = quillet-update-server ] && own=$program
     for package in "${packages[@]}"; do
         [ "$package" = "$own" ] && not= || not=!
-        expected+=("$package $not$prefix/bin/$program" "$package $not$share/man/man1/$program.1.gz")
+        expected+=("$package files $not$prefix/bin/$program"
+            "$package files $not$share/man/man1/$program.1.gz")
     done
 done
-$has_server && expected+=("quillet-update-server $units/quillet-update-server.service"
-    "quillet-update-server $etc/default/quillet-update-server"
-    "quillet-update-server $var/lib/quillet-update-server")
+server=quillet-update-server
+$has_server && expected+=("$server files $units/$server.service"
+    "$server files $etc/default/$server" "$server files $var/lib/$server" "$server Depends libc6"
+    "$server Depends !libqt6" "$server Conffiles /$etc/default/$server")
 for row in "${expected[@]}"; do
-    read -r package file <<<"$row"
-    if [[ $file == !* ]]; then
-        ! grep -qx "${file#!}" "$work/$package.files" || fail "$package holds ${file#!}"
-    else
-        grep -qx "$file" "$work/$package.files" || fail "$package lacks $file"
-    fi
-done
-
-# package  field  what it must contain ("!" before it: must not contain)
-fields=("quillet Depends libjpeg62-turbo" "quillet Depends libc6" "quillet Depends libqt6widgets6"
-    "quillet Depends fonts-liberation" "quillet Depends qt6-wayland")
-for package in "${packages[@]}"; do fields+=("$package Version $version"); done
-$has_server && fields+=("quillet-update-server Depends libc6"
-    "quillet-update-server Depends !libqt6"
-    "quillet-update-server Conffiles /$etc/default/quillet-update-server")
-for row in "${fields[@]}"; do
     read -r package field want <<<"$row"
-    value=$(dpkg-deb -f "${deb[$package]}" "$field" 2>/dev/null || true)
-    [ "$field" = Conffiles ] && value=$(dpkg-deb -I "${deb[$package]}" conffiles 2>/dev/null || true)
-    if [[ $want == !* ]]; then
-        [[ $value != *"${want#!}"* ]] || fail "$package $field has ${want#!}: $value"
-    else
-        [[ $value == *"$want"* ]] || fail "$package $field lacks $want: $value"
-    fi
+    case $field in
+    files) value=$(<"$work/$package.files") ;;
+    Conffiles) value=$(dpkg-deb -I "${deb[$package]}" conffiles 2>/dev/null || true) ;;
+    *) value=$(dpkg-deb -f "${deb[$package]}" "$field" 2>/dev/null || true) ;;
+    esac
+    [ "$field" = files ] && whole=-x || whole=
+    grep -qF $whole -- "${want#!}" <<<"$value" && holds=yes || holds=no
+    [[ $want == !* ]] && wanted=no || wanted=yes
+    [ $holds = $wanted ] || fail "$package $field: $want (held: $holds)"
 done
 if $has_server; then
     # Installed, not started or enabled: no maintainer script touches the service.
-    ! dpkg-deb -I "${deb[quillet-update-server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
-        fail "quillet-update-server has maintainer scripts"
-    unit="$work/root/$units/quillet-update-server.service"
+    ! dpkg-deb -I "${deb[$server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
+        fail "$server has maintainer scripts"
+    unit="$work/root/$units/$server.service"
     for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
-        "EnvironmentFile=/$etc/default/quillet-update-server" "ExecStart=/$prefix/bin/.*" \
-        "BindReadOnlyPaths=/$var/lib/quillet-update-server" 'CapabilityBoundingSet='; do
+        "EnvironmentFile=/$etc/default/$server" "ExecStart=/$prefix/bin/.*" \
+        "BindReadOnlyPaths=/$var/lib/$server" 'CapabilityBoundingSet='; do
         grep -qx "$setting" "$unit" || fail "the service lacks $setting"
     done
 fi
@@ -104,25 +96,24 @@ for program in "${programs[@]}"; do
     done
 done
 
+skipped() { echo "$*: its check is skipped"; }
 if [ "$prefix" != usr ]; then
-    echo "the prefix /$prefix is not Debian's: lintian is skipped"
-elif command -v lintian >/dev/null; then
+    skipped "lintian: the prefix /$prefix is not Debian's"
+elif ! command -v lintian >/dev/null; then
+    skipped "lintian is not installed"
+else
     for package in "${packages[@]}"; do
         lintian --fail-on error,warning --display-level '>=warning' "${deb[$package]}" \
             >"$work/lintian.log" 2>&1 || { fail "lintian on $package:"; cat "$work/lintian.log"; }
     done
-else
-    echo "lintian is not installed: its check is skipped"
 fi
-if [ "$hardened" != ON ]; then
-    echo "a build without Debian's build flags: the hardening check is skipped"
-elif command -v hardening-check >/dev/null; then
+if [ "$hardened" != ON ] || ! command -v hardening-check >/dev/null; then
+    skipped "hardening: without Debian's build flags or hardening-check (devscripts)"
+else
     for program in "${programs[@]}"; do
         hardening-check "$work/root/$prefix/bin/$program" >"$work/hardening.log" 2>&1 ||
             { fail "$program is not hardened:"; cat "$work/hardening.log"; }
     done
-else
-    echo "hardening-check (devscripts) is not installed: its check is skipped"
 fi
 
 bin="$work/root/$prefix/bin"

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command as a client of a headless Wayland compositor of its own (Debian's weston,
-# with Mesa's software OpenGL where it starts with it, else without OpenGL), on Qt's Wayland
-# platform, then stops the compositor. Skips (status 77), saying why, when weston is not
-# installed or does not start.
+# Runs a command on Qt's Wayland platform under a headless weston of its own (with OpenGL
+# where it starts with it), then stops weston. Skips (77) when weston is missing or won't start.
 # usage: run_in_weston.sh COMMAND [ARG]...
 set -uo pipefail
 command -v weston >/dev/null || {
@@ -12,11 +10,8 @@ command -v weston >/dev/null || {
 work=$(mktemp -d)
 weston_pid=
 stop_weston() {
-    if [ -n "$weston_pid" ]; then
-        kill "$weston_pid" 2>/dev/null
-        wait "$weston_pid" 2>/dev/null
-        weston_pid=
-    fi
+    [ -z "$weston_pid" ] || { kill "$weston_pid" 2>/dev/null; wait "$weston_pid" 2>/dev/null; }
+    weston_pid=
 }
 trap 'stop_weston; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/runtime" "$work/home"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Quillet as a native Wayland client (run under run_in_weston.sh): the main window is mapped
-# with the app id of the desktop entry and its title, and a termination signal closes it
-# cleanly. The client's own protocol log (WAYLAND_DEBUG) shows what it asked the compositor.
+# Quillet as a native Wayland client (under run_in_weston.sh): its protocol log shows the main
+# window mapped with the desktop entry's app id and its title; SIGTERM closes it cleanly.
 # usage: wayland_smoke.sh QUILLET
 set -uo pipefail
 quillet=$1
@@ -22,18 +21,13 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 status=0
-if ! mapped; then
-    echo "FAIL: no main window with the app id io.github.quillet.Quillet was mapped"
+fail() {
+    echo "FAIL: $*"
     grep -v '^\[' "$log" | tail -n 20
     status=1
-fi
+}
+mapped || fail "no main window with the app id io.github.quillet.Quillet was mapped"
 kill -TERM "$pid" 2>/dev/null
-wait "$pid"
-exit_status=$?
-if [ $exit_status -ne 0 ]; then
-    echo "FAIL: quillet ended with status $exit_status"
-    grep -v '^\[' "$log" | tail -n 20
-    status=1
-fi
+wait "$pid" || fail "quillet ended with status $?"
 [ $status -eq 0 ] && echo "the main window was mapped on Wayland as io.github.quillet.Quillet"
 exit $status
