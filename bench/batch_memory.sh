@@ -13,8 +13,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$root/bench/prelude.sh"
 source "$root/bench/build_harness.sh"
 
 mkdir "$work/progressive" "$work/baseline"

@@ -16,12 +16,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
 rounds=${2:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$root/bench/prelude.sh"
 
-source "$root/bench/tools.sh"
 need_tools /usr/bin/convert:imagemagick /usr/bin/vipsthumbnail:libvips-tools /usr/bin/time:time /usr/bin/bc:bc
-convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
 compare=/usr/bin/compare
 export VIPS_CONCURRENCY=1
 # One thread for ImageMagick too: its OpenMP threads crawl on a busy machine.
@@ -45,13 +42,13 @@ make_photo() { # size seed name extra-options...
         \( -size "$size" -seed "$seed" pattern:crosshatch30 -blur 0x0.6 \) \
         -compose softlight -composite -attenuate 0.4 +noise Gaussian "$@" "$corpus/$name.jpg"
 }
-for spec in 6000x4000:3:24mp-a 4608x3456:11:16mp-b 4000x3000:5:12mp-c 3000x4000:8:12mp-d; do
-    IFS=: read -r size seed name <<<"$spec"
+for photo in 6000x4000:3:24mp-a 4608x3456:11:16mp-b 4000x3000:5:12mp-c 3000x4000:8:12mp-d; do
+    IFS=: read -r size seed name <<<"$photo"
     make_photo "$size" "$seed" "$name-baseline" -quality 92 -sampling-factor 2x2
     make_photo "$size" "$seed" "$name-progressive" -quality 92 -sampling-factor 2x2 -interlace JPEG
 done
-for spec in 6000x4000:4:24mp-grey 4000x3000:6:12mp-grey; do
-    IFS=: read -r size seed name <<<"$spec"
+for photo in 6000x4000:4:24mp-grey 4000x3000:6:12mp-grey; do
+    IFS=: read -r size seed name <<<"$photo"
     make_photo "$size" "$seed" "$name" -colorspace Gray -quality 92
 done
 ls -l "$corpus"

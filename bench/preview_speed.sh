@@ -12,9 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
 rounds=${2:-3}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
+source "$root/bench/prelude.sh"
 
 if [ ! -f "$build/thumbnail/libquillet_thumbnail.a" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF

@@ -12,12 +12,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
 rounds=${2:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$root/bench/prelude.sh"
 
-source "$root/bench/tools.sh"
 need_tools /usr/bin/convert:imagemagick /usr/bin/vipsthumbnail:libvips-tools /usr/bin/time:time /usr/bin/bc:bc
-convert=/usr/bin/convert # the real ImageMagick, not a wrapper earlier on PATH
 
 if [ ! -x "$build/cli/quillet-thumb" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_GUI=OFF -DQUILLET_TESTS=OFF
