@@ -2,6 +2,7 @@
 // window comes first, and closing it ends the program.
 #include "KEL_common.h"
 #include "KEL_glpanel.h"
+#include "KEL_processend.h"
 #include "application.h"
 #include "commandline.h"
 #include "filenames.h"
@@ -20,19 +21,23 @@ int main(int argc, char **argv) {
     TApplication application(argc, argv);
     InstallPaletteColorResolver();
 
-    TForm1 Form1;
-    CloseOnTerminationSignals(Form1);
-    // Photos named on the command line (or by "Open with") join the list as if added by hand.
-    Form1.AddFiles(StartFiles(NamesOfArguments(argc, argv)));
-    // The main window goes on screen first; show() returns once it is mapped.
-    Form1.show();
-    // The About window and then the Update window, hidden until shown; the main window's
-    // About button opens the first. Both exist before the event loop delivers any input.
-    Tfabout fabout(&Form1);
-    Form1.setAboutWindow(&fabout);
-    // The build is compared when the conversation runs: the About window, the only way in,
-    // has read it by then.
-    Tfupdate fupdate([&fabout] { return fabout.BuildNumber; }, &fabout);
-    fabout.setUpdateWindow(&fupdate);
-    return application.exec();
+    int status = 0;
+    {
+        TForm1 Form1;
+        CloseOnTerminationSignals(Form1);
+        // Photos named on the command line (or by "Open with") join the list as if added by hand.
+        Form1.AddFiles(StartFiles(NamesOfArguments(argc, argv)));
+        // The main window goes on screen first; show() returns once it is mapped.
+        Form1.show();
+        // The About window and then the Update window, hidden until shown; the main window's
+        // About button opens the first. Both exist before the event loop delivers any input.
+        Tfabout fabout(&Form1);
+        Form1.setAboutWindow(&fabout);
+        // The build is compared when the conversation runs: the About window, the only way in,
+        // has read it by then.
+        Tfupdate fupdate([&fabout] { return fabout.BuildNumber; }, &fabout);
+        fabout.setUpdateWindow(&fupdate);
+        status = application.exec();
+    }
+    return EndProgram(status);
 }

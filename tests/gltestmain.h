@@ -4,6 +4,7 @@
 #pragma once
 
 #include "KEL_glpanel.h"
+#include "KEL_processend.h"
 
 #include <QApplication>
 #include <QSurfaceFormat>
@@ -29,6 +30,10 @@ inline bool GlTestPlatform() {
             std::puts("SKIP: OpenGL needs an X server or a Wayland compositor");                   \
             return QuilletTestSkipped;                                                             \
         }                                                                                          \
-        TestObject test;                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                    \
+        int status = 0;                                                                            \
+        {                                                                                          \
+            TestObject test;                                                                       \
+            status = QTest::qExec(&test, argc, argv);                                              \
+        }                                                                                          \
+        return EndProgram(status);                                                                 \
     }

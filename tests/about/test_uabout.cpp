@@ -4,6 +4,8 @@
 #include "KEL_label.h"
 #include "uabout.h"
 
+#include "guitestmain.h"
+
 #include <QtTest>
 
 class TestUabout : public QObject {
@@ -65,5 +67,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestUabout)
+QUILLET_GUI_TEST_MAIN(TestUabout)
 #include "test_uabout.moc"

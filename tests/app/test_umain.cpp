@@ -10,6 +10,7 @@
 #include "splitter.h"
 #include "umain.h"
 
+#include "guitestmain.h"
 #include "tempfolder.h"
 
 #include <QAccessible>
@@ -544,5 +545,5 @@ void TestUmain::screenReadersLearnRoleAndName() {
     QCOMPARE(iface->text(QAccessible::Name), name);
 }
 
-QTEST_MAIN(TestUmain)
+QUILLET_GUI_TEST_MAIN(TestUmain)
 #include "test_umain.moc"

@@ -3,6 +3,7 @@
 // application's report with the connection cut only when the window closes.
 #include "KEL_grbutton.h"
 #include "KEL_listbox.h"
+#include "KEL_processend.h"
 #include "scriptedserver.h"
 #include "uupdate.h"
 
@@ -163,8 +164,12 @@ void TestUpdateWindow::conversion_error_is_reported_and_close_disconnects() {
 int main(int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     ReportingApplication app(argc, argv);
-    TestUpdateWindow test;
-    return QTest::qExec(&test, argc, argv);
+    int status = 0;
+    {
+        TestUpdateWindow test;
+        status = QTest::qExec(&test, argc, argv);
+    }
+    return EndProgram(status);
 }
 
 #include "test_uupdate.moc"
