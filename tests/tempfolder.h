@@ -1,12 +1,11 @@
 #pragma once
 // A fresh folder under $TMPDIR (else /tmp) for one test's files, removed with everything in it,
-// even where the test took the permissions away.
+// even where the test took its write permission away.
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 #ifdef QT_CORE_LIB
@@ -21,12 +20,17 @@ public:
         if (!::mkdtemp(path_.data()))
             throw std::system_error(errno, std::generic_category(), "mkdtemp");
     }
-    ~TempFolder() { removeAll(path_); }
+    ~TempFolder() {
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
     TempFolder(const TempFolder &) = delete;
     TempFolder &operator=(const TempFolder &) = delete;
 
     const std::string &path() const { return path_; }
-    std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
     std::set<std::string> names() const { // hidden ones included
         std::set<std::string> all;
         for (const auto &entry : std::filesystem::directory_iterator(path_))
@@ -43,16 +47,5 @@ public:
 #endif
 
 private:
-    static void removeAll(const std::filesystem::path &path) {
-        namespace fs = std::filesystem;
-        std::error_code ignored;
-        if (fs::is_directory(fs::symlink_status(path, ignored))) {
-            fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
-            for (const auto &entry : fs::directory_iterator(path, ignored))
-                removeAll(entry.path());
-        }
-        fs::remove(path, ignored);
-    }
-
     std::string path_;
 };

@@ -30,9 +30,9 @@ TEST(ThumbOptions, defaults_match_the_main_window) {
 }
 
 TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
-    const ParseResult r = Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix",
-                                 "_t.jpg", "--overwrite", "-j", "3", "-q", "--smooth", "--upright",
-                                 "--keep-profile", "x.jpg", "--", "-odd.jpg"});
+    const ParseResult r =
+        Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix", "_t.jpg",
+               "--overwrite", "-j", "3", "-q", "x.jpg", "--", "-odd.jpg"});
     ASSERT_EQ(r.outcome, ParseOutcome::Run) << r.error;
     const ThumbOptions &o = r.options;
     EXPECT_EQ(o.outputFolder, "out");
@@ -45,16 +45,18 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_TRUE(o.overwrite);
     EXPECT_EQ(o.jobs, 3);
     EXPECT_TRUE(o.quiet);
-    EXPECT_TRUE(o.extras.smooth && o.extras.upright && o.extras.keepProfile);
     EXPECT_EQ(o.sources, (std::vector<std::string>{"x.jpg", "-odd.jpg"}));
 
-    const ParseResult s = Parse({"--stretch", "--no-suffix", "--output=o", "--size", "7X9", "p"});
+    const ParseResult s = Parse({"--stretch", "--no-suffix", "--output=o", "--size", "7X9", "p",
+                                 "--smooth", "--upright", "--keep-profile"});
     ASSERT_EQ(s.outcome, ParseOutcome::Run) << s.error;
     EXPECT_FALSE(s.options.keepAspect);
     EXPECT_FALSE(s.options.addSuffix);
     EXPECT_EQ(s.options.outputFolder, "o");
     EXPECT_EQ(s.options.width, 7);
     EXPECT_EQ(s.options.height, 9);
+    EXPECT_TRUE(s.options.extras.smooth && s.options.extras.upright &&
+                s.options.extras.keepProfile);
 }
 
 TEST(ThumbOptions, help_and_version_win_over_everything) {

@@ -328,7 +328,6 @@ private slots:
         const QImage image = renderOf(*list);
         const QColor yellow(255, 255, 0);
         const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
-        QVERIFY(highlight != yellow);
         for (int row = 0; row < 4; ++row) {
             const QRect r = rowRect(*list, row);
             const QColor inside = colorAt(image, QPoint(r.right() - 8, r.center().y()));

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Makes the Debian packages of a build folder and checks them: lintian-clean, hardened
-# programs, each package's files and dependencies, manual page sections, and the programs
-# run from an unpacked copy.
+# Makes the Debian packages of a build folder and checks them: lintian, hardening, files, fields,
+# manual pages, and the programs run from an unpacked copy.
 # usage: check_package.sh BUILD_DIR PREFIX VERSION HARDENED(ON|OFF) PROGRAM...
 set -euo pipefail
 build=$1 prefix=${2#/} version=$3 hardened=$4
@@ -22,10 +21,8 @@ fail() {
     echo "FAIL: $*"
     status=1
 }
-has_server=false
-[[ " ${programs[*]} " == *" quillet-update-server "* ]] && has_server=true
-packages=(quillet)
-$has_server && packages+=(quillet-update-server)
+server=quillet-update-server packages=(quillet)
+[[ " ${programs[*]} " == *" $server "* ]] && packages+=("$server")
 
 declare -A deb
 for package in "${packages[@]}"; do
@@ -51,20 +48,26 @@ expected=("quillet files $share/applications/$id.desktop"
 for package in "${packages[@]}"; do
     expected+=("$package Version $version" "$package files $share/doc/$package/copyright"
         "$package files $share/doc/$package/changelog.gz")
-done
-for program in "${programs[@]}"; do
-    own=quillet
-    [ "$program" = quillet-update-server ] && own=$program
-    for package in "${packages[@]}"; do
+    for program in "${programs[@]}"; do # each program in its own package only
+        [ "$program" = $server ] && own=$server || own=quillet
         [ "$package" = "$own" ] && not= || not=!
         expected+=("$package files $not$prefix/bin/$program"
             "$package files $not$share/man/man1/$program.1.gz")
     done
 done
-server=quillet-update-server
-$has_server && expected+=("$server files $units/$server.service"
-    "$server files $etc/default/$server" "$server files $var/lib/$server" "$server Depends libc6"
-    "$server Depends !libqt6" "$server Conffiles /$etc/default/$server")
+if [ ${#packages[@]} = 2 ]; then
+    expected+=("$server files $units/$server.service" "$server files $etc/default/$server"
+        "$server files $var/lib/$server" "$server Depends libc6" "$server Depends !libqt6"
+        "$server Conffiles /$etc/default/$server")
+    # Installed, not started or enabled: no maintainer script touches the service.
+    ! dpkg-deb -I "${deb[$server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
+        fail "$server has maintainer scripts"
+    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
+        "EnvironmentFile=/$etc/default/$server" "ExecStart=/$prefix/bin/.*" \
+        "BindReadOnlyPaths=/$var/lib/$server" 'CapabilityBoundingSet='; do
+        grep -qx "$setting" "$work/root/$units/$server.service" || fail "service lacks $setting"
+    done
+fi
 for row in "${expected[@]}"; do
     read -r package field want <<<"$row"
     case $field in
@@ -77,47 +80,25 @@ for row in "${expected[@]}"; do
     [[ $want == !* ]] && wanted=no || wanted=yes
     [ $holds = $wanted ] || fail "$package $field: $want (held: $holds)"
 done
-if $has_server; then
-    # Installed, not started or enabled: no maintainer script touches the service.
-    ! dpkg-deb -I "${deb[$server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
-        fail "$server has maintainer scripts"
-    unit="$work/root/$units/$server.service"
-    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
-        "EnvironmentFile=/$etc/default/$server" "ExecStart=/$prefix/bin/.*" \
-        "BindReadOnlyPaths=/$var/lib/$server" 'CapabilityBoundingSet='; do
-        grep -qx "$setting" "$unit" || fail "the service lacks $setting"
-    done
-fi
 
-for program in "${programs[@]}"; do
-    page=$(zcat "$work/root/$prefix/share/man/man1/$program.1.gz")
-    for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" FILES ENVIRONMENT EXAMPLES; do
-        grep -q "^\.SH \"\?$section\"\?$" <<<"$page" || fail "$program.1 lacks $section"
-    done
-done
-
-skipped() { echo "$*: its check is skipped"; }
-if [ "$prefix" != usr ]; then
-    skipped "lintian: the prefix /$prefix is not Debian's"
-elif ! command -v lintian >/dev/null; then
-    skipped "lintian is not installed"
+if [ "$prefix" != usr ] || ! command -v lintian >/dev/null; then
+    echo "lintian: skipped (not installed, or the prefix /$prefix is not Debian's)"
 else
     for package in "${packages[@]}"; do
         lintian --fail-on error,warning --display-level '>=warning' "${deb[$package]}" \
             >"$work/lintian.log" 2>&1 || { fail "lintian on $package:"; cat "$work/lintian.log"; }
     done
 fi
-if [ "$hardened" != ON ] || ! command -v hardening-check >/dev/null; then
-    skipped "hardening: without Debian's build flags or hardening-check (devscripts)"
-else
-    for program in "${programs[@]}"; do
-        hardening-check "$work/root/$prefix/bin/$program" >"$work/hardening.log" 2>&1 ||
-            { fail "$program is not hardened:"; cat "$work/hardening.log"; }
-    done
-fi
-
+[ "$hardened" = ON ] && command -v hardening-check >/dev/null || hardened=OFF
+[ "$hardened" = ON ] || echo "hardening: skipped (without Debian's build flags or hardening-check)"
 bin="$work/root/$prefix/bin"
 for program in "${programs[@]}"; do
+    page=$(zcat "$work/root/$share/man/man1/$program.1.gz")
+    for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" FILES ENVIRONMENT EXAMPLES; do
+        grep -q "^\.SH \"\?$section\"\?$" <<<"$page" || fail "$program.1 lacks $section"
+    done
+    [ "$hardened" != ON ] || hardening-check "$bin/$program" >"$work/hardening.log" 2>&1 ||
+        { fail "$program is not hardened:"; cat "$work/hardening.log"; }
     [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --version)" = "$program $version" ] ||
         fail "$program --version"
 done

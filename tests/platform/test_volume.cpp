@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <map>
-#include <sstream>
 #include <string>
 
 struct SerialCase {
@@ -64,32 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{0x9660, false, "iso9660"}, TypeCase{0x15013346, false, "udf"},
                       TypeCase{0x01021994, false, "tmpfs"}, TypeCase{0x9FA0, false, "proc"}));
 
-// The kernel's name for the file system holding `path`: the last mount on the longest mount
-// point that holds it.
-std::string MountedTypeOf(const std::string &path) {
-    const std::string real = std::filesystem::canonical(path).string();
-    std::ifstream table("/proc/self/mountinfo");
-    std::string line, type;
-    std::size_t longest = 0;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string field, point, fsType;
-        fields >> field >> field >> field >> field >> point;
-        while (fields >> field && field != "-") {
-        }
-        fields >> fsType;
-        const bool holds = point == "/" || real == point || real.rfind(point + "/", 0) == 0;
-        if (holds && point.size() >= longest) {
-            longest = point.size();
-            type = fsType;
-        }
-    }
-    return type;
+// The type of the file system holding `path`, as coreutils names it: judged by a table of our
+// own, not by the code under test.
+std::string TypeNameOf(const std::string &path) {
+    std::string name(64, '\0');
+    FILE *out = ::popen(("stat -f -c %T '" + path + "'").c_str(), "r");
+    name.resize(std::fread(name.data(), 1, name.size(), out));
+    ::pclose(out);
+    return name.substr(0, name.find('\n'));
 }
 
 const std::map<std::string, bool> localByTypeName = {
-    {"ext4", true},  {"xfs", true},    {"btrfs", true},   {"overlay", true}, {"tmpfs", false},
-    {"proc", false}, {"sysfs", false}, {"devpts", false}, {"nfs4", false},   {"9p", false},
+    {"ext2/ext3", true}, {"xfs", true},   {"btrfs", true}, {"overlayfs", true},
+    {"tmpfs", false},    {"proc", false}, {"nfs", false},  {"v9fs", false},
 };
 
 struct DriveCase {
@@ -99,20 +84,16 @@ struct DriveCase {
 
 class LocalDrive : public ::testing::TestWithParam<DriveCase> {};
 
-TEST_P(LocalDrive, follows_the_mount_table) {
+TEST_P(LocalDrive, follows_the_file_system_type) {
     const DriveCase &c = GetParam();
-    if (!std::filesystem::exists(c.judgedBy))
-        GTEST_SKIP() << c.judgedBy << " does not exist here";
-    const std::string type = MountedTypeOf(c.judgedBy);
-    const auto known = localByTypeName.find(type);
+    const auto known = localByTypeName.find(TypeNameOf(c.judgedBy));
     if (known == localByTypeName.end())
-        GTEST_SKIP() << c.judgedBy << " is on a file system of type " << type;
-    EXPECT_EQ(IsLocalDrive(c.path), known->second) << c.path << " is on " << type;
+        GTEST_SKIP() << c.judgedBy << " is on a file system of type " << TypeNameOf(c.judgedBy);
+    EXPECT_EQ(IsLocalDrive(c.path), known->second) << c.path << " is on " << known->first;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LocalDrive,
-    ::testing::Values(DriveCase{"/", "/"}, DriveCase{"/proc/self/status", "/proc/self/status"},
-                      DriveCase{"/proc/no/such/file", "/proc"}, DriveCase{"/no/such/file", "/"},
-                      DriveCase{"/sys/kernel", "/sys/kernel"}, DriveCase{"/dev/pts", "/dev/pts"},
-                      DriveCase{"/dev/shm", "/dev/shm"}));
+INSTANTIATE_TEST_SUITE_P(Table, LocalDrive,
+                         ::testing::Values(DriveCase{"/", "/"},
+                                           DriveCase{"/proc/self/status", "/proc/self/status"},
+                                           DriveCase{"/proc/no/such/file", "/proc"},
+                                           DriveCase{"/no/such/file", "/"}));
