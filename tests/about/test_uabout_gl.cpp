@@ -1,5 +1,5 @@
 // The About window on an X server: the scene it draws, its "ok" button and its link.
-// Without one the program skips.
+// Without one every case skips.
 #include "../gltestmain.h"
 #include "KEL_grbutton.h"
 #include "KEL_label.h"

@@ -226,7 +226,7 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         const std::string target = folder + (c.target == Target::NoFolder ? "/gone/x" : "/x");
         std::ofstream(outside) << "keep";
         if (c.target == Target::OldFile)
-            std::ofstream(target) << "old";
+            std::ofstream(target) << "an older installer, longer than the new one will be";
         if (c.target == Target::Leftover) // of a process id no process can have
             for (const char *name : {"/.x.", "/.QuilletInstall.exe."})
                 std::ofstream(folder + name + "999999999-0badf00d.tmp") << "partial";
