@@ -52,6 +52,16 @@ Picture SolidPicture(int width, int height, std::uint8_t r, std::uint8_t g, std:
     return p;
 }
 
+Picture QuartersPicture(int width, int height, const std::uint8_t (&rgb)[4][3]) {
+    Picture p{width, height, 3, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t *c = rgb[(y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1)];
+            p.pixels.insert(p.pixels.end(), c, c + 3);
+        }
+    return p;
+}
+
 std::string EncodeJpeg(const Picture &picture, const JpegOptions &options,
                        const JpegMetadata &metadata) {
     jpeg_compress_struct c{};
@@ -121,23 +131,16 @@ std::string EncodeJpeg(const Picture &picture, const JpegOptions &options,
 }
 
 std::string ExifBlock(int orientation, bool bigEndian) {
-    std::string b("Exif\0\0", 6);
-    auto u16 = [&b, bigEndian](unsigned v) {
-        b += bigEndian ? std::string{char(v >> 8), char(v)} : std::string{char(v), char(v >> 8)};
+    std::string b = std::string("Exif\0\0", 6) + (bigEndian ? "MM" : "II");
+    const auto put = [&b, bigEndian](unsigned value, int size) {
+        for (int i = 0; i < size; ++i)
+            b += char(value >> 8 * (bigEndian ? size - 1 - i : i));
     };
-    auto u32 = [&u16, bigEndian](unsigned v) {
-        u16(bigEndian ? v >> 16 : v & 0xFFFF);
-        u16(bigEndian ? v & 0xFFFF : v >> 16);
-    };
-    b += bigEndian ? "MM" : "II";
-    u16(42);
-    u32(8); // the first directory follows the header
-    // Entries: an image description before the orientation, a resolution unit after it.
-    u16(3);
-    u16(0x010E), u16(2), u32(4), b += std::string("abc\0", 4);
-    u16(0x0112), u16(3), u32(1), u16(unsigned(orientation)), u16(0);
-    u16(0x0128), u16(3), u32(1), u16(2), u16(0);
-    u32(0); // no next directory
+    put(42, 2), put(8, 4), put(3, 2); // the TIFF header; three entries in its directory
+    put(0x010E, 2), put(2, 2), put(4, 4), put(0, 4); // an image description before the tag
+    put(0x0112, 2), put(3, 2), put(1, 4), put(unsigned(orientation), 2), put(0, 2);
+    put(0x0128, 2), put(3, 2), put(1, 4), put(2, 2), put(0, 2); // a resolution unit after it
+    put(0, 4);                                                  // no next directory
     return b;
 }
 
@@ -162,9 +165,7 @@ bool decodeAll(const std::string *bytes, DecodedJpeg *out, std::vector<std::uint
     jpeg_save_markers(&d, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d, TRUE);
     out->progressive = jpeg_has_multiple_scans(&d);
-    for (int c = 1; c < d.num_components; ++c)
-        out->subsampledChroma |= d.comp_info[c].h_samp_factor != d.comp_info[0].h_samp_factor ||
-                                 d.comp_info[c].v_samp_factor != d.comp_info[0].v_samp_factor;
+    out->subsampledChroma = d.comp_info[0].h_samp_factor * d.comp_info[0].v_samp_factor > 1;
     for (jpeg_saved_marker_ptr m = d.marker_list; m; m = m->next)
         out->hasExif |= m->marker == JPEG_APP0 + 1;
     JOCTET *profile = nullptr;

@@ -22,6 +22,8 @@ struct Picture {
 // A picture with detail everywhere, so that wrong rows or columns show.
 Picture PatternPicture(int width, int height, int components = 3, unsigned seed = 1);
 Picture SolidPicture(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+// Solid quarters: top left, top right, bottom left, bottom right.
+Picture QuartersPicture(int width, int height, const std::uint8_t (&rgb)[4][3]);
 
 enum class Sampling { S420, S422, S444 };
 

@@ -396,11 +396,7 @@ TEST_F(Files, a_source_locked_by_a_writer_is_refused_but_readers_share) {
 // what the photo needs.
 TEST_F(Files, every_outcome_carries_its_cause) {
     constexpr std::uint64_t MiB = 1024 * 1024;
-    const std::string small = EncodeJpeg(PatternPicture(64, 48), {80, false});
-    const std::string smallProgressive = EncodeJpeg(PatternPicture(64, 48), {80, true});
     const std::string tiny = EncodeJpeg(PatternPicture(16, 16), {50, false});
-    const std::string tinyProgressive = EncodeJpeg(PatternPicture(16, 16), {50, true});
-    const std::string tiny444 = EncodeJpeg(PatternPicture(16, 16), {50, true, Sampling::S444});
     const struct {
         const char *name;
         std::string bytes;
@@ -409,19 +405,20 @@ TEST_F(Files, every_outcome_carries_its_cause) {
         const char *words;       // in the status's message
         std::uint64_t needAbove; // the status's memory need is above this
     } cases[] = {
-        {"smallest limit, baseline", small, 1 * MiB, ThumbnailError::None, "", 0},
-        {"smallest limit, progressive", smallProgressive, 1 * MiB, ThumbnailError::None, "", 0},
+        {"smallest limit, progressive", EncodeJpeg(PatternPicture(64, 48), {80, true}), 1 * MiB,
+         ThumbnailError::None, "", 0},
         // 280 MP, far beyond any pixel cap, needs a few MB row by row (its data is missing,
         // so the rows come out mid-grey).
         {"huge baseline", WithDeclaredSize(tiny, 20000, 14000), 0, ThumbnailError::None, "", 0},
-        {"progressive beyond a budget", WithDeclaredSize(tinyProgressive, 4000, 4000), 16 * MiB,
+        {"progressive beyond a budget",
+         WithDeclaredSize(EncodeJpeg(PatternPicture(16, 16), {50, true}), 4000, 4000), 16 * MiB,
          ThumbnailError::TooLarge, "", 16 * MiB},
-        {"progressive beyond the cap", WithDeclaredSize(tiny444, 16000, 16000), 0,
-         ThumbnailError::TooLarge, "", 1024 * MiB},
+        {"progressive beyond the cap",
+         WithDeclaredSize(EncodeJpeg(PatternPicture(16, 16), {50, true, Sampling::S444}), 16000,
+                          16000),
+         0, ThumbnailError::TooLarge, "", 1024 * MiB},
         {"beyond the largest JPEG side", WithDeclaredSize(tiny, 65535, 16), 0,
          ThumbnailError::NotDecodable, "Maximum supported image dimension is 65500 pixels", 0},
-        {"another format", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 0,
-         ThumbnailError::NotDecodable, "Not a JPEG file: starts with 0x89 0x50", 0},
         {"empty file", "", 0, ThumbnailError::NotDecodable, "Empty input file", 0},
     };
     for (const auto &c : cases) {
