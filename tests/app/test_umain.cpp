@@ -344,6 +344,7 @@ void TestUmain::droppedFilesAreAppended() {
 void TestUmain::previewFollowsTheClickedFile() {
     const QString big = photo(QStringLiteral("big.jpg"), {300, 200});
     const QString gone = photo(QStringLiteral("gone.jpg"), {10, 10});
+    const QString cut = photo(QStringLiteral("cut.jpg"), {300, 200});
     const QString text = dir_->filePath(QStringLiteral("notes.txt"));
     const QString broken = dir_->filePath(QStringLiteral("broken.jpg"));
     for (const QString &name : {text, broken}) {
@@ -352,7 +353,9 @@ void TestUmain::previewFollowsTheClickedFile() {
         f.write("not a picture");
     }
     QVERIFY(QFile::remove(gone));
-    form_->KEL_listbox1->setItems({big, gone, text, big, broken});
+    QFile cutFile(cut);
+    QVERIFY(cutFile.resize(cutFile.size() / 2));
+    form_->KEL_listbox1->setItems({big, gone, text, big, broken, big, cut});
     TImage *image = form_->Image1;
 
     clickRow(0);
@@ -371,6 +374,10 @@ void TestUmain::previewFollowsTheClickedFile() {
     clickRow(3);
     QVERIFY(!image->Picture().isNull());
     clickRow(4);
+    QVERIFY(image->Picture().isNull());
+    clickRow(5);
+    QVERIFY(!image->Picture().isNull());
+    clickRow(6); // cut short
     QVERIFY(image->Picture().isNull());
     // Deleting rows keeps the preview.
     clickRow(3);
