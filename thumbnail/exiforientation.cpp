@@ -1,8 +1,6 @@
 #include "exiforientation.h"
 
 #include <cstring>
-#include <istream>
-#include <vector>
 
 namespace {
 
@@ -55,38 +53,6 @@ Orientation ExifOrientation(std::span<const std::uint8_t> app1Payload) {
         return Orientation(value);
     }
     return Orientation::Normal;
-}
-
-Orientation ReadJpegOrientation(std::istream &jpeg) {
-    auto byte = [&jpeg]() { return jpeg.get(); }; // EOF is -1, never a marker byte
-    if (byte() != 0xFF || byte() != 0xD8)
-        return Orientation::Normal;
-    for (;;) {
-        int marker = byte();
-        if (marker != 0xFF)
-            return Orientation::Normal;
-        while (marker == 0xFF) // fill bytes before a marker
-            marker = byte();
-        // Start of scan, end of image or damage: the header is over.
-        if (marker < 0 || marker == 0xDA || marker == 0xD9)
-            return Orientation::Normal;
-        const int high = byte(), low = byte();
-        if (low < 0 || high < 0)
-            return Orientation::Normal;
-        const int length = high << 8 | low;
-        if (length < 2)
-            return Orientation::Normal;
-        if (marker == 0xE1) {
-            std::vector<std::uint8_t> payload(std::size_t(length - 2));
-            if (!jpeg.read(reinterpret_cast<char *>(payload.data()),
-                           std::streamsize(payload.size())))
-                return Orientation::Normal;
-            if (payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0)
-                return ExifOrientation(payload);
-        } else if (!jpeg.ignore(length - 2)) {
-            return Orientation::Normal;
-        }
-    }
 }
 
 PixelPlace StoredPixel(Orientation o, int x, int y, int storedWidth, int storedHeight) {

@@ -2,7 +2,6 @@
 // The EXIF Orientation tag of a JPEG (values 1 to 8) and what it asks for: which stored pixel
 // shows at each place of the upright picture. Qt-free, shared by the engine and the preview.
 #include <cstdint>
-#include <iosfwd>
 #include <span>
 
 // Values 1 to 8 as EXIF numbers them; 1 is "stored upright".
@@ -20,11 +19,6 @@ enum class Orientation : std::uint8_t {
 // The orientation held in an APP1 segment's payload ("Exif\0\0" and a TIFF structure);
 // Normal when the payload is no EXIF block, has no orientation entry or is damaged.
 Orientation ExifOrientation(std::span<const std::uint8_t> app1Payload);
-
-// The orientation of the JPEG whose bytes start at the stream's current position, read from
-// its markers before the picture data (nothing beyond them is read). Normal when none is
-// found or the data is not a JPEG.
-Orientation ReadJpegOrientation(std::istream &jpeg);
 
 // Whether showing the picture upright swaps its width and height.
 inline bool SwapsAxes(Orientation o) {
