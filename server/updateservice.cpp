@@ -167,16 +167,15 @@ asio::awaitable<void> UpdateService::acceptLoop() {
 }
 
 void UpdateService::admit(tcp::socket socket) {
-    if (active_ >= options_.maxConnections && silent_.empty()) {
+    if (connections_.size() >= options_.maxConnections && silent_.empty()) {
         countDrop("refused while every place was serving a request");
         return;
     }
     auto connection = std::make_unique<Connection>(std::move(socket));
     connection->entry = connections_.insert(connections_.end(), connection.get());
     connection->place = silent_.insert(silent_.end(), connection.get());
-    ++active_;
     const std::size_t silentShare = std::max<std::size_t>(1, options_.maxConnections / 2);
-    while (active_ > options_.maxConnections || silent_.size() > silentShare)
+    while (connections_.size() > options_.maxConnections || silent_.size() > silentShare)
         evictOldestSilent();
     asio::co_spawn(io_, serve(std::move(connection)), asio::detached);
 }
@@ -191,8 +190,9 @@ void UpdateService::leaveSilence(Connection &connection) {
 void UpdateService::evictOldestSilent() {
     Connection &oldest = *silent_.front();
     leaveSilence(oldest);
+    // Its place is free at once; its coroutine ends when the close reaches it.
     oldest.evicted = true;
-    --active_;
+    connections_.erase(oldest.entry);
     asio::error_code ignored;
     oldest.socket.close(ignored);
     countDrop("closed while silent to make room");
@@ -314,9 +314,8 @@ asio::awaitable<void> UpdateService::serve(std::unique_ptr<Connection> connectio
         Connection &connection;
         ~Slot() {
             service.leaveSilence(connection);
-            service.connections_.erase(connection.entry);
             if (!connection.evicted)
-                --service.active_;
+                service.connections_.erase(connection.entry);
         }
     } slot{*this, *connection};
     tcp::socket &socket = connection->socket;

@@ -35,7 +35,7 @@ private:
     struct Connection {
         explicit Connection(asio::ip::tcp::socket s) : socket(std::move(s)) {}
         asio::ip::tcp::socket socket;
-        std::list<Connection *>::iterator entry; // in connections_
+        std::list<Connection *>::iterator entry; // in connections_ until evicted
         std::list<Connection *>::iterator place; // in silent_ while silent
         bool silent = true;
         bool evicted = false;
@@ -63,9 +63,8 @@ private:
     ServerOptions options_;
     asio::ip::tcp::acceptor acceptor_;
     asio::signal_set signals_;
-    std::size_t active_ = 0;
-    std::list<Connection *> connections_;
-    std::list<Connection *> silent_; // oldest first
+    std::list<Connection *> connections_; // the places taken
+    std::list<Connection *> silent_;      // oldest first
     std::map<std::string, std::size_t> drops_;
     asio::steady_timer dropReport_;
     bool dropReportDue_ = false;
