@@ -280,7 +280,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         // No temporary file is left beside the target.
         EXPECT_LE(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     }
-    fs::remove_all(dir);
 }
 
 TEST(TcpClient, keeps_a_standing_connection_and_drops_it_for_a_new_port) {
