@@ -130,15 +130,15 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
                                   const std::string &TargetFileName, int Width, int Height,
                                   bool KeepAspect, TColor FillColor, bool Transparent,
-                                  bool EraseEmpty, const ThumbnailFileOptions &Options) {
+                                  bool EraseEmpty, DecoderMemoryBudget *Budget) {
     (void)Transparent;
-    std::vector<FileIdentity> keep(Options.keep.begin(), Options.keep.end());
+    std::vector<FileIdentity> keep;
     std::string bytes;
     // Refused before the work, not only at the end: the target's name is checked the same way
     // once more just before the finished file takes it.
     const ThumbnailStatus made = MakeThumbnailBytes(
-        SourceFileName, bytes, Width, Height, KeepAspect, FillColor, EraseEmpty, Options.extras,
-        Options.budget, [&](const SharedReadFile &source) -> ThumbnailStatus {
+        SourceFileName, bytes, Width, Height, KeepAspect, FillColor, EraseEmpty, {}, Budget,
+        [&](const SharedReadFile &source) -> ThumbnailStatus {
             keep.push_back(source.identity());
             const int error = CheckCompleteFileTarget(TargetFileName, keep);
             return error ? ThumbnailStatus{ThumbnailError::Target, error} : ThumbnailStatus{};

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <span>
 #include <string>
 #include <utility>
 
@@ -76,15 +75,6 @@ struct ThumbnailStatus {
     explicit operator bool() const { return error == ThumbnailError::None; }
 };
 
-struct ThumbnailFileOptions {
-    // Files that must never be replaced, besides the source (other sources of a batch).
-    std::span<const FileIdentity> keep;
-    // Shared by conversions running at once; each waits for its picture's share. Without
-    // one, a picture may take kDefaultDecoderMemory.
-    DecoderMemoryBudget *budget = nullptr;
-    ThumbnailExtras extras;
-};
-
 // Sees the opened source before it is decoded; a failure it returns ends the conversion.
 using SourceCheck = std::function<ThumbnailStatus(const SharedReadFile &)>;
 
@@ -96,9 +86,10 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
                                    bool EraseEmpty, const ThumbnailExtras &Extras,
                                    DecoderMemoryBudget *Budget, const SourceCheck &Opened = {});
 
-// CreateThumbnail with the reason of a failure, and the options above. A replaced target's
-// permissions, owner and group pass to the new file.
+// CreateThumbnail with the reason of a failure, the decoder's memory taken from `Budget` as
+// MakeThumbnailBytes takes it. A replaced target's permissions, owner and group pass to the
+// new file.
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
                                   const std::string &TargetFileName, int Width, int Height,
                                   bool KeepAspect, TColor FillColor, bool Transparent,
-                                  bool EraseEmpty, const ThumbnailFileOptions &Options = {});
+                                  bool EraseEmpty, DecoderMemoryBudget *Budget = nullptr);

@@ -426,7 +426,7 @@ TEST_F(Files, every_outcome_carries_its_cause) {
         DecoderMemoryBudget budget(c.budget);
         const ThumbnailStatus got =
             MakeThumbnailFile(dir.file("in.jpg"), dir.file("out.jpg"), 40, 40, true, clBlack, false,
-                              false, {{}, c.budget ? &budget : nullptr, {}});
+                              false, c.budget ? &budget : nullptr);
         EXPECT_EQ(got.error, c.error) << c.name << ": " << got.message;
         EXPECT_EQ(got.message, c.words) << c.name;
         if (c.needAbove) {
