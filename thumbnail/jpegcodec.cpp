@@ -245,6 +245,16 @@ bool JpegDecoder::start() {
     return begin(8, true);
 }
 
+int EighthsCovering(int width, int height, std::int64_t coverWidth, std::int64_t coverHeight) {
+    const auto scaled = [](int side, int eighths) {
+        return (std::int64_t(side) * eighths + 7) / 8; // libjpeg rounds a scaled side up
+    };
+    for (int eighths = 1; eighths < 8; ++eighths)
+        if (scaled(width, eighths) >= coverWidth && scaled(height, eighths) >= coverHeight)
+            return eighths;
+    return 8;
+}
+
 bool JpegDecoder::startScaled(int eighths) {
     return begin(eighths, false);
 }

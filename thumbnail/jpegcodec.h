@@ -47,6 +47,11 @@ inline void PixelToRgb(std::uint8_t *out, const std::uint8_t *in, PixelLayout la
     }
 }
 
+// The smallest scale, in eighths (1 to 8), at which libjpeg's scaled IDCT (JpegDecoder::
+// startScaled) delivers at least coverWidth x coverHeight pixels of a width x height picture;
+// 8 when no smaller one does.
+int EighthsCovering(int width, int height, std::int64_t coverWidth, std::int64_t coverHeight);
+
 class JpegDecoder {
 public:
     explicit JpegDecoder(std::istream &source);

@@ -104,18 +104,6 @@ PixelSize FitInBox(PixelSize picture, PixelSize box) {
     return fitted;
 }
 
-int PreviewScaleEighths(PixelSize source, PixelSize shown) {
-    // libjpeg rounds a scaled side up: ceil(side * eighths / 8).
-    const auto covers = [](int side, int eighths, int wanted) {
-        return (std::int64_t(side) * eighths + 7) / 8 >= wanted;
-    };
-    for (int eighths = 1; eighths < 8; ++eighths)
-        if (covers(source.width, eighths, shown.width) &&
-            covers(source.height, eighths, shown.height))
-            return eighths;
-    return 8;
-}
-
 std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize box, bool upright) {
     SharedReadFile file;
     if (box.width <= 0 || box.height <= 0 || !file.openForReading(path))
@@ -133,7 +121,8 @@ std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize b
     picture.size = FitInBox(picture.source, box);
     const PixelSize stored = swapped(picture.size, swap);
     // A picture patched up by libjpeg after its data ran out is damaged, not previewed.
-    if (!decoder.startScaled(PreviewScaleEighths({decoder.width(), decoder.height()}, stored)) ||
+    if (!decoder.startScaled(
+            EighthsCovering(decoder.width(), decoder.height(), stored.width, stored.height)) ||
         !boxFilter(decoder, stored, picture.rgb) || !decoder.finish() || decoder.endedEarly())
         return std::nullopt;
     if (orientation != Orientation::Normal)

@@ -18,9 +18,6 @@ struct PixelSize {
 // aspect that fits (at least one pixel a side); never enlarged.
 PixelSize FitInBox(PixelSize picture, PixelSize box);
 
-// The smallest of libjpeg's scales, in eighths (1 to 8), whose output covers `shown`.
-int PreviewScaleEighths(PixelSize source, PixelSize shown);
-
 struct PreviewPicture {
     PixelSize source;              // the photo's own size, as shown (turned when upright)
     PixelSize size;                // of rgb: FitInBox(source, box)

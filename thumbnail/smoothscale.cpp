@@ -1,5 +1,7 @@
 #include "smoothscale.h"
 
+#include "jpegcodec.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -121,12 +123,6 @@ const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
 }
 
 int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight) {
-    const auto scaled = [](int side, int eighths) {
-        return (std::int64_t(side) * eighths + 7) / 8; // libjpeg rounds a scaled side up
-    };
-    for (int eighths = 1; eighths < 8; ++eighths)
-        if (scaled(width, eighths) >= 2 * std::int64_t(outputWidth) &&
-            scaled(height, eighths) >= 2 * std::int64_t(outputHeight))
-            return eighths;
-    return 8;
+    return EighthsCovering(width, height, 2 * std::int64_t(outputWidth),
+                           2 * std::int64_t(outputHeight));
 }

@@ -1,3 +1,4 @@
+#include "jpegcodec.h"
 #include "jpegfixtures.h"
 #include "previewdecode.h"
 #include "tempfolder.h"
@@ -21,7 +22,8 @@ TEST(PreviewSize, fit_and_scale_for_the_box) {
     for (const Case &c : cases) {
         const PixelSize shown = FitInBox(c.source, c.box);
         EXPECT_EQ(shown, c.shown) << c.source.width << "x" << c.source.height;
-        EXPECT_EQ(PreviewScaleEighths(c.source, shown), c.eighths)
+        EXPECT_EQ(EighthsCovering(c.source.width, c.source.height, shown.width, shown.height),
+                  c.eighths)
             << c.source.width << "x" << c.source.height;
     }
 }
