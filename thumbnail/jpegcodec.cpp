@@ -7,7 +7,11 @@
 #include <istream>
 #include <limits>
 
-bool LayoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout) {
+namespace {
+
+// The layout libjpeg delivers for the header's output colour space; false for one we cannot
+// turn into RGB.
+bool layoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout) {
     switch (cinfo.out_color_space) {
     case JCS_GRAYSCALE:
         layout = PixelLayout::Grey;
@@ -23,6 +27,8 @@ bool LayoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout) {
         return false;
     }
 }
+
+} // namespace
 
 // ---- reading from a std::istream in chunks -------------------------------------------------
 
@@ -268,7 +274,7 @@ bool JpegDecoder::begin(int eighths, bool dither) {
     cinfo_.buffered_image = FALSE;
     // Grey is quantised to 236 levels with Floyd-Steinberg dithering; GreyDither gives
     // libjpeg's own results at a fraction of the cost, so libjpeg delivers plain grey.
-    if (!LayoutOf(cinfo_, layout_))
+    if (!layoutOf(cinfo_, layout_))
         return refuse("Unsupported output colour space");
     if (!run(stepStart))
         return false;

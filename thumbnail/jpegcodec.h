@@ -20,10 +20,6 @@ constexpr int kMaxScans = 1000;
 // How the decoded rows look: one sample (a dithered grey), three (RGB) or four (CMYK).
 enum class PixelLayout { Grey, Rgb, Cmyk, AdobeCmyk };
 
-// The layout libjpeg delivers for the header's output colour space; false for one we cannot
-// turn into RGB.
-bool LayoutOf(const jpeg_decompress_struct &cinfo, PixelLayout &layout);
-
 // One RGB pixel from one decoded pixel.
 inline void PixelToRgb(std::uint8_t *out, const std::uint8_t *in, PixelLayout layout) {
     switch (layout) {
