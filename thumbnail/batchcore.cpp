@@ -70,11 +70,16 @@ ThumbnailStatus ThumbnailBatch::write(const std::string &target, const BatchResu
     std::vector<FileIdentity> keep = sources_;
     if (thumbnail.source)
         keep.push_back(*thumbnail.source);
+    // The folder is claimed under the lock but read outside it, so the workers need not wait
+    // for the scan; a write racing it is safe, as only dead writers' files are removed.
+    const std::string folder = FolderOf(target);
+    bool first = false;
     {
         std::lock_guard guard(lock_);
-        if (const std::string folder = FolderOf(target); swept_.insert(folder).second)
-            RemoveStaleTemporariesIn(folder);
+        first = swept_.insert(folder).second;
     }
+    if (first)
+        RemoveStaleTemporariesIn(folder);
     if (int error = WriteCompleteFile(target, thumbnail.bytes, keep, AttributesOf(target)))
         return {ThumbnailError::Target, error};
     return {};
