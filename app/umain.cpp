@@ -32,10 +32,6 @@
 
 namespace {
 
-std::string fileSystemName(const QString &name) {
-    return NativeName(name);
-}
-
 // The local files among dropped items, in the order they were dropped. The path is taken
 // from its percent-encoded bytes: a name that is not UTF-8 keeps its bytes.
 QStringList droppedFiles(const QMimeData *mime) {
@@ -134,7 +130,7 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::loadSettings() {
-    const std::optional<TSettings> s = LoadSettings(fileSystemName(settingsFileName_));
+    const std::optional<TSettings> s = LoadSettings(NativeName(settingsFileName_));
     if (!s)
         return;
     KEL_edit3->setText(QString::number(s->width));
@@ -166,7 +162,7 @@ void TForm1::saveSettings() {
     s.upright = CheckBox7->isChecked();
     s.keepprofile = CheckBox8->isChecked();
     CreateSettingsFolder(settingsFileName_);
-    SaveSettings(fileSystemName(settingsFileName_), s);
+    SaveSettings(NativeName(settingsFileName_), s);
 }
 
 void TForm1::appendFiles(const QStringList &fileNames) {

@@ -30,14 +30,6 @@ QString quoted(const QString &text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-std::string fileSystemName(const QString &name) {
-    return NativeName(name);
-}
-
-QString displayName(const std::string &name) {
-    return NameFromBytes(name);
-}
-
 // Converts one photo again on a thread of its own while this one keeps painting.
 BatchResult convertNow(ThumbnailBatch &batch, std::size_t index) {
     BatchResult result;
@@ -69,12 +61,12 @@ void TForm1::KEL_grbutton1Click() {
     const TRunInputBlocker dropInput(this, [this] { StopRun(); });
     QElapsedTimer clock;
     clock.start();
-    const TargetNaming naming{fileSystemName(KEL_edit5->Text()), CheckBox4->isChecked(),
-                              fileSystemName(KEL_edit6->Text())};
+    const TargetNaming naming{NativeName(KEL_edit5->Text()), CheckBox4->isChecked(),
+                              NativeName(KEL_edit6->Text())};
     const int n = KEL_listbox1->ItemCount();
     std::vector<BatchJob> jobs;
     for (int i = 0; i < n; ++i)
-        jobs.push_back({fileSystemName(KEL_listbox1->ItemText(i)), {}, true});
+        jobs.push_back({NativeName(KEL_listbox1->ItemText(i)), {}, true});
     // The settings cannot change while the run holds the window; the fill colour is resolved
     // here because the palette belongs to this thread.
     ThumbnailSettings settings;
@@ -99,7 +91,7 @@ void TForm1::KEL_grbutton1Click() {
         KEL_progressbar1->repaint();
         const QString source = KEL_listbox1->ItemText(i);
         WriteLog(QStringLiteral("Converting file ") + source + QStringLiteral(".."));
-        const QString target = displayName(ThumbnailTargetPath(fileSystemName(source), naming));
+        const QString target = NameFromBytes(ThumbnailTargetPath(NativeName(source), naming));
 
         BatchResult thumbnail;
         const TargetDecision decision = settleTarget(target, batch, i, thumbnail);
@@ -109,7 +101,7 @@ void TForm1::KEL_grbutton1Click() {
             interruptRun();
             break;
         }
-        if (thumbnail.status && batch.write(fileSystemName(target), thumbnail)) {
+        if (thumbnail.status && batch.write(NativeName(target), thumbnail)) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
         }
@@ -130,7 +122,7 @@ void TForm1::KEL_grbutton1Click() {
 }
 
 TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, FileState &seen) {
-    seen = LookAtFile(fileSystemName(target));
+    seen = LookAtFile(NativeName(target));
     if (!seen.isFile)
         return TargetDecision::Write;
     WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
@@ -176,7 +168,7 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatc
         }
         // What is replaced must be what the decision was about: a file that appeared, went
         // or changed while the photo was converted or a question was open is asked about anew.
-        if (overwrite || !thumbnail.status || LookAtFile(fileSystemName(target)) == seen)
+        if (overwrite || !thumbnail.status || LookAtFile(NativeName(target)) == seen)
             return TargetDecision::Write;
     }
 }

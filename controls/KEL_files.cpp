@@ -6,8 +6,6 @@
 #include "volume.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QPointer>
 #include <QStandardPaths>
@@ -18,10 +16,6 @@
 namespace {
 
 QString browseInitialFolder;
-
-std::string localPath(const QString &path) {
-    return NativeName(path);
-}
 
 QString existingFolder(const QString &path) {
     return !path.isEmpty() && KindOf(path) == NameKind::Folder ? path : QString();
@@ -106,13 +100,13 @@ QString TKEL_files::BrowseInitialFolder() {
 
 bool TKEL_files::GetFileVersion(const QString &fileName, int &Major, int &Minor, int &Release,
                                 int &Build) {
-    return ::GetFileVersion(localPath(fileName), Major, Minor, Release, Build);
+    return ::GetFileVersion(NativeName(fileName), Major, Minor, Release, Build);
 }
 
 QString TKEL_files::GetDiskSerial(const QString &path) {
-    return QString::fromStdString(::GetDiskSerial(localPath(path)));
+    return QString::fromStdString(::GetDiskSerial(NativeName(path)));
 }
 
 bool TKEL_files::IsLocalDrive(const QString &path) {
-    return ::IsLocalDrive(localPath(path));
+    return ::IsLocalDrive(NativeName(path));
 }
