@@ -22,7 +22,6 @@ public:
     bool LoadFromFile(const QString &fileName);
 
     // Whether a JPEG shows turned as its EXIF orientation asks; a change shows at once.
-    bool Upright() const { return upright_; }
     void setUpright(bool on);
 
     // Where the picture goes inside an area: its natural size when it fits, else the largest

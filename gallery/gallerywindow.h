@@ -16,10 +16,6 @@ public:
     explicit GalleryWindow(QWidget *parent = nullptr);
     ~GalleryWindow() override;
 
-    TForm1 *mainWindow() const { return form1_.get(); }
-    Tfabout *aboutWindow() const { return about_.get(); }
-    Tfupdate *updateWindow() const { return update_.get(); }
-
 private:
     // The main window reads and writes its settings file here, not beside the gallery.
     QTemporaryDir settings_;
