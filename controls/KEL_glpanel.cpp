@@ -1,5 +1,6 @@
 #include "KEL_glpanel.h"
 
+#include <QGuiApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
@@ -37,6 +38,11 @@ QSurfaceFormat TKEL_glpanel::SurfaceFormat() {
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
     format.setDepthBufferSize(24);
     return format;
+}
+
+bool TKEL_glpanel::PlatformShowsPanels() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
 }
 
 QThread::Priority TKEL_glpanel::ToQThreadPriority(TThreadPriority p) {

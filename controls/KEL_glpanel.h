@@ -45,6 +45,9 @@ public:
     // The surface the panel needs (compatibility profile, depth buffer); make it the default
     // before the application object exists.
     static QSurfaceFormat SurfaceFormat();
+    // Whether the platform can show a panel at all: an X server or a Wayland compositor can,
+    // the offscreen platform crashes on a shown OpenGL widget.
+    static bool PlatformShowsPanels();
     static QThread::Priority ToQThreadPriority(TThreadPriority p);
 
     explicit TKEL_glpanel(QWidget *parent = nullptr);

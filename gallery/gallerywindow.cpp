@@ -7,8 +7,6 @@
 #include "umain.h"
 #include "uupdate.h"
 
-#include <QGuiApplication>
-
 #include <algorithm>
 
 namespace {
@@ -22,12 +20,6 @@ void embed(QWidget *gallery, QWidget *window, const QString &heading, QPoint at)
     gallery::plainLabel(gallery, heading, at, true);
     window->setParent(gallery, Qt::Widget);
     window->move(at + QPoint(0, headingHeight));
-}
-
-// Where OpenGL widgets can be shown; elsewhere (the offscreen screenshot) they crash.
-bool openGlWindows() {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
 }
 
 } // namespace
@@ -46,7 +38,7 @@ GalleryWindow::GalleryWindow(QWidget *parent)
                       QStringLiteral("/home/ann/photos/2026/garden/rose.jpeg"),
                       QStringLiteral("/home/ann/photos/2026/garden/tulips.jpeg")});
     // A window holding an OpenGL widget cannot even be shown without OpenGL.
-    if (!openGlWindows()) {
+    if (!TKEL_glpanel::PlatformShowsPanels()) {
         sceneAside_.reset(about_->KEL_glpanel1);
         sceneAside_->setParent(nullptr);
     }

@@ -14,19 +14,13 @@
 
 inline constexpr int QuilletTestSkipped = 77;
 
-// A shown QOpenGLWidget crashes on the offscreen platform.
-inline bool GlTestPlatform() {
-    return QGuiApplication::platformName() == QLatin1String("xcb") ||
-           QGuiApplication::platformName() == QLatin1String("wayland");
-}
-
 #define QUILLET_GL_TEST_MAIN(TestObject)                                                           \
     int main(int argc, char **argv) {                                                              \
         if (qgetenv("QT_QPA_PLATFORM") != "wayland")                                               \
             qputenv("QT_QPA_PLATFORM", "xcb;offscreen");                                           \
         QSurfaceFormat::setDefaultFormat(TKEL_glpanel::SurfaceFormat());                           \
         QApplication app(argc, argv);                                                              \
-        if (!GlTestPlatform()) {                                                                   \
+        if (!TKEL_glpanel::PlatformShowsPanels()) {                                                \
             std::puts("SKIP: OpenGL needs an X server or a Wayland compositor");                   \
             return QuilletTestSkipped;                                                             \
         }                                                                                          \
