@@ -29,8 +29,9 @@ void Tfabout::setUpdateWindow(QDialog *window) {
 void Tfabout::showEvent(QShowEvent *event) {
     // Centred over the main window the first time only; later showings keep the place. The
     // client areas are centred on each other, before the window is mapped: the frame a
-    // window manager adds is not known yet, and both windows carry the same one.
-    if (!event->spontaneous() && !placed_) {
+    // window manager adds is not known yet, and both windows carry the same one. Shown inside
+    // another window (the gallery), it keeps the place it was given.
+    if (!event->spontaneous() && !placed_ && isWindow()) {
         placed_ = true;
         if (const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
             QRect placed(QPoint(), size());
