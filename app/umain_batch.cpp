@@ -69,18 +69,18 @@ void TForm1::KEL_grbutton1Click() {
         jobs.push_back({NativeName(KEL_listbox1->ItemText(i)), {}, true});
     // The settings cannot change while the run holds the window; the fill colour is resolved
     // here because the palette belongs to this thread.
-    ThumbnailSettings settings;
-    settings.width = KEL_edit3->IntegerValue();
-    settings.height = KEL_edit4->IntegerValue();
-    settings.keepAspect = CheckBox1->isChecked();
-    settings.fill = ResolveColor(Panel1->Color());
-    settings.transparent = CheckBox2->isChecked();
-    settings.eraseEmpty = CheckBox5->isChecked();
-    settings.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
+    ThumbnailRequest request;
+    request.width = KEL_edit3->IntegerValue();
+    request.height = KEL_edit4->IntegerValue();
+    request.keepAspect = CheckBox1->isChecked();
+    request.fill = ResolveColor(Panel1->Color());
+    request.transparent = CheckBox2->isChecked();
+    request.eraseEmpty = CheckBox5->isChecked();
+    request.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
     BatchOptions options;
     options.workers = batchWorkers_;
     options.wake = WakeGuiThread;
-    ThumbnailBatch batch(std::move(jobs), settings, options);
+    ThumbnailBatch batch(std::move(jobs), request, options);
 
     for (int i = 0; i < n; ++i) {
         if (stopRequested_) {

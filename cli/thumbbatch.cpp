@@ -88,19 +88,19 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
     std::vector<BatchJob> jobs;
     for (std::size_t i = 0; i < plans.size(); ++i)
         jobs.push_back({o.sources[i], plans[i].target, plans[i].plan == TargetPlan::Convert});
-    ThumbnailSettings settings;
-    settings.width = o.width;
-    settings.height = o.height;
-    settings.keepAspect = o.keepAspect;
-    settings.fill = o.fill;
-    settings.eraseEmpty = o.eraseEmpty;
-    settings.extras = o.extras;
+    ThumbnailRequest request;
+    request.width = o.width;
+    request.height = o.height;
+    request.keepAspect = o.keepAspect;
+    request.fill = o.fill;
+    request.eraseEmpty = o.eraseEmpty;
+    request.extras = o.extras;
     BatchOptions options;
     options.workers = o.jobs;
     options.memoryLimit = o.memoryLimit;
     // What the workers hold is a status each: they may run far ahead of a slow photo.
     options.readAhead = 64;
-    ThumbnailBatch batch(std::move(jobs), settings, options);
+    ThumbnailBatch batch(std::move(jobs), request, options);
 
     BatchSummary summary;
     summary.total = int(plans.size());

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TColor fill = rgbColor(data[5], data[6], data[7]);
     std::istringstream in(std::string(reinterpret_cast<const char *>(data + 8), size - 8));
     std::ostringstream out;
-    const bool ok = CreateThumbnailStream(in, out, width, height, keepAspect, fill, transparent,
-                                          eraseEmpty, extras);
+    const bool ok = bool(MakeThumbnailStream(
+        in, out, {width, height, keepAspect, fill, transparent, eraseEmpty, extras}));
     // A failure never writes; a success writes a JPEG or, for an empty canvas, nothing.
     if (!ok && !out.str().empty())
         __builtin_trap();

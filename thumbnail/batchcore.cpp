@@ -32,10 +32,10 @@ FileState LookAtFile(const std::string &name) {
     return stateOf(st);
 }
 
-ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailSettings &settings,
+ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailRequest &request,
                                const BatchOptions &options)
-    : jobs_(std::move(jobs)), settings_(settings), wake_(options.wake),
-      sources_(identitiesOf(jobs_)), budget_(options.memoryLimit), done_(jobs_.size()) {
+    : jobs_(std::move(jobs)), request_(request), wake_(options.wake), sources_(identitiesOf(jobs_)),
+      budget_(options.memoryLimit), done_(jobs_.size()) {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int count = std::clamp(options.workers > 0 ? options.workers : cores, 1,
                                  std::max(1, int(jobs_.size())));
@@ -53,10 +53,8 @@ ThumbnailBatch::~ThumbnailBatch() {
 }
 
 BatchResult ThumbnailBatch::convertNow(std::size_t index) {
-    const ThumbnailSettings &s = settings_;
     BatchResult result;
-    result.status = MakeThumbnailBytes(jobs_[index].source, result.bytes, s.width, s.height,
-                                       s.keepAspect, s.fill, s.eraseEmpty, s.extras, &budget_,
+    result.status = MakeThumbnailBytes(jobs_[index].source, result.bytes, request_, &budget_,
                                        [&result](const SharedReadFile &file) {
                                            result.source = file.identity();
                                            if (struct stat st{}; ::fstat(file.fd(), &st) == 0)

@@ -4,7 +4,6 @@
 // read-ahead limit of finished photos wait for the walk, and the walk takes the results in
 // list order. The window writes each thumbnail after its questions are settled; the command
 // line lets the workers write as they go (its targets are planned before the start).
-#include "colors.h"
 #include "completefile.h"
 #include "memorybudget.h"
 #include "uthumbnail.h"
@@ -21,16 +20,6 @@
 #include <vector>
 
 #include <sys/types.h>
-
-struct ThumbnailSettings {
-    int width = 0;
-    int height = 0;
-    bool keepAspect = false;
-    TColor fill = 0; // already resolved: a system colour belongs to the front end's palette
-    bool transparent = false;
-    bool eraseEmpty = false;
-    ThumbnailExtras extras;
-};
 
 // What a name stands for at one moment: a file (through any link), which one in which
 // version, or nothing (or no file: a folder, a FIFO, a dangling link).
@@ -71,7 +60,7 @@ struct BatchResult {
 
 class ThumbnailBatch {
 public:
-    ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailSettings &settings,
+    ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailRequest &request,
                    const BatchOptions &options);
     // Stops and joins the workers; whatever they hold is thrown away.
     ~ThumbnailBatch();
@@ -111,7 +100,7 @@ private:
     void release(std::size_t index);
 
     const std::vector<BatchJob> jobs_;
-    const ThumbnailSettings settings_;
+    const ThumbnailRequest request_;
     const std::function<void()> wake_;
     const std::vector<FileIdentity> sources_; // every photo of the batch that exists
     DecoderMemoryBudget budget_;

@@ -7,6 +7,7 @@
 #include "jpegcodec.h"
 #include "memorybudget.h"
 
+#include <cerrno>
 #include <exception>
 #include <istream>
 #include <new>
@@ -22,21 +23,21 @@ ThumbnailStatus decodeFailure(const JpegDecoder &decoder, std::uint64_t need) {
 }
 
 // Decodes, draws and encodes; the thumbnail is complete in `encoder` when this succeeds.
-ThumbnailStatus renderThumbnail(std::istream &source, int width, int height, bool keepAspect,
-                                TColor fill, bool eraseEmpty, const ThumbnailExtras &extras,
+ThumbnailStatus renderThumbnail(std::istream &source, const ThumbnailRequest &request,
                                 DecoderMemoryBudget *budget, JpegEncoder &encoder) {
-    if (width < 1 || height < 1)
+    if (request.width < 1 || request.height < 1)
         return {ThumbnailError::InvalidBox};
+    const ThumbnailExtras &extras = request.extras;
     JpegDecoder decoder(source);
     decoder.keepMetadata(extras.upright, extras.keepProfile);
     if (!decoder.readHeader())
         return decodeFailure(decoder, 0);
-    DrawSettings settings{extras.smooth,
-                          extras.upright ? decoder.orientation() : Orientation::Normal, fill};
+    DrawSettings settings{
+        extras.smooth, extras.upright ? decoder.orientation() : Orientation::Normal, request.fill};
     const bool swap = SwapsAxes(settings.turn);
-    const ThumbnailGeometry g = ComputeGeometry(swap ? decoder.height() : decoder.width(),
-                                                swap ? decoder.width() : decoder.height(), width,
-                                                height, ModeOf(keepAspect, eraseEmpty));
+    const ThumbnailGeometry g = ComputeGeometry(
+        swap ? decoder.height() : decoder.width(), swap ? decoder.width() : decoder.height(),
+        request.width, request.height, ModeOf(request.keepAspect, request.eraseEmpty));
     // A canvas without pixels is no thumbnail: reported, not written as an empty file.
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
@@ -83,32 +84,32 @@ template <typename Work> ThumbnailStatus guarded(Work work) {
 
 } // namespace
 
-bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
-                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty,
-                           const ThumbnailExtras &Extras) {
-    // JPEG has no transparency: the flag cannot reach the written bytes.
-    (void)Transparent;
-    try {
+ThumbnailStatus MakeThumbnailStream(std::istream &Source, std::ostream &Target,
+                                    const ThumbnailRequest &Request) {
+    return guarded([&]() -> ThumbnailStatus {
         JpegEncoder encoder;
-        if (!renderThumbnail(Source, Width, Height, KeepAspect, FillColor, EraseEmpty, Extras,
-                             nullptr, encoder))
-            return false;
+        if (ThumbnailStatus made = renderThumbnail(Source, Request, nullptr, encoder); !made)
+            return made;
         Target.write(reinterpret_cast<const char *>(encoder.data()),
                      std::streamsize(encoder.size()));
         Target.flush();
-        return bool(Target);
-    } catch (...) {
-        return false;
-    }
+        return Target ? ThumbnailStatus{} : ThumbnailStatus{ThumbnailError::Target, EIO};
+    });
+}
+
+bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
+                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty) {
+    return bool(MakeThumbnailStream(
+        Source, Target,
+        {Width, Height, KeepAspect, FillColor, Transparent, EraseEmpty, ThumbnailExtras{}}));
 }
 
 ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::string &Thumbnail,
-                                   int Width, int Height, bool KeepAspect, TColor FillColor,
-                                   bool EraseEmpty, const ThumbnailExtras &Extras,
-                                   DecoderMemoryBudget *Budget, const SourceCheck &Opened) {
+                                   const ThumbnailRequest &Request, DecoderMemoryBudget *Budget,
+                                   const SourceCheck &Opened) {
     Thumbnail.clear();
     return guarded([&]() -> ThumbnailStatus {
-        if (Width < 1 || Height < 1)
+        if (Request.width < 1 || Request.height < 1)
             return {ThumbnailError::InvalidBox};
         SharedReadFile source;
         if (!source.openForReading(SourceFileName))
@@ -119,8 +120,7 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
         FdStreamBuf in(source.fd());
         std::istream stream(&in);
         JpegEncoder encoder;
-        ThumbnailStatus made = renderThumbnail(stream, Width, Height, KeepAspect, FillColor,
-                                               EraseEmpty, Extras, Budget, encoder);
+        ThumbnailStatus made = renderThumbnail(stream, Request, Budget, encoder);
         if (made)
             Thumbnail.assign(reinterpret_cast<const char *>(encoder.data()), encoder.size());
         return made;
@@ -128,16 +128,14 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
 }
 
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
-                                  const std::string &TargetFileName, int Width, int Height,
-                                  bool KeepAspect, TColor FillColor, bool Transparent,
-                                  bool EraseEmpty, DecoderMemoryBudget *Budget) {
-    (void)Transparent;
+                                  const std::string &TargetFileName,
+                                  const ThumbnailRequest &Request, DecoderMemoryBudget *Budget) {
     std::vector<FileIdentity> keep;
     std::string bytes;
     // Refused before the work, not only at the end: the target's name is checked the same way
     // once more just before the finished file takes it.
     const ThumbnailStatus made = MakeThumbnailBytes(
-        SourceFileName, bytes, Width, Height, KeepAspect, FillColor, EraseEmpty, {}, Budget,
+        SourceFileName, bytes, Request, Budget,
         [&](const SharedReadFile &source) -> ThumbnailStatus {
             keep.push_back(source.identity());
             const int error = CheckCompleteFileTarget(TargetFileName, keep);
@@ -155,6 +153,7 @@ ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
 bool CreateThumbnail(const std::string &SourceFileName, const std::string &TargetFileName,
                      int Width, int Height, bool KeepAspect, TColor FillColor, bool Transparent,
                      bool EraseEmpty) {
-    return bool(MakeThumbnailFile(SourceFileName, TargetFileName, Width, Height, KeepAspect,
-                                  FillColor, Transparent, EraseEmpty));
+    return bool(MakeThumbnailFile(
+        SourceFileName, TargetFileName,
+        {Width, Height, KeepAspect, FillColor, Transparent, EraseEmpty, ThumbnailExtras{}}));
 }

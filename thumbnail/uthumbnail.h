@@ -25,13 +25,25 @@ struct ThumbnailExtras {
     bool keepProfile = false;
 };
 
+// What one thumbnail is to be: the box, how the picture fills it, the fill colour and the
+// opt-in extras.
+struct ThumbnailRequest {
+    int width = 0;
+    int height = 0;
+    bool keepAspect = false;
+    TColor fill = 0; // already resolved: a system colour belongs to the front end's palette
+    // JPEG has no transparency: the flag cannot reach the written bytes.
+    bool transparent = false;
+    bool eraseEmpty = false;
+    ThumbnailExtras extras;
+};
+
 // Reads the source from its current position to its end and, only when everything has
 // succeeded, writes the complete thumbnail to the target in one write. A box below 1 on a
 // side, a source that cannot be decoded and a canvas without pixels (a cropped thumbnail of
 // an extremely elongated source) are failures; nothing is written then.
 bool CreateThumbnailStream(std::istream &Source, std::ostream &Target, int Width, int Height,
-                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty,
-                           const ThumbnailExtras &Extras = {});
+                           bool KeepAspect, TColor FillColor, bool Transparent, bool EraseEmpty);
 
 // The same from one named file to another. The source is opened for reading with a shared
 // lock (refused while another program holds an exclusive one; read without a lock where the
@@ -78,18 +90,22 @@ struct ThumbnailStatus {
 // Sees the opened source before it is decoded; a failure it returns ends the conversion.
 using SourceCheck = std::function<ThumbnailStatus(const SharedReadFile &)>;
 
+// CreateThumbnailStream for a request, with the reason of a failure (a target stream that
+// refuses the bytes is a Target failure).
+ThumbnailStatus MakeThumbnailStream(std::istream &Source, std::ostream &Target,
+                                    const ThumbnailRequest &Request);
+
 // The thumbnail of the named source into `Thumbnail`, the source opened as SharedReadFile
 // opens it and the decoder's memory taken from `Budget` (kDefaultDecoderMemory without one).
 // Never throws.
 ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::string &Thumbnail,
-                                   int Width, int Height, bool KeepAspect, TColor FillColor,
-                                   bool EraseEmpty, const ThumbnailExtras &Extras,
-                                   DecoderMemoryBudget *Budget, const SourceCheck &Opened = {});
+                                   const ThumbnailRequest &Request, DecoderMemoryBudget *Budget,
+                                   const SourceCheck &Opened = {});
 
 // CreateThumbnail with the reason of a failure, the decoder's memory taken from `Budget` as
 // MakeThumbnailBytes takes it. A replaced target's permissions, owner and group pass to the
 // new file.
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,
-                                  const std::string &TargetFileName, int Width, int Height,
-                                  bool KeepAspect, TColor FillColor, bool Transparent,
-                                  bool EraseEmpty, DecoderMemoryBudget *Budget = nullptr);
+                                  const std::string &TargetFileName,
+                                  const ThumbnailRequest &Request,
+                                  DecoderMemoryBudget *Budget = nullptr);

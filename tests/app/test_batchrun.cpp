@@ -737,12 +737,12 @@ void TestBatchRun::batchStaysWithinItsReadAhead() {
     std::vector<BatchJob> jobs;
     for (int i = 0; i < 30; ++i)
         jobs.push_back({photo(QStringLiteral("p%1.jpg").arg(i)).toStdString(), {}, true});
-    ThumbnailSettings settings;
-    settings.width = settings.height = 16;
+    ThumbnailRequest request;
+    request.width = request.height = 16;
     BatchOptions options;
     options.workers = 2;
     options.wake = WakeGuiThread;
-    ThumbnailBatch batch(jobs, settings, options);
+    ThumbnailBatch batch(jobs, request, options);
     QCOMPARE(batch.readAhead(), std::size_t(4));
     std::size_t taken = 0;
     const auto converted = [&] {

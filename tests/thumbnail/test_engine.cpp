@@ -346,7 +346,8 @@ TEST_F(Files, failures_leave_no_target_or_the_previous_one_untouched) {
     for (const Case &c : cases) {
         fs::remove(target);
         EXPECT_EQ(
-            MakeThumbnailFile(c.source, target, c.width, 10, true, clBlack, false, c.erase).error,
+            MakeThumbnailFile(c.source, target, {c.width, 10, true, clBlack, false, c.erase, {}})
+                .error,
             c.error)
             << c.name;
         EXPECT_FALSE(fs::exists(target)) << c.name;
@@ -370,7 +371,7 @@ TEST_F(Files, special_files_are_refused_at_once) {
                  {source, "/dev/null", ThumbnailError::Target}};
     for (const Case &c : cases) {
         auto made = std::async(std::launch::async, [&] {
-            return MakeThumbnailFile(c.from, c.to, 40, 40, true, clBlack, false, false);
+            return MakeThumbnailFile(c.from, c.to, {40, 40, true, clBlack, false, false, {}});
         });
         ASSERT_EQ(made.wait_for(std::chrono::seconds(5)), std::future_status::ready) << c.from;
         const ThumbnailStatus status = made.get();
@@ -384,7 +385,7 @@ TEST_F(Files, a_source_locked_by_a_writer_is_refused_but_readers_share) {
     const int writer = ::open(source.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
     const ThumbnailStatus locked =
-        MakeThumbnailFile(source, dir.file("t.jpg"), 40, 40, true, clBlack, false, false);
+        MakeThumbnailFile(source, dir.file("t.jpg"), {40, 40, true, clBlack, false, false, {}});
     EXPECT_EQ(locked.error, ThumbnailError::Source);
     EXPECT_EQ(locked.systemError, EWOULDBLOCK);
     ASSERT_EQ(::flock(writer, LOCK_SH), 0);
@@ -424,9 +425,9 @@ TEST_F(Files, every_outcome_carries_its_cause) {
     for (const auto &c : cases) {
         WriteFile(dir.file("in.jpg"), c.bytes);
         DecoderMemoryBudget budget(c.budget);
-        const ThumbnailStatus got =
-            MakeThumbnailFile(dir.file("in.jpg"), dir.file("out.jpg"), 40, 40, true, clBlack, false,
-                              false, c.budget ? &budget : nullptr);
+        const ThumbnailStatus got = MakeThumbnailFile(dir.file("in.jpg"), dir.file("out.jpg"),
+                                                      {40, 40, true, clBlack, false, false, {}},
+                                                      c.budget ? &budget : nullptr);
         EXPECT_EQ(got.error, c.error) << c.name << ": " << got.message;
         EXPECT_EQ(got.message, c.words) << c.name;
         if (c.needAbove) {

@@ -15,7 +15,7 @@ std::string Thumb(const std::string &source, int w, int h, bool keep, bool erase
                   const ThumbnailExtras &extras) {
     std::istringstream in(source);
     std::ostringstream out;
-    const bool ok = CreateThumbnailStream(in, out, w, h, keep, clNavy, false, erase, extras);
+    const bool ok = bool(MakeThumbnailStream(in, out, {w, h, keep, clNavy, false, erase, extras}));
     return ok ? out.str() : std::string();
 }
 
