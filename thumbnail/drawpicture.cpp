@@ -94,6 +94,10 @@ RowMaker exactRows(JpegDecoder &decoder, const Plan &p) {
             StoredPixel(p.turn, 0, int(SampleIndex(j, turnedHeight, p.g.height)), width, height);
         note(swap, swap ? drawn.x : drawn.y, swap ? source.x : source.y);
     }
+    std::vector<int> columns;
+    for (std::uint32_t offset : columnOffset)
+        columns.push_back(int(offset / std::uint32_t(decoder.components())));
+    decoder.readOnly(columns, sourceRow);
     return [&decoder, &p, columnOffset = std::move(columnOffset),
             sourceRow = std::move(sourceRow)](int y, std::uint8_t *out) {
         const std::uint8_t *src = decoder.row(sourceRow[std::size_t(y - p.rows.first)]);

@@ -1,5 +1,8 @@
 #include "jpegcodec.h"
 
+// The inverse DCT table, so readOnly can leave blocks out.
+#include <jpegint.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -289,6 +292,66 @@ bool JpegDecoder::begin(int eighths, bool dither) {
         dithered_.resize(cinfo_.output_width);
     }
     return true;
+}
+
+namespace {
+
+// Stands in for the inverse DCT of each component: blocks no read pixel depends on are left
+// as they are.
+void filteredIdct(j_decompress_ptr cinfo, jpeg_component_info *comp, JCOEFPTR coefficients,
+                  JSAMPARRAY output, JDIMENSION column) {
+    auto &f = *static_cast<JpegDecoder::BlockFilter *>(cinfo->client_data);
+    const int c = comp->component_index;
+    if (!f.rows[c].empty()) {
+        // The library fills an iMCU row's blocks top row first, so the first output row it
+        // names in a new iMCU row is that row's top.
+        if (f.iMCURow[c] != cinfo->output_iMCU_row) {
+            f.iMCURow[c] = cinfo->output_iMCU_row;
+            f.firstRow[c] = output;
+        }
+        const std::size_t row =
+            std::size_t(cinfo->output_iMCU_row) * std::size_t(comp->v_samp_factor) +
+            std::size_t(output - f.firstRow[c]) / DCTSIZE;
+        if (row >= f.rows[c].size() || !f.rows[c][row])
+            return;
+    }
+    const std::size_t block = column / DCTSIZE;
+    if (block < f.columns[c].size() && f.columns[c][block])
+        f.original[c](cinfo, comp, coefficients, output, column);
+}
+
+} // namespace
+
+void JpegDecoder::readOnly(const std::vector<int> &columns, const std::vector<int> &rows) {
+    if (failed_ || dither_ || cinfo_.output_width != cinfo_.image_width)
+        return;
+    const int maxH = cinfo_.max_h_samp_factor, maxV = cinfo_.max_v_samp_factor;
+    for (int c = 0; c < cinfo_.num_components; ++c) {
+        const jpeg_component_info &comp = cinfo_.comp_info[c];
+        const bool fullSize = comp.h_samp_factor == maxH && comp.v_samp_factor == maxV;
+        // Upsampling reads the component's samples beside the one under a pixel as well.
+        const int reach = fullSize ? 0 : 1;
+        std::vector<bool> &blockColumns = filter_.columns[c];
+        blockColumns.assign(comp.width_in_blocks, false);
+        for (int x : columns) {
+            const int sample = int(std::int64_t(x) * comp.h_samp_factor / maxH);
+            for (int s = std::max(0, sample - reach); s <= sample + reach; ++s)
+                if (std::size_t(s / DCTSIZE) < blockColumns.size())
+                    blockColumns[std::size_t(s / DCTSIZE)] = true;
+        }
+        // Only where nothing is upsampled does a pixel row depend on its own block row alone.
+        filter_.rows[c].clear();
+        if (fullSize) {
+            filter_.rows[c].assign(comp.height_in_blocks, false);
+            for (int y : rows)
+                if (std::size_t(y / DCTSIZE) < filter_.rows[c].size())
+                    filter_.rows[c][std::size_t(y / DCTSIZE)] = true;
+        }
+        filter_.iMCURow[c] = ~JDIMENSION(0);
+        filter_.original[c] = cinfo_.idct->inverse_DCT[c];
+        cinfo_.idct->inverse_DCT[c] = filteredIdct;
+    }
+    cinfo_.client_data = &filter_;
 }
 
 bool JpegDecoder::readRow(std::uint8_t *dithered) {

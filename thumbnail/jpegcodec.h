@@ -90,6 +90,11 @@ public:
     PixelLayout layout() const { return layout_; }
     int components() const { return int(cinfo_.output_components); }
 
+    // After start(): only the pixels in these source columns of these source rows will be
+    // read, so the inverse DCT of blocks that none of them depends on can be left out; the
+    // other pixels of a delivered row are then undefined. Ignored for dithered grey, whose
+    // every pixel counts.
+    void readOnly(const std::vector<int> &columns, const std::vector<int> &rows);
     // Decodes source row `y` (rows only move forward) and returns it; rows in between are
     // skipped as cheaply as exactness allows.
     const std::uint8_t *row(int y);
@@ -106,6 +111,16 @@ public:
     bool failed_ = false;
     bool keepExif_ = false;
     bool keepProfile_ = false;
+    // Which blocks of each component the inverse DCT computes (readOnly).
+    struct BlockFilter {
+        void (*original[MAX_COMPONENTS])(j_decompress_ptr, jpeg_component_info *, JCOEFPTR,
+                                         JSAMPARRAY, JDIMENSION);
+        std::vector<bool> columns[MAX_COMPONENTS];
+        std::vector<bool> rows[MAX_COMPONENTS]; // empty: every block row
+        JDIMENSION iMCURow[MAX_COMPONENTS];
+        JSAMPARRAY firstRow[MAX_COMPONENTS];
+    };
+    BlockFilter filter_{};
 
 private:
     bool run(void (*step)(JpegDecoder *));
