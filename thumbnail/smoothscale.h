@@ -1,5 +1,5 @@
 #pragma once
-// Lanczos-3 resampling (its kernel a tenth wider when reducing) of a picture that arrives
+// Lanczos-3 resampling of a picture that arrives
 // row by row, top to bottom. Only a few filtered rows are held at a time, so memory grows
 // with the picture's width, not its area.
 // Lanczos-3 is what photo tools compare against: it keeps fine texture crisp without the
@@ -73,6 +73,7 @@ private:
 
 // The scaled decode for a smooth reduction of a width x height picture to outputWidth x
 // outputHeight: the smallest number of eighths of its size (libjpeg's scaled IDCT offers 1
-// to 8) that still leaves at least twice the output's pixels on each axis, so the filter
-// sees detail beyond what it keeps; 8 when nothing smaller does.
+// to 8) that still leaves at least three times the output's pixels on each axis, so the
+// filter, not the scaled IDCT's block averages, shapes what it keeps; 8 when nothing smaller
+// does.
 int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight);

@@ -152,12 +152,12 @@ TEST(Smooth, fine_texture_averages_instead_of_aliasing) {
         EXPECT_NEAR(s.picture.at(30, y)[0], 128, 12) << y; // grey: one channel tells
 }
 
-TEST(Smooth, decodes_at_the_smallest_eighth_keeping_twice_the_size) {
+TEST(Smooth, decodes_at_the_smallest_eighth_keeping_three_times_the_size) {
     const struct {
         int width, height, outW, outH, eighths;
     } cases[] = {
-        {6000, 4000, 160, 107, 1}, {1000, 1000, 180, 180, 3}, {640, 480, 160, 120, 4},
-        {638, 480, 160, 120, 5},   {100, 100, 400, 400, 8},
+        {6000, 4000, 160, 107, 1}, {1000, 1000, 180, 180, 5}, {640, 480, 160, 120, 6},
+        {638, 480, 160, 120, 7},   {100, 100, 400, 400, 8},
     };
     for (const auto &c : cases)
         EXPECT_EQ(SmoothDecodeEighths(c.width, c.height, c.outW, c.outH), c.eighths)
