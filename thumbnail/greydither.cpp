@@ -1,78 +1,104 @@
 #include "greydither.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 
-GreyDither::GreyDither(int width, int levels) : width_(width), below_(std::size_t(width) + 2, 0) {
+namespace {
+
+constexpr int kLevels = 236;
+// Eight samples at a time: the compiler's vector extensions give SSE2 or NEON code at -O2.
+constexpr int kLanes = 8;
+typedef std::int16_t Int16x8 __attribute__((vector_size(16)));
+typedef std::uint8_t Uint8x8 __attribute__((vector_size(8)));
+
+Int16x8 load8(const std::uint8_t *p) {
+    Uint8x8 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Int16x8);
+}
+
+std::size_t padded(int width) {
+    return std::size_t((width + kLanes - 1) / kLanes * kLanes);
+}
+
+} // namespace
+
+GreyDither::GreyDither(int width)
+    : width_(width), base_(padded(width)), shift_(padded(width) + 2 * kLanes, 8),
+      below_(padded(width), 0) {
     // Level j shows grey (255 j + (levels - 1) / 2) / (levels - 1); input values map to the
-    // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass.
-    const int top = levels - 1;
-    auto boundary = [top](int j) { return ((2 * j + 1) * 255 + top) / (2 * top); };
+    // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass. With 236
+    // levels no value is more than 1 from its grey, which is what the packed entries hold.
+    constexpr int top = kLevels - 1;
+    auto boundary = [](int j) { return ((2 * j + 1) * 255 + top) / (2 * top); };
     std::uint8_t grey[256];
     int level = 0;
     int limit = boundary(0);
-    int largestError = 0;
     for (int v = 0; v < 256; ++v) {
         while (v > limit)
             limit = boundary(++level);
         grey[v] = std::uint8_t((level * 255 + top / 2) / top);
-        largestError = std::max(largestError, std::abs(v - grey[v]));
     }
-    // Carried errors stay within a few times the largest error, so a margin of that size
-    // around 0..255 covers every sum a pixel and its error can make.
-    const int margin = 16 * (largestError + 1);
+    // Errors stay within a few sixteenths, so a margin of two values around 0..255 covers
+    // every sum a pixel and its errors can make.
+    constexpr int margin = 2;
     offset_ = 16 * margin;
-    const std::size_t size = std::size_t(16 * (256 + 2 * margin));
-    level_.resize(size);
-    error_.resize(size);
-    carry_.resize(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        const int v = std::clamp(int(i / 16) - margin, 0, 255);
-        level_[i] = grey[v];
-        error_[i] = std::int16_t(v - grey[v]);
-        carry_[i] = std::int16_t(7 * (v - grey[v]));
+    const int size = 16 * (256 + 2 * margin);
+    const auto valueAt = [](int i) { return std::clamp(i / 16 - margin, 0, 255); };
+    level_.resize(std::size_t(size));
+    next_.resize(std::size_t(size));
+    for (int i = 0; i < size; ++i) {
+        level_[std::size_t(i)] = grey[valueAt(i)];
+        std::uint32_t packed = 0;
+        for (int before = -1; before <= 1; ++before) {
+            const int v = valueAt(std::clamp(i + 7 * before, 0, size - 1));
+            packed |= std::uint32_t(8 * (v - grey[v] + 1)) << (8 * (before + 1));
+        }
+        next_[std::size_t(i)] = packed;
     }
 }
 
 void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
-    if (out)
-        walk<true>(in, out);
-    else
-        walk<false>(in, nullptr);
-    oddRow_ = !oddRow_;
-}
-
-template <bool Write> void GreyDither::walk(const std::uint8_t *in, std::uint8_t *out) {
-    // Serpentine order: even rows left to right, odd rows right to left. `e` points at the
-    // error entry of the column before the current one in the direction of travel.
-    const int dir = oddRow_ ? -1 : 1;
-    std::int16_t *e = oddRow_ ? below_.data() + width_ + 1 : below_.data();
-    const std::uint8_t *src = oddRow_ ? in + width_ - 1 : in;
-    std::uint8_t *dst = Write ? (oddRow_ ? out + width_ - 1 : out) : nullptr;
-    const std::uint8_t *level = level_.data() + offset_;
-    const std::int16_t *error = error_.data() + offset_;
-    const std::int16_t *carry = carry_.data() + offset_;
-    int carried = 0, belowErr = 0, belowPrevErr = 0;
-    for (int n = width_; n > 0; --n) {
-        // The libjpeg quantiser's sum is ((carried + below + 8) >> 4) + pixel: sixteen times
-        // the pixel keeps the same floor in the index's upper bits.
-        const int rest = e[dir] + 8 + 16 * int(*src);
-        const int index = rest + carried;
-        if constexpr (Write) {
-            *dst = level[index];
-            dst += dir;
-        }
-        // The empty asm keeps the compiler from folding this address back onto the carried
-        // error, which would lengthen the chain by the arithmetic.
-        const std::int16_t *here = carry + rest;
-        asm("" : "+r"(here));
-        carried = here[carried]; // 7/16 to the next pixel
-        const int err = error[index];
-        e[0] = std::int16_t(belowPrevErr + 3 * err); // 3/16 below and behind
-        belowPrevErr = belowErr + 5 * err;           // 5/16 below
-        belowErr = err;                              // 1/16 below and ahead
-        src += dir;
-        e += dir;
+    const int w = width_;
+    // The libjpeg quantiser's sum is ((carried + below + 8) >> 4) + pixel: sixteen times the
+    // pixel keeps the same floor in the index's upper bits.
+    for (int c = 0; c < w; c += kLanes) {
+        std::uint8_t tail[kLanes] = {};
+        const std::uint8_t *src = in + c;
+        if (w - c < kLanes)
+            src = static_cast<const std::uint8_t *>(std::memcpy(tail, src, std::size_t(w - c)));
+        Int16x8 below;
+        std::memcpy(&below, below_.data() + c, sizeof below);
+        const Int16x8 base = (load8(src) << 4) + below + std::int16_t(8 + offset_);
+        std::memcpy(base_.data() + c, &base, sizeof base);
     }
-    e[0] = std::int16_t(belowPrevErr);
+    // Serpentine order: even rows left to right, odd rows right to left. The first pixel has
+    // no error before it; the zero error on each side of the row is 8 (0 + 1) too. The entry's
+    // low byte is the error; `& 31` leaves the bytes above out of the next shift, and x86
+    // shifts mask their count so anyway: the chain is one shift per pixel.
+    const std::int16_t *base = base_.data();
+    const std::uint32_t *next = next_.data(); // a local: the byte stores below may alias
+    std::uint8_t *shift = shift_.data() + 1;
+    shift[-1] = shift[w] = 8;
+    unsigned s = 8;
+    if (oddRow_) {
+        for (int c = w - 1; c >= 0; --c)
+            shift[c] = std::uint8_t(s = next[base[c]] >> (s & 31));
+    } else {
+        for (int c = 0; c < w; ++c)
+            shift[c] = std::uint8_t(s = next[base[c]] >> (s & 31));
+    }
+    // Each pixel's error goes 7/16 to the next pixel, 3/16 below and behind, 5/16 below and
+    // 1/16 below and ahead; "behind" is the side the row came from.
+    const int back = oddRow_ ? 1 : -1;
+    if (out)
+        for (int c = 0; c < w; ++c)
+            out[c] = level_[std::size_t(base[c] + 7 * (shift[c + back] / 8 - 1))];
+    for (int c = 0; c < w; c += kLanes) {
+        const Int16x8 sum =
+            load8(shift + c + back) + 5 * load8(shift + c) + 3 * load8(shift + c - back);
+        const Int16x8 below = (sum >> 3) - 9; // each shift is 8 (error + 1)
+        std::memcpy(below_.data() + c, &below, sizeof below);
+    }
+    oddRow_ = !oddRow_;
 }

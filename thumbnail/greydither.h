@@ -1,5 +1,5 @@
 #pragma once
-// Floyd-Steinberg dithering of grey rows to evenly spaced levels, with exactly the results
+// Floyd-Steinberg dithering of grey rows to 236 evenly spaced levels, with exactly the results
 // of libjpeg's one-pass quantiser (serpentine rows, errors in sixteenths), but cheaper per
 // pixel: rows whose pixels are not wanted only carry their errors on.
 #include <cstdint>
@@ -7,25 +7,28 @@
 
 class GreyDither {
 public:
-    GreyDither(int width, int levels);
+    explicit GreyDither(int width);
 
     // Dithers the next row. `out`, when given, receives each pixel's output grey value.
+    // Rows are walked in vectors of eight: the tables are padded to match.
     void row(const std::uint8_t *in, std::uint8_t *out);
 
 private:
-    template <bool Write> void walk(const std::uint8_t *in, std::uint8_t *out);
-
     int width_;
     // Indexed by sixteen times a pixel value plus its error in sixteenths (before the
-    // quantiser's shift, whose floor the index holds in its upper bits) and offset so that
-    // every sum a pixel and its error can make lands inside: the output grey, the error it
-    // leaves and seven times that error, carried to the next pixel. One lookup with no
-    // arithmetic before it is all that lies on the chain from pixel to pixel.
+    // quantiser's shift, whose floor the index holds in its upper bits), offset so that every
+    // sum a pixel and its errors can make lands inside: the output grey, and for each error
+    // the pixel before may leave (-1, 0 or 1, carried as 7 sixteenths each) the error this
+    // pixel leaves, as 8 (error + 1) in byte error + 1 of the entry. The pixel-to-pixel chain
+    // is then one shift and mask; the lookups and the errors for the next row stay off it.
     int offset_ = 0;
     std::vector<std::uint8_t> level_;
-    std::vector<std::int16_t> error_;
-    std::vector<std::int16_t> carry_;
-    // Errors for the next row, one entry per column plus one on each side.
+    std::vector<std::uint32_t> next_;
+    // The row's table indices before the carried error, in column order.
+    std::vector<std::int16_t> base_;
+    // The row's errors in column order as 8 (error + 1), after a zero error (8) on the left.
+    std::vector<std::uint8_t> shift_;
+    // Errors for the next row (sixteenths), in column order.
     std::vector<std::int16_t> below_;
     bool oddRow_ = false;
 };

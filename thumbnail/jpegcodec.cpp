@@ -288,7 +288,7 @@ bool JpegDecoder::begin(int eighths, bool dither) {
     canSkip_ = !dither || layout_ != PixelLayout::Grey;
     decoded_.resize(std::size_t(cinfo_.output_width) * std::size_t(cinfo_.output_components));
     if (dither && layout_ == PixelLayout::Grey) {
-        dither_ = std::make_unique<GreyDither>(int(cinfo_.output_width), 236);
+        dither_ = std::make_unique<GreyDither>(int(cinfo_.output_width));
         dithered_.resize(cinfo_.output_width);
     }
     return true;
