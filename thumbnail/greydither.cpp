@@ -24,8 +24,7 @@ std::size_t padded(int width) {
 } // namespace
 
 GreyDither::GreyDither(int width)
-    : width_(width), base_(padded(width)), shift_(padded(width) + 2 * kLanes, 8),
-      below_(padded(width), 0) {
+    : width_(width), base_(padded(width)), shift_(padded(width) + 2 * kLanes, 8) {
     // Level j shows grey (255 j + (levels - 1) / 2) / (levels - 1); input values map to the
     // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass. With 236
     // levels no value is more than 1 from its grey, which is what the packed entries hold.
@@ -60,16 +59,21 @@ GreyDither::GreyDither(int width)
 
 void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
     const int w = width_;
-    // The libjpeg quantiser's sum is ((carried + below + 8) >> 4) + pixel: sixteen times the
+    std::uint8_t *shift = shift_.data() + 1;
+    // What the row before left for this one: each of its pixels' errors went 1/16 below and
+    // behind (on the side that row came from), 5/16 below and 3/16 below and ahead. The
+    // libjpeg quantiser's sum is then ((carried + below + 8) >> 4) + pixel: sixteen times the
     // pixel keeps the same floor in the index's upper bits.
+    const int walked = oddRow_ ? 1 : -1; // the direction of the row before
     for (int c = 0; c < w; c += kLanes) {
         std::uint8_t tail[kLanes] = {};
         const std::uint8_t *src = in + c;
         if (w - c < kLanes)
             src = static_cast<const std::uint8_t *>(std::memcpy(tail, src, std::size_t(w - c)));
-        Int16x8 below;
-        std::memcpy(&below, below_.data() + c, sizeof below);
-        const Int16x8 base = (load8(src) << 4) + below + std::int16_t(8 + offset_);
+        const Int16x8 sum =
+            load8(shift + c - walked) + 5 * load8(shift + c) + 3 * load8(shift + c + walked);
+        // Each shift is 8 (error + 1), so the sum is 8 (below + 9).
+        const Int16x8 base = (load8(src) << 4) + (sum >> 3) + std::int16_t(8 - 9 + offset_);
         std::memcpy(base_.data() + c, &base, sizeof base);
     }
     // Serpentine order: even rows left to right, odd rows right to left. The first pixel has
@@ -78,27 +82,21 @@ void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
     // shifts mask their count so anyway: the chain is one shift per pixel.
     const std::int16_t *base = base_.data();
     const std::uint32_t *next = next_.data(); // a local: the byte stores below may alias
-    std::uint8_t *shift = shift_.data() + 1;
     shift[-1] = shift[w] = 8;
     unsigned s = 8;
     if (oddRow_) {
+#pragma GCC unroll 4
         for (int c = w - 1; c >= 0; --c)
             shift[c] = std::uint8_t(s = next[base[c]] >> (s & 31));
     } else {
+#pragma GCC unroll 4
         for (int c = 0; c < w; ++c)
             shift[c] = std::uint8_t(s = next[base[c]] >> (s & 31));
     }
-    // Each pixel's error goes 7/16 to the next pixel, 3/16 below and behind, 5/16 below and
-    // 1/16 below and ahead; "behind" is the side the row came from.
+    // The pixel's own level needs the error carried from the one before (7/16).
     const int back = oddRow_ ? 1 : -1;
     if (out)
         for (int c = 0; c < w; ++c)
             out[c] = level_[std::size_t(base[c] + 7 * (shift[c + back] / 8 - 1))];
-    for (int c = 0; c < w; c += kLanes) {
-        const Int16x8 sum =
-            load8(shift + c + back) + 5 * load8(shift + c) + 3 * load8(shift + c - back);
-        const Int16x8 below = (sum >> 3) - 9; // each shift is 8 (error + 1)
-        std::memcpy(below_.data() + c, &below, sizeof below);
-    }
     oddRow_ = !oddRow_;
 }

@@ -26,9 +26,8 @@ private:
     std::vector<std::uint32_t> next_;
     // The row's table indices before the carried error, in column order.
     std::vector<std::int16_t> base_;
-    // The row's errors in column order as 8 (error + 1), after a zero error (8) on the left.
+    // The last row's errors in column order as 8 (error + 1), after a zero error (8) on the
+    // left; all zero errors before the first row.
     std::vector<std::uint8_t> shift_;
-    // Errors for the next row (sixteenths), in column order.
-    std::vector<std::int16_t> below_;
     bool oddRow_ = false;
 };
