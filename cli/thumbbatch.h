@@ -3,7 +3,6 @@
 #include "options.h"
 #include "uthumbnail.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -23,10 +22,3 @@ struct BatchReporter {
 };
 
 BatchSummary RunThumbBatch(const ThumbOptions &options, const BatchReporter &reporter);
-
-// Why a conversion of `source` into `target` failed, from what the engine reported.
-std::string DescribeFailure(const std::string &source, const std::string &target,
-                            const ThumbnailStatus &status, const ThumbOptions &options);
-
-// "1G", "512M", "1000 bytes": the largest unit that shows the size exactly.
-std::string MemorySizeText(std::uint64_t bytes);

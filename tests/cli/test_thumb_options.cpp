@@ -1,7 +1,6 @@
 #include "options.h"
+#include "statustext.h"
 #include "thumbbatch.h"
-
-#include <cerrno>
 
 #include <gtest/gtest.h>
 
@@ -114,53 +113,6 @@ TEST(ThumbOptions, memory_limit_takes_bytes_or_binary_units) {
     EXPECT_EQ(Parse({"a"}).options.memoryLimit, 1ull << 30);
     EXPECT_EQ(Parse({"-s", "65500x65500", "a"}).outcome, ParseOutcome::Run);
 }
-
-struct FailureCase {
-    ThumbnailError error;
-    int code;
-    const char *message;
-    const char *libraryWords = "";
-    std::uint64_t need = 0;
-};
-
-class FailureMessages : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(FailureMessages, name_the_real_cause) {
-    ThumbOptions o;
-    o.width = 10;
-    o.height = 10;
-    const FailureCase &c = GetParam();
-    EXPECT_EQ(DescribeFailure("/no/such/src.jpg", "out/t.jpg",
-                              {c.error, c.code, c.libraryWords, c.need}, o),
-              c.message);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FailureMessages,
-    ::testing::Values(
-        FailureCase{ThumbnailError::Source, EACCES, "the photo cannot be read: permission denied"},
-        FailureCase{ThumbnailError::Source, EWOULDBLOCK, "the photo is locked by another program"},
-        FailureCase{ThumbnailError::TooLarge, 0,
-                    "decoding the photo needs about 769M of memory, more than the memory limit "
-                    "of 1G",
-                    "", (768ull << 20) + 1},
-        FailureCase{ThumbnailError::TooLarge, 0,
-                    "decoding the photo needs more memory than the memory limit of 1G allows: "
-                    "Backing store not supported",
-                    "Backing store not supported", 700ull << 20},
-        FailureCase{ThumbnailError::NotDecodable, 0,
-                    "not a JPEG photo: Not a JPEG file: starts with 0x89 0x50",
-                    "Not a JPEG file: starts with 0x89 0x50"},
-        FailureCase{ThumbnailError::OutOfMemory, 0, "the system has no memory left"},
-        FailureCase{ThumbnailError::EmptyThumbnail, 0,
-                    "the thumbnail would be empty: cropped to 10x10 the photo keeps no whole row "
-                    "or column"},
-        FailureCase{ThumbnailError::Target, ENOSPC,
-                    "cannot write out/t.jpg: no space left on the device"},
-        FailureCase{ThumbnailError::Target, ENOENT, "the output folder out does not exist"},
-        FailureCase{ThumbnailError::Target, ENOTDIR, "the output path out is not a folder"},
-        FailureCase{ThumbnailError::Target, kErrorProtectedTarget,
-                    "the target out/t.jpg is another photo of this batch"}));
 
 struct ColourCase {
     const char *text;
