@@ -127,6 +127,7 @@ private:
     void buildListFrame();
     void buildLowerPanel();
     void setMinimumSizes();
+    void setKeyboardOrder();
     void nameForScreenReaders();
     // The dialogs cost start-up time and memory that the first picture does not need.
     QFileDialog *openDialog();
@@ -143,7 +144,11 @@ private:
     void endRun(qint64 elapsedMs);
     void interruptRun();
     enum class TargetDecision { Write, Skip, Stop };
+    // Whether the box is at least a pixel a side; else says which field is not and focuses it.
+    bool boxIsValid();
     TargetDecision askAboutExistingTarget(const QString &target, FileState &seen);
+    // After a No to an existing target: Continue process? (or a stop asked for meanwhile).
+    TargetDecision afterKeepingTarget();
     TargetDecision settleTarget(const QString &target, ThumbnailBatch &batch, int index,
                                 BatchResult &thumbnail);
 
@@ -159,5 +164,11 @@ private:
     bool running_ = false;
     bool closeRequested_ = false;
     bool stopRequested_ = false;
+    // The run's answer to every existing target that follows, once Yes or No to All is given.
+    enum class ExistingTargets {
+        Ask,
+        OverwriteAll,
+        SkipAll
+    } existingTargets_ = ExistingTargets::Ask;
     int batchWorkers_ = 0;
 };

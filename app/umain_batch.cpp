@@ -12,6 +12,7 @@
 #include "offthread.h"
 #include "prompt.h"
 #include "runinput.h"
+#include "statustext.h"
 #include "targetplan.h"
 
 #include <QCheckBox>
@@ -55,7 +56,7 @@ void TForm1::WriteLog(const QString &Message) {
 // the photos are converted into memory ahead of it on worker threads. A thumbnail reaches the
 // disk only when the walk has come to its photo and settled its target.
 void TForm1::KEL_grbutton1Click() {
-    if (running_ || KEL_listbox1->ItemCount() == 0)
+    if (running_ || KEL_listbox1->ItemCount() == 0 || !boxIsValid())
         return;
     beginRun();
     const TRunInputBlocker dropInput(this, [this] { StopRun(); });
@@ -101,11 +102,17 @@ void TForm1::KEL_grbutton1Click() {
             interruptRun();
             break;
         }
-        if (thumbnail.status && batch.write(NativeName(target), thumbnail)) {
+        const ThumbnailStatus status =
+            thumbnail.status ? batch.write(NativeName(target), thumbnail) : thumbnail.status;
+        if (status) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
         }
         WriteLog(QStringLiteral("Failed to create thumbnail of ") + target + QLatin1Char('.'));
+        WriteLog(QStringLiteral(".. ") +
+                 NameFromBytes(
+                     DescribeStatus(status, {NativeName(source), NativeName(target), settings.width,
+                                             settings.height, options.memoryLimit})));
         if (!prompt_->Confirm(QStringLiteral("Failed to convert ") + quoted(source) +
                               QStringLiteral(" to thumbnail, Interrupt process?")) &&
             !stopRequested_) {
@@ -126,11 +133,31 @@ TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, Fil
     if (!seen.isFile)
         return TargetDecision::Write;
     WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
-    if (prompt_->Confirm(QStringLiteral("File ") + quoted(target) +
-                         QStringLiteral(" already exists, Overwrite file?"))) {
+    if (existingTargets_ == ExistingTargets::Ask) {
+        switch (prompt_->ConfirmSeries(QStringLiteral("File ") + quoted(target) +
+                                       QStringLiteral(" already exists, Overwrite file?"))) {
+        case TPrompt::Answer::YesToAll:
+            existingTargets_ = ExistingTargets::OverwriteAll;
+            break;
+        case TPrompt::Answer::NoToAll:
+            existingTargets_ = ExistingTargets::SkipAll;
+            break;
+        case TPrompt::Answer::Yes:
+            WriteLog(QStringLiteral(".. Overwriting ") + target);
+            return TargetDecision::Write;
+        case TPrompt::Answer::No:
+            return afterKeepingTarget();
+        }
+    }
+    if (existingTargets_ == ExistingTargets::OverwriteAll) {
         WriteLog(QStringLiteral(".. Overwriting ") + target);
         return TargetDecision::Write;
     }
+    WriteLog(QStringLiteral("Skipped ") + target + QLatin1Char('.'));
+    return TargetDecision::Skip;
+}
+
+TForm1::TargetDecision TForm1::afterKeepingTarget() {
     // A stop asked for while the question was open is the answer to the next one.
     if (stopRequested_)
         return TargetDecision::Stop;
@@ -173,6 +200,19 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatc
     }
 }
 
+bool TForm1::boxIsValid() {
+    QStringList invalid;
+    for (const auto &[edit, name] : {std::pair{KEL_edit3, "width"}, std::pair{KEL_edit4, "height"}})
+        if (edit->IntegerValue() < 1)
+            invalid << QString::fromLatin1(name);
+    if (invalid.isEmpty())
+        return true;
+    prompt_->Inform(QStringLiteral("The output ") + invalid.join(QStringLiteral(" and ")) +
+                    QStringLiteral(" must be at least 1 pixel."));
+    (invalid.first() == QLatin1String("width") ? KEL_edit3 : KEL_edit4)->setFocus();
+    return false;
+}
+
 void TForm1::StopRun() {
     if (!running_)
         return;
@@ -183,6 +223,7 @@ void TForm1::StopRun() {
 void TForm1::beginRun() {
     running_ = true;
     stopRequested_ = false;
+    existingTargets_ = ExistingTargets::Ask;
     KEL_grbutton1->setEnabled(false);
     KEL_grbutton2->setEnabled(false);
     KEL_grbutton1->setCursor(Qt::WaitCursor);

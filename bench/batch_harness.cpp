@@ -23,6 +23,7 @@ namespace {
 class PassOver : public TPrompt {
 public:
     bool Confirm(const QString &) override { return false; } // "Interrupt process?" No
+    Answer ConfirmSeries(const QString &) override { return Answer::No; }
     void Inform(const QString &) override {}
     void ReportError(const QString &text) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));

@@ -13,6 +13,7 @@ class ScriptedPrompt : public TPrompt {
 public:
     QStringList journal;
     QList<bool> answers;              // taken in order by Confirm; running out fails the test
+    QList<Answer> seriesAnswers;      // taken by ConfirmSeries; when none, it takes `answers`
     QStringList errors;               // what reached the general error report
     std::function<void()> onQuestion; // runs inside each question, while the box would be open
 
@@ -25,6 +26,14 @@ public:
             return false;
         }
         return answers.takeFirst();
+    }
+    Answer ConfirmSeries(const QString &text) override {
+        if (seriesAnswers.isEmpty())
+            return Confirm(text) ? Answer::Yes : Answer::No;
+        journal << QStringLiteral("ask: ") + text;
+        if (onQuestion)
+            onQuestion();
+        return seriesAnswers.takeFirst();
     }
     void Inform(const QString &text) override { journal << QStringLiteral("info: ") + text; }
     void ReportError(const QString &text) override { errors << text; }

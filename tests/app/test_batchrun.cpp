@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QtTest>
@@ -98,7 +99,8 @@ private slots:
     void samePathTwiceAsksTheSecondTime();
     void suffixWithASlash();
     void emptyFolderPutsEachThumbnailBesideItsPhoto();
-    void zeroWidthFailsEveryFile();
+    void emptyBoxIsRefusedBeforeTheRun_data();
+    void emptyBoxIsRefusedBeforeTheRun();
     void closeDuringARunWaitsForItsEnd();
     void logKeepsAtMost501Lines();
     void sameResultWithOneOrFourWorkers_data();
@@ -108,6 +110,8 @@ private slots:
     void stopEndsTheRunAfterThePhotoInHand();
     void inputDuringARunIsDropped();
     void messageBoxesOfARunTakeClicks();
+    void existingTargetsAnsweredForTheWholeRun_data();
+    void existingTargetsAnsweredForTheWholeRun();
     void sameBatchFilesAreNeverReplaced_data();
     void sameBatchFilesAreNeverReplaced();
     void targetChangedMeanwhileIsAskedAgain_data();
@@ -349,10 +353,12 @@ void TestBatchRun::failedFile() {
     add(s2);
     prompt_.answers = {interrupt};
 
-    QStringList expected = {QStringLiteral("log: Converting file ") + s1 + "..",
-                            QStringLiteral("log: Failed to create thumbnail of ") + t1 + ".",
-                            QStringLiteral("ask: Failed to convert \"") + s1 +
-                                "\" to thumbnail, Interrupt process?"};
+    QStringList expected = {
+        QStringLiteral("log: Converting file ") + s1 + "..",
+        QStringLiteral("log: Failed to create thumbnail of ") + t1 + ".",
+        // In the command line's words ('j', 'u': "just text").
+        QStringLiteral("log: .. not a JPEG photo: Not a JPEG file: starts with 0x6a 0x75"),
+        QStringLiteral("ask: Failed to convert \"") + s1 + "\" to thumbnail, Interrupt process?"};
     expected << withNames(tail, t1, t2, s2);
     QCOMPARE(run(), expected);
     QCOMPARE(QFile::exists(t2), !interrupt);
@@ -397,16 +403,43 @@ void TestBatchRun::emptyFolderPutsEachThumbnailBesideItsPhoto() {
     QVERIFY(readAll(thumbnail).startsWith("\xFF\xD8"));
 }
 
-void TestBatchRun::zeroWidthFailsEveryFile() {
+// One box names every side below a pixel and the run does not start.
+void TestBatchRun::emptyBoxIsRefusedBeforeTheRun_data() {
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("width 0") << "0"
+                             << "180"
+                             << "The output width must be at least 1 pixel."
+                             << "KEL_edit3";
+    QTest::newRow("width empty") << ""
+                                 << "180"
+                                 << "The output width must be at least 1 pixel."
+                                 << "KEL_edit3";
+    QTest::newRow("height 0") << "160"
+                              << "0"
+                              << "The output height must be at least 1 pixel."
+                              << "KEL_edit4";
+    QTest::newRow("both 0") << "0"
+                            << "0"
+                            << "The output width and height must be at least 1 pixel."
+                            << "KEL_edit3";
+}
+
+void TestBatchRun::emptyBoxIsRefusedBeforeTheRun() {
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QString, told);
     add(photo(QStringLiteral("a.jpg")));
     add(photo(QStringLiteral("b.jpg")));
-    form_->KEL_edit3->setText(QString());
-    prompt_.answers = {false, false};
-    const QStringList journal = run();
-    QCOMPARE(journal.filter(QStringLiteral("log: Skipped ")).size(), 2);
-    QCOMPARE(journal.filter(QStringLiteral("log: Thumbnail ")).size(), 0);
-    // A failed photo leaves no file behind, not even an empty one.
+    form_->KEL_edit3->setText(width);
+    form_->KEL_edit4->setText(height);
+    QCOMPARE(run(), QStringList(QStringLiteral("info: ") + told));
+    QTEST(form_->focusWidget() ? form_->focusWidget()->parentWidget()->objectName() : QString(),
+          "focused");
     QVERIFY(filesIn(outDir_->qPath()).empty());
+    QVERIFY(!form_->Running());
 }
 
 void TestBatchRun::closeDuringARunWaitsForItsEnd() {
@@ -628,6 +661,64 @@ void TestBatchRun::messageBoxesOfARunTakeClicks() {
     form.KEL_grbutton1->Click();
     QCOMPARE(clicks, 1);
     QVERIFY(readAll(out(QStringLiteral("a.jpg.thumb.jpg"))).startsWith("\xFF\xD8"));
+}
+
+// Real question boxes answered by their keys, one key per box that opens; six photos whose
+// thumbnails all exist.
+void TestBatchRun::existingTargetsAnsweredForTheWholeRun_data() {
+    QTest::addColumn<QList<QKeySequence>>("keys");
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<int>("skippedInTheLog");
+    const QKeySequence yes(Qt::ALT | Qt::Key_Y), noToAll(Qt::ALT | Qt::Key_O),
+        yesToAll(Qt::ALT | Qt::Key_A), esc(Qt::Key_Escape);
+    QTest::newRow("No to All") << QList<QKeySequence>{noToAll} << 0 << 6;
+    QTest::newRow("Yes to All") << QList<QKeySequence>{yesToAll} << 6 << 0;
+    QTest::newRow("Yes, then No to All") << QList<QKeySequence>{yes, noToAll} << 1 << 5;
+    // Esc is No, and the next question's Esc ends the run.
+    QTest::newRow("Esc, Esc") << QList<QKeySequence>{esc, esc} << 0 << 0;
+}
+
+void TestBatchRun::existingTargetsAnsweredForTheWholeRun() {
+    QFETCH(QList<QKeySequence>, keys);
+    QFETCH(int, replaced);
+    QFETCH(int, skippedInTheLog);
+    TForm1 form(iniDir_->filePath(QStringLiteral("boxes.ini"))); // real message boxes
+    form.KEL_edit5->setText(outDir_->qPath());
+    form.CheckBox3->setChecked(false);
+    for (int i = 0; i < 6; ++i) {
+        const QString name = QStringLiteral("p%1.jpg").arg(i);
+        form.KEL_listbox1->AddItem(photo(name));
+        writeText(out(name + QStringLiteral(".thumb.jpg")), "old");
+    }
+    form.show();
+    int boxes = 0; // every question that opened, answered by its key or not
+    QPointer<QMessageBox> last;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible())
+            return;
+        if (box->icon() != QMessageBox::Question) // "Process Interrupted!"
+            return box->done(QMessageBox::Ok);
+        if (box != last) {
+            last = box;
+            ++boxes;
+        }
+        // An access key reaches a box only once it is the active window.
+        if (!box->isActiveWindow())
+            return box->activateWindow();
+        if (boxes > keys.size()) // more questions than the row expects: end them
+            return box->done(QMessageBox::No);
+        QTest::keySequence(box->windowHandle(), keys[boxes - 1]);
+    });
+    answer.start(20);
+    form.KEL_grbutton1->Click();
+    QCOMPARE(boxes, keys.size());
+    int written = 0;
+    for (const auto &[name, bytes] : filesIn(outDir_->qPath()))
+        written += bytes != "old";
+    QCOMPARE(written, replaced);
+    QCOMPARE(form.Memo1->toPlainText().count(QStringLiteral("> Skipped ")), skippedInTheLog);
 }
 
 // A target that is a photo of the same batch, by its own name, as another source or through a
