@@ -1,5 +1,6 @@
 #pragma once
-// A raised panel that shows one colour and reports clicks: the fill colour swatch.
+// A raised panel that shows one colour and reports clicks: the fill colour swatch. It takes
+// focus, and Space then counts as a click.
 #include "colors.h"
 
 #include <QWidget>
@@ -20,6 +21,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     TColor color_ = clBtnFace;

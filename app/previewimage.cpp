@@ -1,42 +1,11 @@
 #include "previewimage.h"
 
-#include "filenames.h"
+#include "KEL_accessible.h"
 #include "previewdecode.h"
-#include "regularfile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 
 namespace {
-
-enum class PreviewFormat { None, Bitmap, Icon, Jpeg };
-
-// The format for each extension the preview knows; metafiles are known but have no reader
-// here, so they clear the preview like a damaged file.
-PreviewFormat formatOf(const QString &fileName) {
-    const QString ext = QFileInfo(fileName).suffix().toLower();
-    if (ext == QLatin1String("bmp"))
-        return PreviewFormat::Bitmap;
-    if (ext == QLatin1String("ico"))
-        return PreviewFormat::Icon;
-    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
-        return PreviewFormat::Jpeg;
-    return PreviewFormat::None;
-}
-
-// Opened by its bytes: Qt's own file classes cannot open a name that is not UTF-8.
-QImage readWhole(const QString &fileName, const char *format) {
-    int error = 0;
-    const int fd = OpenRegularFile(NativeName(fileName), error);
-    QFile file;
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return QImage();
-    QImageReader reader(&file, format);
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
 
 PixelSize pixelSize(QSize size) {
     return {size.width(), size.height()};
@@ -44,57 +13,72 @@ PixelSize pixelSize(QSize size) {
 
 } // namespace
 
-TImage::TImage(QWidget *parent) : QWidget(parent) {}
+TImage::TImage(QWidget *parent) : QWidget(parent) {
+    connect(&loader_, &TPreviewLoader::loaded, this, &TImage::showLoaded);
+    resized_.setSingleShot(true);
+    resized_.setInterval(100);
+    connect(&resized_, &QTimer::timeout, this, [this] {
+        // A larger area than the picture was decoded for would show it blurred.
+        const QSize wanted = PictureRect(naturalSize_, deviceArea()).size();
+        if (wanted.width() > picture_.width() || wanted.height() > picture_.height())
+            reload();
+    });
+}
 
 void TImage::setPicture(const QImage &picture) {
+    loader_.cancel();
+    loadingFile_.clear();
+    showFile(picture, picture.size(), QString());
+}
+
+void TImage::showFile(const QImage &picture, QSize naturalSize, const QString &fileName) {
     picture_ = picture;
-    naturalSize_ = picture.size();
-    jpegFile_.clear();
+    naturalSize_ = naturalSize;
+    const bool fileChanged = fileName != shownFile_;
+    shownFile_ = fileName;
     update();
+    // Its accessible name tells the photo shown.
+    if (fileChanged)
+        NotifyAccessibleNameChanged(this);
 }
 
-bool TImage::LoadFromFile(const QString &fileName) {
-    switch (formatOf(fileName)) {
-    case PreviewFormat::Bitmap:
-        setPicture(readWhole(fileName, "bmp"));
-        break;
-    case PreviewFormat::Icon:
-        setPicture(readWhole(fileName, "ico"));
-        break;
-    case PreviewFormat::Jpeg:
-        if (!loadJpeg(fileName))
-            setPicture(QImage());
-        break;
-    case PreviewFormat::None:
-        setPicture(QImage());
-        break;
+void TImage::KeepOnly(const QStringList &files) {
+    if (!loadingFile_.isEmpty() && !files.contains(loadingFile_)) {
+        loader_.cancel();
+        loadingFile_.clear();
     }
-    return !picture_.isNull();
+    if (!shownFile_.isEmpty() && !files.contains(shownFile_))
+        showFile(QImage(), QSize(), QString());
 }
 
-bool TImage::loadJpeg(const QString &fileName) {
-    std::optional<PreviewPicture> decoded = DecodePreview(
-        NativeName(fileName), pixelSize(deviceArea().expandedTo(QSize(1, 1))), upright_);
-    if (!decoded)
-        return false;
-    // The image takes the decoded pixels over: no second copy while it is shown.
-    auto *pixels = new std::vector<std::uint8_t>(std::move(decoded->rgb));
-    picture_ = QImage(
-        pixels->data(), decoded->size.width, decoded->size.height, decoded->size.width * 3,
-        QImage::Format_RGB888, [](void *p) { delete static_cast<std::vector<std::uint8_t> *>(p); },
-        pixels);
-    naturalSize_ = QSize(decoded->source.width, decoded->source.height);
-    jpegFile_ = fileName;
-    update();
-    return true;
+void TImage::LoadFromFile(const QString &fileName) {
+    loadingFile_ = fileName;
+    reloading_ = false;
+    loader_.load({fileName, deviceArea(), upright_});
+}
+
+void TImage::reload() {
+    if (shownFile_.isEmpty() || (!loadingFile_.isEmpty() && !reloading_))
+        return;
+    loadingFile_ = shownFile_;
+    reloading_ = true;
+    loader_.load({shownFile_, deviceArea(), upright_});
+}
+
+void TImage::showLoaded(const PreviewRequest &request, const PreviewResult &result) {
+    loadingFile_.clear();
+    // A file that has changed or gone since it was shown keeps what is shown.
+    if (result.picture.isNull() && reloading_)
+        return;
+    showFile(result.picture, result.sourceSize,
+             result.picture.isNull() ? QString() : request.fileName);
 }
 
 void TImage::setUpright(bool on) {
     if (on == upright_)
         return;
     upright_ = on;
-    if (!jpegFile_.isEmpty())
-        loadJpeg(jpegFile_);
+    reload();
 }
 
 QSize TImage::deviceArea() const {
@@ -108,13 +92,8 @@ QRect TImage::PictureRect(QSize picture, QSize area) {
 
 void TImage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    // A larger area than the picture was decoded for would show it blurred: decode it again
-    // for the new size, keeping what is shown when the file has changed or gone since.
-    if (jpegFile_.isEmpty())
-        return;
-    const QSize wanted = PictureRect(naturalSize_, deviceArea()).size();
-    if (wanted.width() > picture_.width() || wanted.height() > picture_.height())
-        loadJpeg(jpegFile_);
+    if (!shownFile_.isEmpty())
+        resized_.start();
 }
 
 void TImage::paintEvent(QPaintEvent *) {

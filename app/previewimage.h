@@ -1,8 +1,12 @@
 #pragma once
 // The preview of one picture: drawn at the top-left corner at its natural size, or scaled
 // down to fit with its aspect kept; never enlarged. A JPEG is decoded at the size it is
-// shown, so a photo of any size costs about as much as its preview.
+// shown, so a photo of any size costs about as much as its preview; every file is decoded
+// off the window's thread, so the window answers input meanwhile.
+#include "previewloader.h"
+
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 class TImage : public QWidget {
@@ -14,14 +18,23 @@ public:
     // formats whole), and the size of the file's own picture.
     const QImage &Picture() const { return picture_; }
     QSize NaturalSize() const { return naturalSize_; }
+    // Shows a picture of no file; a load in hand is dropped.
     void setPicture(const QImage &picture);
 
-    // Loads the file as the picture type its extension names (bitmap, icon, metafile, JPEG);
-    // any failure, an unknown extension or a damaged file included, clears the picture.
-    // False on failure.
-    bool LoadFromFile(const QString &fileName);
+    // Starts loading the file as the picture type its extension names (bitmap, icon,
+    // metafile, JPEG); what is shown stays until the file is decoded. Any failure, an unknown
+    // extension or a damaged file included, then clears the picture.
+    void LoadFromFile(const QString &fileName);
+    // Whether a load has not ended yet.
+    bool Loading() const { return loader_.busy(); }
+    // The file shown, and the file being loaded; empty when none.
+    QString ShownFile() const { return shownFile_; }
+    QString LoadingFile() const { return loadingFile_; }
 
-    // Whether a JPEG shows turned as its EXIF orientation asks; a change shows at once.
+    // Stops showing, or loading, a file that is not among `files`.
+    void KeepOnly(const QStringList &files);
+
+    // Whether a JPEG shows turned as its EXIF orientation asks; a change shows once decoded.
     void setUpright(bool on);
 
     // Where the picture goes inside an area: its natural size when it fits, else the largest
@@ -35,11 +48,19 @@ protected:
 private:
     // The area in device pixels, which is what a JPEG is decoded for.
     QSize deviceArea() const;
-    bool loadJpeg(const QString &fileName);
+    // Decodes the file shown again, as it is now asked for; a failure keeps what is shown.
+    void reload();
+    void showLoaded(const PreviewRequest &request, const PreviewResult &result);
+    void showFile(const QImage &picture, QSize naturalSize, const QString &fileName);
 
+    TPreviewLoader loader_;
+    // A resize is settled before the picture is decoded for it: one decode per size reached,
+    // not one per step of a drag.
+    QTimer resized_;
     QImage picture_;
     QSize naturalSize_;
-    // The JPEG shown, decoded again when the area grows past what was decoded.
-    QString jpegFile_;
+    QString shownFile_;
+    QString loadingFile_;
+    bool reloading_ = false; // the load in hand is of the file shown
     bool upright_ = false;
 };

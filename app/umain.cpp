@@ -184,6 +184,7 @@ void TForm1::Addfiles1Click() {
 
 void TForm1::Deleteselected1Click() {
     KEL_listbox1->DeleteSelected();
+    Image1->KeepOnly(KEL_listbox1->Items());
 }
 
 void TForm1::KEL_grbutton2Click() {

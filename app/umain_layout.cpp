@@ -20,9 +20,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -129,6 +131,7 @@ void TForm1::buildWindow() {
     buildUpperPanel();
     buildLowerPanel();
     setMinimumSizes();
+    setKeyboardOrder();
     nameForScreenReaders();
 
     KEL_files1 = Named(new TKEL_files(this), "KEL_files1");
@@ -155,6 +158,24 @@ void TForm1::setMinimumSizes() {
     Panel2->setMinimumWidth(width);
     Panel4->setMinimumSize(width, lowerMinHeight);
     Splitter1->setMinimumExtents(upperMinHeight, lowerMinHeight);
+}
+
+// Tab goes down the left column of settings, then down the right one, then to the log; the
+// graphic buttons take no focus and answer their own keys.
+void TForm1::setKeyboardOrder() {
+    QWidget *const order[] = {KEL_listbox1, KEL_edit5, KEL_edit3, KEL_edit4, CheckBox1,
+                              Panel1,       CheckBox2, CheckBox5, CheckBox6, CheckBox7,
+                              CheckBox4,    KEL_edit6, CheckBox3, CheckBox8, Memo1};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    const QKeySequence colorKeys(Qt::ALT | Qt::Key_F);
+    connect(new QShortcut(colorKeys, this), &QShortcut::activated, Panel1, [this] {
+        Panel1->setFocus(Qt::ShortcutFocusReason);
+        Panel1Click();
+    });
+    Panel1->setToolTip(QStringLiteral("Choose the fill colour (") +
+                       colorKeys.toString(QKeySequence::NativeText) +
+                       QStringLiteral(", or Space when it has the focus)"));
 }
 
 // The controls that show no text of their own are announced by the label beside them.
@@ -321,6 +342,10 @@ void TForm1::buildLowerPanel() {
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // WriteLog keeps at most 501 lines: more than 500 lose their first before an append.
     Memo1->setMaximumBlockCount(501);
+    // Only the run writes the log; the user reads, selects and copies it, and Tab moves on.
+    Memo1->setReadOnly(true);
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo1->setTabChangesFocus(true);
     place->place(Memo1, QRect(8, 33, 403, 72), akAll);
 
     KEL_grbutton1 = graphicButton(Panel4, "KEL_grbutton1", "Convert");

@@ -1,7 +1,7 @@
 #pragma once
-// What assistive technology learns of the main window's own parts that paint themselves: the
-// fill colour swatch as a button that opens the colour dialog, the preview as a picture and
-// the splitters as splitters.
+// What assistive technology learns of the main window and its own parts that paint themselves:
+// the window as a frame, the fill colour swatch as a button that opens the colour dialog and
+// names its colour, the preview as a picture that names its photo, the splitters as splitters.
 
 // Registers the interfaces with Qt once.
 void InstallWindowAccessibility();

@@ -10,6 +10,23 @@
 
 namespace {
 
+// The file's data, ending early once the decode is to stop: libjpeg then finishes the
+// picture from nothing, quickly, whatever phase it is in (a progressive file's first pass
+// reads the whole file before the first row).
+class StoppableStreamBuf : public FdStreamBuf {
+public:
+    StoppableStreamBuf(int fd, const std::atomic<bool> *stop) : FdStreamBuf(fd), stop_(stop) {}
+    bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+
+protected:
+    int_type underflow() override {
+        return stopped() ? traits_type::eof() : FdStreamBuf::underflow();
+    }
+
+private:
+    const std::atomic<bool> *stop_;
+};
+
 PixelSize swapped(PixelSize size, bool swap) {
     return swap ? PixelSize{size.height, size.width} : size;
 }
@@ -30,7 +47,8 @@ std::vector<int> cellCounts(int scaled, int shown, std::vector<int> *cellOf = nu
 }
 
 // Reads every scaled row and averages each box of them into the shown pixel it covers.
-bool boxFilter(JpegDecoder &decoder, PixelSize shown, std::vector<std::uint8_t> &out) {
+bool boxFilter(JpegDecoder &decoder, PixelSize shown, std::vector<std::uint8_t> &out,
+               const StoppableStreamBuf &data) {
     const int scaledW = decoder.outputWidth();
     const int scaledH = decoder.outputHeight();
     const int n = decoder.components();
@@ -41,7 +59,7 @@ bool boxFilter(JpegDecoder &decoder, PixelSize shown, std::vector<std::uint8_t> 
     out.assign(std::size_t(shown.width) * std::size_t(shown.height) * 3, 0);
     int shownRow = 0;
     for (int y = 0; y < scaledH; ++y) {
-        const std::uint8_t *row = decoder.row(y);
+        const std::uint8_t *row = data.stopped() ? nullptr : decoder.row(y);
         if (!row)
             return false;
         for (int x = 0; x < scaledW; ++x) {
@@ -104,11 +122,12 @@ PixelSize FitInBox(PixelSize picture, PixelSize box) {
     return fitted;
 }
 
-std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize box, bool upright) {
+std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize box, bool upright,
+                                            const std::atomic<bool> *stop) {
     SharedReadFile file;
     if (box.width <= 0 || box.height <= 0 || !file.openForReading(path))
         return std::nullopt;
-    FdStreamBuf buffer(file.fd());
+    StoppableStreamBuf buffer(file.fd(), stop);
     std::istream in(&buffer);
     JpegDecoder decoder(in);
     decoder.keepMetadata(upright, false);
@@ -123,7 +142,8 @@ std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize b
     // A picture patched up by libjpeg after its data ran out is damaged, not previewed.
     if (!decoder.startScaled(
             EighthsCovering(decoder.width(), decoder.height(), stored.width, stored.height)) ||
-        !boxFilter(decoder, stored, picture.rgb) || !decoder.finish() || decoder.endedEarly())
+        !boxFilter(decoder, stored, picture.rgb, buffer) || !decoder.finish() ||
+        decoder.endedEarly() || buffer.stopped())
         return std::nullopt;
     if (orientation != Orientation::Normal)
         picture.rgb = turned(picture.rgb, stored, orientation);

@@ -3,6 +3,7 @@
 // brings the picture to the smallest of its eighths that still covers that size, and a box
 // filter takes it the rest of the way while the rows arrive. Memory stays near one scaled
 // row plus the result, whatever the photo's size (a progressive file's coefficients aside).
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ struct PreviewPicture {
 // Decodes the file for a box of `box` device pixels; `upright` turns the picture as its EXIF
 // orientation asks. Nothing for a file that cannot be opened (a FIFO or device is refused
 // unopened), is no JPEG, or is damaged: a decoding error, or data that ends before the
-// picture does.
+// picture does. Nothing either once `stop` turns true (from any thread): the decode then
+// ends within a buffer of data or a row.
 std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize box,
-                                            bool upright = false);
+                                            bool upright = false,
+                                            const std::atomic<bool> *stop = nullptr);

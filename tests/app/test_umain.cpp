@@ -16,9 +16,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,11 +72,17 @@ private slots:
     void deleteKeyRemovesTheSelectedRows();
     void droppedFilesAreAppended();
     void previewFollowsTheClickedFile();
+    void previewDecodesOffTheWindowThreadNewestClickWins();
+    void previewNeverShowsAPhotoThatLeftTheList_data();
+    void previewNeverShowsAPhotoThatLeftTheList();
     void dialogsStartFromTheWindowAndCancelKeepsIt_data();
     void dialogsStartFromTheWindowAndCancelKeepsIt();
     void aboutButtonShowsItsWindowModally();
     void keysReachTheButtons_data();
     void keysReachTheButtons();
+    void tabFollowsTheTwoColumnsAndLeavesTheLog();
+    void keysOpenTheFillColour_data();
+    void keysOpenTheFillColour();
     void windowKeepsEveryControlAtItsSmallest_data();
     void windowKeepsEveryControlAtItsSmallest();
     void screenReadersLearnRoleAndName_data();
@@ -84,6 +92,8 @@ private slots:
 private:
     QString photo(const QString &name, QSize size);
     void clickRow(int row);
+    // Clicks the row and waits for the preview to show it.
+    void previewRow(int row);
 
     std::unique_ptr<TempFolder> dir_;
     ScriptedPrompt prompt_;
@@ -119,6 +129,11 @@ void TestUmain::clickRow(int row) {
     TKEL_listbox *list = form_->KEL_listbox1;
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void TestUmain::previewRow(int row) {
+    clickRow(row);
+    QTRY_VERIFY(!form_->Image1->Loading());
 }
 
 void TestUmain::everyPartIsNamed_data() {
@@ -358,7 +373,7 @@ void TestUmain::previewFollowsTheClickedFile() {
     form_->KEL_listbox1->setItems({big, gone, text, big, broken, big, cut});
     TImage *image = form_->Image1;
 
-    clickRow(0);
+    previewRow(0);
     // Decoded at the size shown: 72 pixels of width, at the top-left corner.
     QCOMPARE(image->NaturalSize(), QSize(300, 200));
     QCOMPARE(image->Picture().size(), QSize(72, 48) * image->devicePixelRatioF());
@@ -367,23 +382,66 @@ void TestUmain::previewFollowsTheClickedFile() {
     image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
     QCOMPARE(shown.pixelColor(70, 45).blue() > 100, true);
     QCOMPARE(shown.pixelColor(70, 50), QColor(Qt::white));
+    previewRow(1);
+    QVERIFY(!image->Picture().isNull());
+    previewRow(2);
+    QVERIFY(image->Picture().isNull());
+    previewRow(3);
+    QVERIFY(!image->Picture().isNull());
+    previewRow(4);
+    QVERIFY(image->Picture().isNull());
+    previewRow(5);
+    QVERIFY(!image->Picture().isNull());
+    previewRow(6); // cut short
+    QVERIFY(image->Picture().isNull());
+}
+
+// A click returns before its photo is decoded, and a newer click's photo is the one shown.
+void TestUmain::previewDecodesOffTheWindowThreadNewestClickWins() {
+    const QString big = photo(QStringLiteral("big.jpg"), {3000, 2000});
+    const QString small = photo(QStringLiteral("small.jpg"), {30, 20});
+    form_->KEL_listbox1->setItems({big, small});
+    TImage *image = form_->Image1;
+    clickRow(0);
+    QVERIFY(image->Loading());
+    QCOMPARE(image->LoadingFile(), big);
     clickRow(1);
-    QVERIFY(!image->Picture().isNull());
-    clickRow(2);
-    QVERIFY(image->Picture().isNull());
-    clickRow(3);
-    QVERIFY(!image->Picture().isNull());
-    clickRow(4);
-    QVERIFY(image->Picture().isNull());
-    clickRow(5);
-    QVERIFY(!image->Picture().isNull());
-    clickRow(6); // cut short
-    QVERIFY(image->Picture().isNull());
-    // Deleting rows keeps the preview.
-    clickRow(3);
-    form_->KEL_listbox1->SetSelected(3, true);
+    QTRY_VERIFY(!image->Loading());
+    QCOMPARE(image->ShownFile(), small);
+    QCOMPARE(image->NaturalSize(), QSize(30, 20));
+    QTest::qWait(100); // a late answer for the big photo would show now
+    QCOMPARE(image->ShownFile(), small);
+}
+
+// The preview shows a photo only while some row still lists it, and drops a load of one that
+// has left.
+void TestUmain::previewNeverShowsAPhotoThatLeftTheList_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("deleted");
+    QTest::addColumn<bool>("waitForThePreview");
+    QTest::addColumn<QString>("shownAfter");
+    QTest::newRow("the previewed row") << QStringList{"a", "b"} << 0 << true << "";
+    QTest::newRow("another row") << QStringList{"a", "b"} << 1 << true << "a";
+    QTest::newRow("one of two rows of it") << QStringList{"a", "b", "a"} << 0 << true << "a";
+    QTest::newRow("the row being loaded") << QStringList{"a", "b"} << 0 << false << "";
+}
+
+void TestUmain::previewNeverShowsAPhotoThatLeftTheList() {
+    QFETCH(QStringList, rows);
+    QFETCH(int, deleted);
+    QFETCH(bool, waitForThePreview);
+    QStringList items;
+    for (const QString &row : rows)
+        items << photo(row + QStringLiteral(".jpg"), {1200, 900});
+    form_->KEL_listbox1->setItems(items);
+    waitForThePreview ? previewRow(0) : clickRow(0);
+    for (int row = 0; row < items.size(); ++row)
+        form_->KEL_listbox1->SetSelected(row, row == deleted);
     form_->Deleteselected1->trigger();
-    QVERIFY(!image->Picture().isNull());
+    QTRY_VERIFY(!form_->Image1->Loading());
+    QTest::qWait(50); // a late answer for a dropped load would show now
+    QTEST(QFileInfo(form_->Image1->ShownFile()).completeBaseName(), "shownAfter");
+    QCOMPARE(form_->Image1->Picture().isNull(), form_->Image1->ShownFile().isEmpty());
 }
 
 void TestUmain::dialogsStartFromTheWindowAndCancelKeepsIt_data() {
@@ -495,6 +553,70 @@ void TestUmain::keysReachTheButtons() {
     }
 }
 
+// Tab goes down the left column, then down the right one, through the log and back to the
+// list; the log takes no typing but selects and copies.
+void TestUmain::tabFollowsTheTwoColumnsAndLeavesTheLog() {
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("simulated keys need a Wayland seat");
+    form_->WriteLog(QStringLiteral("a line"));
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->KEL_listbox1->setFocus();
+    const auto focused = [this] {
+        QWidget *w = form_->focusWidget();
+        while (w && w->objectName().isEmpty())
+            w = w->parentWidget(); // a mode edit's own text box
+        return w ? w->objectName() : QString();
+    };
+    QStringList order{focused()};
+    for (int i = 0; i < 15; ++i) {
+        if (focused() == QLatin1String("Memo1")) {
+            const QString log = form_->Memo1->toPlainText();
+            for (const char c : {'t', 'y', 'p', 'e', 'd'})
+                QTest::keyClick(form_->windowHandle(), c);
+            QCOMPARE(form_->Memo1->toPlainText(), log);
+            QTest::keySequence(form_->windowHandle(), QKeySequence::SelectAll);
+            QTest::keySequence(form_->windowHandle(), QKeySequence::Copy);
+            QCOMPARE(QGuiApplication::clipboard()->text().right(6), QStringLiteral("a line"));
+        }
+        QTest::keyClick(form_->windowHandle(), Qt::Key_Tab);
+        order << focused();
+    }
+    QCOMPARE(order,
+             QStringList({"KEL_listbox1", "KEL_edit5", "KEL_edit3", "KEL_edit4", "CheckBox1",
+                          "Panel1", "CheckBox2", "CheckBox5", "CheckBox6", "CheckBox7", "CheckBox4",
+                          "KEL_edit6", "CheckBox3", "CheckBox8", "Memo1", "KEL_listbox1"}));
+}
+
+// The swatch opens the colour dialog from the keyboard, and its tool tip names the keys.
+void TestUmain::keysOpenTheFillColour_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("swatchFocused");
+    QTest::newRow("Space on the swatch") << QKeySequence(Qt::Key_Space) << true;
+    QTest::newRow("Alt+F from a text box") << QKeySequence(Qt::ALT | Qt::Key_F) << false;
+}
+
+void TestUmain::keysOpenTheFillColour() {
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, swatchFocused);
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("simulated keys need a Wayland seat");
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    (swatchFocused ? static_cast<QWidget *>(form_->Panel1) : form_->KEL_edit3)->setFocus();
+    whenModal([](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        dialog->setCurrentColor(QColor(0, 0, 255));
+        dialog->accept();
+    });
+    QTest::keySequence(form_->windowHandle(), keys);
+    QTRY_COMPARE(form_->Panel1->Color(), clBlue);
+    QCOMPARE(form_->Panel1->focusPolicy(), Qt::StrongFocus);
+    QVERIFY2(form_->Panel1->toolTip().contains(
+                 QKeySequence(Qt::ALT | Qt::Key_F).toString(QKeySequence::NativeText)),
+             qPrintable(form_->Panel1->toolTip()));
+}
+
 // Shrunk far below its design, the window keeps every control whole and apart.
 void TestUmain::windowKeepsEveryControlAtItsSmallest_data() {
     QTest::addColumn<int>("splitterDrag");
@@ -527,21 +649,44 @@ void TestUmain::screenReadersLearnRoleAndName_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("role");
     QTest::addColumn<QString>("name");
-    QTest::newRow("list") << "KEL_listbox1" << int(QAccessible::List) << "Files to Convert";
-    QTest::newRow("image") << "Image1" << int(QAccessible::Graphic) << "Preview";
-    QTest::newRow("edit") << "KEL_edit5" << int(QAccessible::EditableText) << "Target folder";
-    QTest::newRow("button") << "KEL_grbutton3" << int(QAccessible::Button) << "Browse";
-    QTest::newRow("colour panel") << "Panel1" << int(QAccessible::Button) << "Fill color";
-    QTest::newRow("progress") << "KEL_progressbar1" << int(QAccessible::ProgressBar) << "Progress";
-    QTest::newRow("splitter") << "Splitter1" << int(QAccessible::Splitter) << "";
+    QTest::addColumn<QString>("previewed"); // a photo shown first
+    QTest::addColumn<int>("fill");
+    const QString none;
+    QTest::newRow("window") << "Form1" << int(QAccessible::Window) << "Quillet" << none << 0;
+    QTest::newRow("list") << "KEL_listbox1" << int(QAccessible::List) << "Files to Convert" << none
+                          << 0;
+    QTest::newRow("image") << "Image1" << int(QAccessible::Graphic) << "Preview" << none << 0;
+    QTest::newRow("image with a photo")
+        << "Image1" << int(QAccessible::Graphic) << "Preview: beach.jpg"
+        << "beach.jpg" << 0;
+    QTest::newRow("edit") << "KEL_edit5" << int(QAccessible::EditableText) << "Target folder"
+                          << none << 0;
+    QTest::newRow("button") << "KEL_grbutton3" << int(QAccessible::Button) << "Browse" << none << 0;
+    QTest::newRow("colour panel") << "Panel1" << int(QAccessible::Button) << "Fill color: black"
+                                  << none << 0;
+    QTest::newRow("colour panel, other colour")
+        << "Panel1" << int(QAccessible::Button) << "Fill color: red 1, green 2, blue 250" << none
+        << int(rgbColor(1, 2, 250));
+    QTest::newRow("progress") << "KEL_progressbar1" << int(QAccessible::ProgressBar) << "Progress"
+                              << none << 0;
+    QTest::newRow("splitter") << "Splitter1" << int(QAccessible::Splitter) << "" << none << 0;
 }
 
 void TestUmain::screenReadersLearnRoleAndName() {
     QFETCH(QString, control);
     QFETCH(int, role);
     QFETCH(QString, name);
-    QAccessibleInterface *iface =
-        QAccessible::queryAccessibleInterface(form_->findChild<QWidget *>(control));
+    QFETCH(QString, previewed);
+    QFETCH(int, fill);
+    if (!previewed.isEmpty()) {
+        form_->KEL_listbox1->AddItem(photo(previewed, {40, 30}));
+        previewRow(0);
+    }
+    if (fill != 0)
+        form_->Panel1->setColor(fill);
+    QWidget *widget =
+        control == QLatin1String("Form1") ? form_.get() : form_->findChild<QWidget *>(control);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(iface);
     QCOMPARE(int(iface->role()), role);
     QCOMPARE(iface->text(QAccessible::Name), name);
