@@ -111,8 +111,8 @@ void TForm1::KEL_grbutton1Click() {
         WriteLog(QStringLiteral("Failed to create thumbnail of ") + target + QLatin1Char('.'));
         WriteLog(QStringLiteral(".. ") +
                  NameFromBytes(
-                     DescribeStatus(status, {NativeName(source), NativeName(target), settings.width,
-                                             settings.height, options.memoryLimit})));
+                     DescribeStatus(status, {NativeName(source), NativeName(target), request.width,
+                                             request.height, options.memoryLimit})));
         if (!prompt_->Confirm(QStringLiteral("Failed to convert ") + quoted(source) +
                               QStringLiteral(" to thumbnail, Interrupt process?")) &&
             !stopRequested_) {
