@@ -1,5 +1,6 @@
 #include "drawpicture.h"
 
+#include "imagedecoder.h"
 #include "jpegcodec.h"
 #include "smoothscale.h"
 
@@ -62,48 +63,109 @@ struct Plan {
 // Writes stored row `y` (rows ascending), its visible columns, as RGB into `out`.
 using RowMaker = std::function<bool(int y, std::uint8_t *out)>;
 
+// The decoded rows the drawing reads, whichever decoder delivers them: width x height pixels
+// that cover extentWidth x extentHeight pixel widths of the picture (less than the pixel
+// count when a scaled decode rounded its last pixel up).
+struct RowSource {
+    int width;
+    int height;
+    double extentWidth;
+    double extentHeight;
+    PixelLayout layout;
+    int components;
+    std::function<const std::uint8_t *(int y)> row; // rows ascending; null on failure
+    // Told before the first row which columns and rows exact sampling reads, where the
+    // decoder can spare work on the rest.
+    std::function<void(const std::vector<int> &columns, const std::vector<int> &rows)> readOnly;
+};
+
+RowSource jpegRows(JpegDecoder &decoder, double extentWidth, double extentHeight) {
+    return {decoder.outputWidth(),
+            decoder.outputHeight(),
+            extentWidth,
+            extentHeight,
+            decoder.layout(),
+            decoder.components(),
+            [&decoder](int y) { return decoder.row(y); }};
+}
+
+// Another format's rows, its alpha laid over the fill (the same as filtering the
+// premultiplied picture and laying that over the fill).
+RowSource decodedRows(ImageDecoder &decoder, TColor fill) {
+    const int width = decoder.outputWidth();
+    RowSource rows{width,
+                   decoder.outputHeight(),
+                   double(width),
+                   double(decoder.outputHeight()),
+                   PixelLayout::Rgb,
+                   3,
+                   {}};
+    if (decoder.channels() == 3) {
+        rows.row = [&decoder](int y) { return decoder.row(y); };
+        return rows;
+    }
+    const TColor rgb = ResolveColor(fill);
+    const unsigned under[3] = {unsigned(redOf(rgb)), unsigned(greenOf(rgb)), unsigned(blueOf(rgb))};
+    auto composed = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
+    rows.row = [&decoder, composed, under](int y) -> const std::uint8_t * {
+        const std::uint8_t *src = decoder.row(y);
+        if (!src)
+            return nullptr;
+        std::uint8_t *out = composed->data();
+        for (std::size_t i = 0; i < composed->size(); i += 3, src += 4) {
+            const unsigned a = src[3];
+            for (std::size_t c = 0; c < 3; ++c)
+                out[i + c] = std::uint8_t((src[c] * a + under[c] * (255 - a) + 127) / 255);
+        }
+        return composed->data();
+    };
+    return rows;
+}
+
 // Nearest-neighbour sampling of the turned picture: each pixel of the rectangle takes the
 // source pixel under its centre, chosen on the turned picture's axes so the result is the
 // exact thumbnail of a picture whose pixels were turned.
-RowMaker exactRows(JpegDecoder &decoder, const Plan &p) {
-    const int width = decoder.width(), height = decoder.height();
+RowMaker exactRows(const RowSource &source, const Plan &p) {
+    const int width = source.width, height = source.height;
     const bool swap = SwapsAxes(p.turn);
     const int turnedWidth = swap ? height : width, turnedHeight = swap ? width : height;
     std::vector<std::uint32_t> columnOffset(std::size_t(p.columns.length()));
     std::vector<int> sourceRow(std::size_t(p.rows.length()));
     // Each turned column stands for one stored column (or, turned a quarter, one stored
     // row), and each turned row for the other axis.
-    const auto note = [&](bool storedColumn, int drawn, int source) {
+    const auto note = [&](bool storedColumn, int drawn, int sourceIndex) {
         if (storedColumn)
             columnOffset[std::size_t(drawn - p.columns.first)] =
-                std::uint32_t(source) * std::uint32_t(decoder.components());
+                std::uint32_t(sourceIndex) * std::uint32_t(source.components);
         else
-            sourceRow[std::size_t(drawn - p.rows.first)] = source;
+            sourceRow[std::size_t(drawn - p.rows.first)] = sourceIndex;
     };
     for (int cx = p.canvasColumns.first; cx < p.canvasColumns.end; ++cx) {
         const int i = cx - p.g.x;
         const PixelPlace drawn = p.stored(cx, p.canvasRows.first);
-        const PixelPlace source =
+        const PixelPlace from =
             StoredPixel(p.turn, int(SampleIndex(i, turnedWidth, p.g.width)), 0, width, height);
-        note(!swap, swap ? drawn.y : drawn.x, swap ? source.y : source.x);
+        note(!swap, swap ? drawn.y : drawn.x, swap ? from.y : from.x);
     }
     for (int cy = p.canvasRows.first; cy < p.canvasRows.end; ++cy) {
         const int j = cy - p.g.y;
         const PixelPlace drawn = p.stored(p.canvasColumns.first, cy);
-        const PixelPlace source =
+        const PixelPlace from =
             StoredPixel(p.turn, 0, int(SampleIndex(j, turnedHeight, p.g.height)), width, height);
-        note(swap, swap ? drawn.x : drawn.y, swap ? source.x : source.y);
+        note(swap, swap ? drawn.x : drawn.y, swap ? from.x : from.y);
     }
-    std::vector<int> columns;
-    for (std::uint32_t offset : columnOffset)
-        columns.push_back(int(offset / std::uint32_t(decoder.components())));
-    decoder.readOnly(columns, sourceRow);
-    return [&decoder, &p, columnOffset = std::move(columnOffset),
+    if (source.readOnly) {
+        std::vector<int> columns;
+        for (std::uint32_t offset : columnOffset)
+            columns.push_back(int(offset / std::uint32_t(source.components)));
+        source.readOnly(columns, sourceRow);
+    }
+    return [&source, &p, columnOffset = std::move(columnOffset),
             sourceRow = std::move(sourceRow)](int y, std::uint8_t *out) {
-        const std::uint8_t *src = decoder.row(sourceRow[std::size_t(y - p.rows.first)]);
+        const std::uint8_t *src = source.row(sourceRow[std::size_t(y - p.rows.first)]);
         if (!src)
             return false;
-        const PixelLayout layout = decoder.layout();
+        const PixelLayout layout = source.layout;
         for (std::uint32_t offset : columnOffset) {
             PixelToRgb(out, src + offset, layout);
             out += 3;
@@ -112,23 +174,23 @@ RowMaker exactRows(JpegDecoder &decoder, const Plan &p) {
     };
 }
 
-// A Lanczos-3 reduction of the scaled decode; the decoder has been started at `eighths`.
-RowMaker smoothRows(JpegDecoder &decoder, const Plan &p, int eighths) {
-    const SmoothScaler::Axis across{decoder.outputWidth(), decoder.width() * eighths / 8.0,
-                                    p.storedWidth, p.columns.first, p.columns.end};
-    const SmoothScaler::Axis down{decoder.outputHeight(), decoder.height() * eighths / 8.0,
-                                  p.storedHeight, p.rows.first, p.rows.end};
+// A Lanczos-3 reduction of the decoded rows (for JPEG, a scaled decode).
+RowMaker smoothRows(const RowSource &source, const Plan &p) {
+    const SmoothScaler::Axis across{source.width, source.extentWidth, p.storedWidth,
+                                    p.columns.first, p.columns.end};
+    const SmoothScaler::Axis down{source.height, source.extentHeight, p.storedHeight, p.rows.first,
+                                  p.rows.end};
     auto scaler = std::make_shared<SmoothScaler>(across, down);
     auto rgb = std::make_shared<std::vector<std::uint8_t>>(std::size_t(across.inputLength) * 3);
-    return [&decoder, scaler, rgb, width = p.columns.length()](int y, std::uint8_t *out) {
-        const std::uint8_t *row = scaler->row(y, [&decoder, &rgb](int n) -> const std::uint8_t * {
-            const std::uint8_t *src = decoder.row(n);
-            const PixelLayout layout = decoder.layout();
+    return [&source, scaler, rgb, width = p.columns.length()](int y, std::uint8_t *out) {
+        const std::uint8_t *row = scaler->row(y, [&source, &rgb](int n) -> const std::uint8_t * {
+            const std::uint8_t *src = source.row(n);
+            const PixelLayout layout = source.layout;
             if (!src || layout == PixelLayout::Rgb)
                 return src;
-            const int step = decoder.components();
+            const int step = source.components;
             std::uint8_t *dst = rgb->data();
-            for (int x = decoder.outputWidth(); x > 0; --x, src += step, dst += 3)
+            for (int x = source.width; x > 0; --x, src += step, dst += 3)
                 PixelToRgb(dst, src, layout);
             return rgb->data();
         });
@@ -203,22 +265,43 @@ std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &sett
     return std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
 }
 
+namespace {
+
+bool drawRows(const RowSource &source, const Plan &p, const DrawSettings &settings,
+              JpegEncoder &encoder) {
+    const RowMaker make = settings.smooth ? smoothRows(source, p) : exactRows(source, p);
+    const std::vector<std::uint8_t> fill = fillRow(p.g.canvasWidth, settings.fill);
+    return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, encoder)
+                                                : drawTurned(p, make, fill, encoder);
+}
+
+} // namespace
+
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
                  JpegEncoder &encoder) {
     const Plan p(g, settings.turn);
-    RowMaker make;
-    if (settings.smooth) {
-        const int eighths =
-            SmoothDecodeEighths(decoder.width(), decoder.height(), p.storedWidth, p.storedHeight);
-        if (!decoder.startScaled(eighths))
-            return false;
-        make = smoothRows(decoder, p, eighths);
-    } else {
-        if (!decoder.start())
-            return false;
-        make = exactRows(decoder, p);
-    }
-    const std::vector<std::uint8_t> fill = fillRow(g.canvasWidth, settings.fill);
-    return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, encoder)
-                                                : drawTurned(p, make, fill, encoder);
+    if (!settings.smooth)
+        return decoder.start() &&
+               drawRows(jpegRows(decoder, decoder.width(), decoder.height()), p, settings, encoder);
+    const int eighths =
+        SmoothDecodeEighths(decoder.width(), decoder.height(), p.storedWidth, p.storedHeight);
+    return decoder.startScaled(eighths) &&
+           drawRows(
+               jpegRows(decoder, decoder.width() * eighths / 8.0, decoder.height() * eighths / 8.0),
+               p, settings, encoder);
+}
+
+bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
+                        const DrawSettings &settings, JpegEncoder &encoder) {
+    const Plan p(g, settings.turn);
+    // A smooth reduction may start from a smaller picture that keeps twice the detail.
+    const bool started =
+        settings.smooth ? decoder.start(2 * p.storedWidth, 2 * p.storedHeight) : decoder.start();
+    if (!started)
+        return false;
+    // Exact sampling is defined on the full picture.
+    if (!settings.smooth && (decoder.outputWidth() != decoder.header().width ||
+                             decoder.outputHeight() != decoder.header().height))
+        return false;
+    return drawRows(decodedRows(decoder, settings.fill), p, settings, encoder);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class ImageDecoder;
 class JpegDecoder;
 class JpegEncoder;
 
@@ -27,3 +28,9 @@ std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &sett
 // canvas row into the started encoder and leaves the decoder to be finished.
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
                  JpegEncoder &encoder);
+
+// The same for a picture of another format whose decoder has read its header: exact sampling
+// of the full picture, or the smooth filter on the decoder's cheapest picture that keeps
+// twice the detail asked for; alpha is laid over the fill colour.
+bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
+                        const DrawSettings &settings, JpegEncoder &encoder);

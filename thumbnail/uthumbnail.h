@@ -1,5 +1,6 @@
 #pragma once
-// The thumbnail engine: one JPEG in, one JPEG thumbnail out. Failures are only a false
+// The thumbnail engine: one photo in (JPEG, PNG, WebP, HEIC/AVIF or TIFF, told by its
+// content), one JPEG thumbnail out. Failures are only a false
 // result (or, for MakeThumbnailFile, a reason); nothing is shown or thrown. No state is kept
 // between calls.
 #include "colors.h"
@@ -60,7 +61,7 @@ enum class ThumbnailError {
     None,
     InvalidBox,     // width or height below 1
     Source,         // the source could not be opened; `systemError` tells why
-    NotDecodable,   // not a JPEG that can be decoded; `message` holds libjpeg's words
+    NotDecodable,   // not a photo that can be decoded; `message` holds the decoder's words
     TooLarge,       // the picture needs more decoder memory than it may have: `memoryNeeded`
     EmptyThumbnail, // the canvas would have no pixels
     Target,         // the target was refused or could not be written; `systemError` tells why
