@@ -4,10 +4,13 @@
 #include "intconv.h"
 #include "pathparts.h"
 #include "tcpclient.h"
+#include "userdirs.h"
 
 #include <algorithm>
 #include <functional>
 #include <string_view>
+
+#include <unistd.h>
 
 const char *const UpdateServerHost = QUILLET_UPDATE_HOST;
 
@@ -16,7 +19,8 @@ namespace {
 using namespace UpdateProtocol;
 constexpr int blockSize = 4096;
 
-// The log line for a status other than "YES"; the two requests word them differently.
+// The log line for a status other than "YES"; the two requests word them differently. A line
+// cut short, status or number, is an unknown response: its text is given as empty.
 std::string statusText(const std::string &status, bool forFile) {
     if (status == HeaderRefused && !forFile)
         return "Header check failed";
@@ -29,6 +33,13 @@ std::string statusText(const std::string &status, bool forFile) {
         return forFile ? "Unknown command response from server"
                        : "Unknown command reply from server";
     return "Unknown response from server";
+}
+
+// Where the installer is proposed: beside the program, or, where the user cannot write there
+// (an installed program in /usr/bin), in the user's download folder.
+std::string installerFolder(const std::string &executable) {
+    const std::string folder = FolderOf(executable);
+    return ::access(folder.c_str(), W_OK) == 0 ? folder : UserDownloadFolder();
 }
 
 // Ends the conversation when the user asks to stop; thrown only by Conversation's checks.
@@ -54,10 +65,13 @@ private:
         if (host_.Interrupted())
             throw Interruption{};
     }
-    std::string readLine() {
-        std::string line = client_.ReadLine(std::string(LineEnd));
+    // A reply line, or nothing when it was cut short (closed, timed out, too long).
+    std::optional<std::string> readLine() {
+        TTcpClient::Line line = client_.ReadLine(std::string(LineEnd));
         check();
-        return line;
+        if (!line.complete())
+            return std::nullopt;
+        return std::move(line.text);
     }
     void sendRequest(std::string_view command, std::string_view argument) {
         client_.SendLine(std::string(Header), std::string(LineEnd));
@@ -75,13 +89,18 @@ private:
 bool Conversation::askForBuild() {
     sendRequest(GetBuild, FileNameOf(host_.ExecutablePath()));
     log("Build info request sent");
-    const std::string status = readLine();
+    const std::optional<std::string> status = readLine();
     log("Reply received");
     if (status != Yes) {
-        log(statusText(status, false));
+        log(statusText(status.value_or(""), false));
         return false;
     }
-    const std::string buildLine = readLine();
+    const std::optional<std::string> line = readLine();
+    if (!line) {
+        log(statusText("", false));
+        return false;
+    }
+    const std::string &buildLine = *line;
     if (StrToInt(buildLine) > host_.BuildNumber()) {
         log("Update available (b" + buildLine + ").");
         return true;
@@ -92,9 +111,9 @@ bool Conversation::askForBuild() {
 
 // Receives the installer into the target; true when exactly the announced bytes arrived and
 // were written. No more than the announced size is ever written, so a server cannot fill the
-// disk; one byte beyond it settles the verdict. What arrived takes the target's place when
-// the download fails, but an interruption leaves the target as it was. A link at the target
-// is replaced, never followed, and a FIFO, device or socket there is refused.
+// disk; one byte beyond it settles the verdict. Only a download that succeeded takes the
+// target's place: a failed or interrupted one leaves the target as it was. A link at the
+// target is replaced, never followed, and a FIFO, device or socket there is refused.
 bool Conversation::download(const std::string &target, std::int32_t size) {
     // A download killed outright leaves its temporary file; the next one into the folder
     // sweeps it, also when it was made for the proposed name and this target has another.
@@ -125,8 +144,8 @@ bool Conversation::download(const std::string &target, std::int32_t size) {
         }
     }
     check();
-    const bool inPlace = file.Commit() == 0;
-    return inPlace && !writtenShort && received == size;
+    // Leaving without a commit removes the temporary file.
+    return !writtenShort && received == size && file.Commit() == 0;
 }
 
 void Conversation::run(const UpdateServer &server) {
@@ -144,9 +163,8 @@ void Conversation::run(const UpdateServer &server) {
     if (!updateAvailable)
         return;
 
-    const std::string folder = FolderOf(host_.ExecutablePath());
-    const std::optional<std::string> target =
-        host_.ChooseTargetFile(folder + "/" + std::string(InstallerName));
+    const std::optional<std::string> target = host_.ChooseTargetFile(
+        installerFolder(host_.ExecutablePath()) + "/" + std::string(InstallerName));
     if (!target) {
         host_.LogLine("Updating interrupted");
         return;
@@ -162,17 +180,19 @@ void Conversation::run(const UpdateServer &server) {
     log("Connected.");
     sendRequest(GetFile, InstallerName);
     log("Get file request sent");
-    const std::string status = readLine();
+    const std::optional<std::string> status = readLine();
     log("Reply received");
     if (status != Yes) {
-        log(statusText(status, true));
-    } else if (const std::string sizeLine = readLine(); sizeLine == ServerError) {
+        log(statusText(status.value_or(""), true));
+    } else if (const std::optional<std::string> sizeLine = readLine(); !sizeLine) {
+        log(statusText("", true));
+    } else if (*sizeLine == ServerError) {
         log("Error retrieving file size");
     } else {
-        const std::int32_t size = StrToInt(sizeLine);
+        const std::int32_t size = StrToInt(*sizeLine);
         log("File size received");
         if (size < 0)
-            throw EInvalidFileSize("The update server announced a file size below 0 (" + sizeLine +
+            throw EInvalidFileSize("The update server announced a file size below 0 (" + *sizeLine +
                                    ")");
         host_.SetProgressPosition(0);
         host_.SetProgressMax(size);

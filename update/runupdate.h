@@ -50,6 +50,8 @@ public:
 
 // Runs the whole conversation. Every path ends with the client disconnected, except the
 // errors raised out of it (a line that is no number, a size below 0). An interruption cuts
-// the connection at once, logs "Updating interrupted" and leaves the target as it was.
+// the connection at once, in whatever phase, and logs "Updating interrupted". A download
+// that fails or is interrupted leaves the target as it was. The installer is proposed beside
+// the program where the user may write, else in the user's download folder.
 void RunUpdateConversation(UpdateHost &host, TTcpClient &client,
                            const UpdateServer &server = UpdateServer());

@@ -29,25 +29,20 @@ struct Lookup {
     std::mutex mutex;
     std::condition_variable doneChanged;
     bool done = false;
-    bool found = false;
-    in_addr address{};
+    std::optional<std::uint32_t> address;
 };
 
-void lookUp(const std::shared_ptr<Lookup> &lookup, const std::string &host) {
+std::optional<std::uint32_t> systemLookUp(const std::string &host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo *result = nullptr;
-    const bool found = ::getaddrinfo(host.c_str(), nullptr, &hints, &result) == 0 && result;
-    std::lock_guard lock(lookup->mutex);
-    if (found) {
-        lookup->found = true;
-        lookup->address = reinterpret_cast<const sockaddr_in *>(result->ai_addr)->sin_addr;
-    }
+    std::optional<std::uint32_t> address;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) == 0 && result)
+        address = reinterpret_cast<const sockaddr_in *>(result->ai_addr)->sin_addr.s_addr;
     if (result)
         ::freeaddrinfo(result);
-    lookup->done = true;
-    lookup->doneChanged.notify_all();
+    return address;
 }
 
 } // namespace
@@ -77,8 +72,15 @@ bool TTcpClient::resolve(unsigned long &address) {
         return true;
     }
     auto lookup = std::make_shared<Lookup>();
-    std::thread(lookUp, lookup, host_).detach();
+    std::thread([lookup, host = host_, lookUp = NameLookup ? NameLookup : systemLookUp] {
+        const std::optional<std::uint32_t> found = lookUp(host);
+        std::lock_guard lock(lookup->mutex);
+        lookup->address = found;
+        lookup->done = true;
+        lookup->doneChanged.notify_all();
+    }).detach();
     const auto deadline = Clock::now() + ConnectTimeout;
+    const std::uint64_t cuts = cuts_;
     std::unique_lock lock(lookup->mutex);
     while (!lookup->done) {
         if (Clock::now() >= deadline)
@@ -88,10 +90,14 @@ bool TTcpClient::resolve(unsigned long &address) {
             lock.unlock();
             WaitPump();
             lock.lock();
+            if (cuts_ != cuts)
+                return false;
         }
     }
-    address = lookup->address.s_addr;
-    return lookup->found;
+    if (!lookup->address)
+        return false;
+    address = *lookup->address;
+    return true;
 }
 
 bool TTcpClient::portNumber(unsigned short &port) const {
@@ -145,6 +151,7 @@ bool TTcpClient::Connect() {
 }
 
 void TTcpClient::Disconnect() {
+    ++cuts_;
     if (connected_)
         ::shutdown(fd_, SHUT_RDWR);
     closeSocket();
@@ -185,8 +192,9 @@ void TTcpClient::SendLine(const std::string &text, const std::string &delimiter)
     (void)::send(fd_, line.data(), line.size(), MSG_NOSIGNAL);
 }
 
-std::string TTcpClient::ReadLine(const std::string &delimiter) {
-    std::string result;
+TTcpClient::Line TTcpClient::ReadLine(const std::string &delimiter) {
+    Line line;
+    std::string &result = line.text;
     std::size_t taken = 0;
     // How much of the delimiter the previous look ended with: its rest may open the next.
     std::size_t pending = 0;
@@ -194,17 +202,24 @@ std::string TTcpClient::ReadLine(const std::string &delimiter) {
     // One deadline for the whole line: a server trickling a byte now and then cannot stretch
     // a read for ever.
     const auto deadline = Clock::now() + ReceiveTimeout;
-    while (taken < LineLimit) {
+    for (;;) {
+        if (taken >= LineLimit) {
+            line.status = ReadStatus::TooLong;
+            return line;
+        }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (waitFor(POLLIN, left) != Wait::Ready)
-            break;
+        if (const Wait wait = waitFor(POLLIN, left); wait != Wait::Ready) {
+            line.status = wait == Wait::TimedOut ? ReadStatus::TimedOut : ReadStatus::Failed;
+            return line;
+        }
         const std::size_t want = std::min(PeekLimit, LineLimit - taken);
         const ssize_t n = ::recv(fd_, look, want, MSG_PEEK);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0) {
-            if (n < 0 && errno == EINTR)
-                continue;
-            break;
+            line.status = n == 0 ? ReadStatus::Closed : ReadStatus::Failed;
+            return line;
         }
         const std::string_view seen(look, std::size_t(n));
         const std::string_view text = seen.substr(0, std::min(seen.size(), seen.find('\0')));
@@ -213,16 +228,18 @@ std::string TTcpClient::ReadLine(const std::string &delimiter) {
             const std::size_t rest = delimiter.size() - pending;
             (void)::recv(fd_, look, rest, 0);
             result.resize(result.size() - pending);
-            return result;
+            line.status = ReadStatus::Complete;
+            return line;
         }
         const std::size_t at = delimiter.empty() ? text.npos : text.find(delimiter);
         if (at != text.npos) {
             (void)::recv(fd_, look, at + delimiter.size(), 0);
             result.append(text.substr(0, at));
-            return result;
+            line.status = ReadStatus::Complete;
+            return line;
         }
         if (::recv(fd_, look, std::size_t(n), 0) != n)
-            break;
+            return line; // Failed
         taken += std::size_t(n);
         result.append(text);
         pending = 0;
@@ -235,7 +252,6 @@ std::string TTcpClient::ReadLine(const std::string &delimiter) {
             }
         }
     }
-    return result;
 }
 
 int TTcpClient::ReceiveBuf(char *buffer, int size) {

@@ -202,7 +202,8 @@ void Tfupdate::FormShow() {
 }
 
 void Tfupdate::FormActivate() {
-    if (!UpdateStarted && isVisible())
+    // Shown as a part of another window (the gallery), it shows itself and talks to no server.
+    if (!UpdateStarted && isVisible() && isWindow())
         RunUpdate();
 }
 

@@ -12,6 +12,7 @@ public:
     std::int32_t build = 56;
     std::optional<std::string> answer; // the chosen target; none: the dialog is cancelled
     std::string proposed;
+    std::string executable = "/opt/quillet/quillet";
     // After this line is logged, the next socket wait finds the user asking to stop.
     std::string interruptAt;
     bool armed = false;
@@ -30,6 +31,6 @@ public:
         return answer;
     }
     std::int32_t BuildNumber() override { return build; }
-    std::string ExecutablePath() override { return "/opt/quillet/quillet"; }
+    std::string ExecutablePath() override { return executable; }
     bool Interrupted() override { return interrupted; }
 };

@@ -9,11 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -38,6 +43,7 @@ const Lines unopened = {"File size received", "Error opening target file",
                         "Error downloading file."};
 const Lines unknown = {"Unknown response from server"};
 const ScriptedReply build57{{"YES\r\n57\r\n"}};
+const std::string older = "an older installer, longer than the new one will be";
 
 std::string bytes(std::size_t n) {
     std::string s(n, '\0');
@@ -105,32 +111,22 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          56,
          {build57, {{"YES\r\nERR\r\n"}}},
          fetching + Lines{"Error retrieving file size"}},
-        {"close after 999 of 1000",
+        {"close after 999 of 1000 keeps the older installer",
          56,
          {build57, {{size1000, k1.substr(0, 999)}}},
          fetching + failed,
-         k1.substr(0, 999)},
+         older,
+         Target::OldFile},
         {"size 0", 56, {build57, {{"YES\r\n0\r\n"}}}, fetching + downloaded, ""},
         {"more bytes than announced, only the announced ones written",
          56,
          {build57, {{"YES\r\n999\r\n", k1, k1}, true}},
-         fetching + failed,
-         k1.substr(0, 999)},
+         fetching + failed},
         {"status line trickled past the line's deadline",
          56,
          {{{"Y", "E", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "S\r\n57\r\n"}}},
          asking + unknown},
-        {.name = "stopped while waiting for the reply",
-         .build = 56,
-         .replies = {{{}, true}},
-         .log = {"Connecting to @..", "Connected", "Build info request sent",
-                 "Updating interrupted"},
-         .interruptAt = "Build info request sent"},
-        {"download stalls",
-         56,
-         {build57, {{size1000, k1.substr(0, 10)}, true}},
-         fetching + failed,
-         k1.substr(0, 10)},
+        {"download stalls", 56, {build57, {{size1000, k1.substr(0, 10)}, true}}, fetching + failed},
         {"build with leading spaces",
          57,
          {{{"YES\r\n 58\r\n"}}},
@@ -141,10 +137,10 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          57,
          {{{"YES\r\n" + std::string(1500, ' ') + "57\r\n"}}},
          asking + Lines{"No update available at the moment (b" + std::string(1500, ' ') + "57)."}},
-        {"text ends at a zero byte",
+        {"a zero byte hides the rest of its look, the line's end included",
          57,
          {{{std::string("YES\r\n57\0?\r\n", 11)}}},
-         asking + Lines{"No update available at the moment (b57)."}},
+         asking + unknown},
         {"CR and LF in separate packets",
          57,
          {{{"YES\r", "\n57\r", "\n"}}},
@@ -194,13 +190,10 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
          std::nullopt,
          Target::Absent,
          "'58a' is not a valid integer value"},
-        {"build line missing",
-         56,
-         {{{"YES\r\n"}}},
-         asking,
-         std::nullopt,
-         Target::Absent,
-         "'' is not a valid integer value"},
+        {"build line missing", 56, {{{"YES\r\n"}}}, asking + unknown},
+        {"build line cut by a close", 5, {{{"YES\r\n12"}}}, asking + unknown},
+        {"build line cut by the time-out", 5, {{{"YES\r\n12"}, true}}, asking + unknown},
+        {"size line cut by the time-out", 56, {build57, {{"YES\r\n12"}, true}}, fetching + unknown},
         {"size no number",
          56,
          {build57, {{"YES\r\n12x\r\n"}, true}},
@@ -226,7 +219,7 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         const std::string target = folder + (c.target == Target::NoFolder ? "/gone/x" : "/x");
         std::ofstream(outside) << "keep";
         if (c.target == Target::OldFile)
-            std::ofstream(target) << "an older installer, longer than the new one will be";
+            std::ofstream(target) << older;
         if (c.target == Target::Leftover) // of a process id no process can have
             for (const char *name : {"/.x.", "/.QuilletInstall.exe."})
                 std::ofstream(folder + name + "999999999-0badf00d.tmp") << "partial";
@@ -264,9 +257,6 @@ TEST(RunUpdate, logs_every_reply_and_failure) {
         const Lines sent = server.requests();
         for (std::size_t i = 0; i < sent.size(); ++i)
             EXPECT_EQ(sent[i], requests[i]);
-        if (!host.proposed.empty()) {
-            EXPECT_EQ(host.proposed, "/opt/quillet/QuilletInstall.exe");
-        }
 
         const auto type = fs::symlink_status(target).type();
         if (c.file) {
@@ -290,9 +280,183 @@ TEST(TcpClient, keeps_a_standing_connection_and_drops_it_for_a_new_port) {
     ASSERT_TRUE(client.Connect());
     ASSERT_TRUE(client.Connect());
     client.SendLine("QuilletUpdate\r\nGETBUILD\r\nquillet");
-    EXPECT_EQ(client.ReadLine(), "YES");
+    EXPECT_EQ(client.ReadLine().text, "YES");
     client.setRemotePort("1");
     EXPECT_FALSE(client.Connected());
     client.Disconnect();
     EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST(TcpClient, tells_a_whole_line_from_one_cut_short) {
+    using enum TTcpClient::ReadStatus;
+    const std::string endless(TTcpClient::LineLimit + 10, 'A');
+    const struct {
+        const char *name;
+        ScriptedReply reply;
+        TTcpClient::ReadStatus status;
+        std::string text;
+    } cases[] = {
+        {"whole", {{"1234\r\n"}}, Complete, "1234"},
+        {"cut by a close", {{"12"}}, Closed, "12"},
+        {"nothing before the close", {}, Closed, ""},
+        {"cut by the time-out", {{"12"}, true}, TimedOut, "12"},
+        {"no end within the limit", {{endless}, true}, TooLong, endless.substr(10)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer server({c.reply});
+        TTcpClient client;
+        client.ReceiveTimeout = 300ms;
+        client.setRemoteHost("127.0.0.1");
+        client.setRemotePort(server.port());
+        ASSERT_TRUE(client.Connect());
+        client.SendLine("QuilletUpdate\r\nGETBUILD\r\nquillet");
+        const TTcpClient::Line line = client.ReadLine();
+        EXPECT_EQ(line.status, c.status);
+        EXPECT_EQ(line.complete(), c.status == Complete);
+        EXPECT_EQ(line.text, c.text);
+    }
+}
+
+TEST(RunUpdate, a_stop_ends_every_phase_at_once) {
+    // A listener whose one-place queue is taken: a further connect waits for ever.
+    const int full = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(full, 0), 0);
+    ::getsockname(full, reinterpret_cast<sockaddr *>(&a), &length);
+    const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    const std::string fullPort = std::to_string(ntohs(a.sin_port));
+
+    const Lines stopped = {"Updating interrupted"};
+    const struct {
+        const char *phase;
+        std::vector<ScriptedReply> replies;
+        std::string interruptAt;
+        Lines log;
+        int slowLookup = 0; // the lookup that takes long, counted from 1; 0: none
+        bool fullListener = false;
+    } cases[] = {
+        {"name lookup", {}, "Connecting to @..", Lines{"Connecting to @.."} + stopped, 1},
+        {"connect", {}, "Connecting to @..", Lines{"Connecting to @.."} + stopped, 0, true},
+        {"status line",
+         {{{}, true}},
+         "Build info request sent",
+         Lines{"Connecting to @..", "Connected", "Build info request sent"} + stopped},
+        {"build line", {{{"YES\r\n"}, true}}, "Reply received", asking + stopped},
+        {"name lookup again",
+         {build57},
+         "Re-connecting to @..",
+         asking + Lines{"Update available (b57).", "Re-connecting to @.."} + stopped,
+         2},
+        {"download",
+         {build57, {{"YES\r\n1000\r\n", "part"}, true}},
+         "Downloading file..",
+         fetching + Lines{"File size received", "Downloading file.."} + stopped},
+    };
+    const TempFolder folder;
+    const std::string target = folder.file("QuilletInstall.exe");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.phase);
+        std::ofstream(target) << older;
+        ScriptedServer server(c.replies);
+        const UpdateServer where{c.slowLookup ? "updates.test" : "127.0.0.1",
+                                 c.fullListener ? fullPort : server.port()};
+        auto expand = [&where](std::string line) {
+            if (const auto at = line.find('@'); at != line.npos)
+                line.replace(at, 1, where.host + ":" + where.port);
+            return line;
+        };
+        FakeHost host;
+        host.interruptAt = expand(c.interruptAt);
+        host.answer = target;
+        TTcpClient client;
+        client.NameLookup = [calls = std::make_shared<std::atomic<int>>(0),
+                             slow = c.slowLookup](const std::string &) {
+            if (++*calls == slow)
+                std::this_thread::sleep_for(3s);
+            return std::optional<std::uint32_t>(htonl(INADDR_LOOPBACK));
+        };
+        client.WaitPump = [&host] { host.interrupted = host.armed; };
+        const auto started = std::chrono::steady_clock::now();
+        RunUpdateConversation(host, client, where);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 500ms);
+        Lines log;
+        std::transform(c.log.begin(), c.log.end(), std::back_inserter(log), expand);
+        EXPECT_EQ(host.log, log);
+        EXPECT_FALSE(client.Connected());
+        EXPECT_EQ(contents(target), older);
+        EXPECT_EQ(folder.names(), std::set<std::string>{"QuilletInstall.exe"});
+    }
+    ::close(filler);
+    ::close(full);
+}
+
+TEST(RunUpdate, proposes_a_folder_the_user_can_write_to) {
+    // "@" stands for the case's folder; the home folder is @/home.
+    const struct {
+        const char *name;
+        bool ownFolderWritable;
+        std::string userDirs;         // the line in user-dirs.dirs; empty: no such file
+        std::string environment = {}; // XDG_DOWNLOAD_DIR
+        bool configHomeSet = false;   // XDG_CONFIG_HOME names @/config, else ~/.config
+        std::string proposed = {};
+    } cases[] = {
+        {"the program's own folder",
+         true,
+         "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"",
+         {},
+         false,
+         "@/bin"},
+        {"user-dirs.dirs before the environment", false, "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"",
+         "@/elsewhere", false, "@/home/Fetched"},
+        {"user-dirs.dirs in XDG_CONFIG_HOME, absolute",
+         false,
+         "XDG_DOWNLOAD_DIR=\"@/elsewhere\"",
+         {},
+         true,
+         "@/elsewhere"},
+        {"a missing folder passed over for the environment's", false,
+         "XDG_DOWNLOAD_DIR=\"$HOME/Gone\"", "@/elsewhere", false, "@/elsewhere"},
+        {"~/Downloads", false, {}, "relative/path", false, "@/home/Downloads"},
+        {"home", false, "XDG_DOWNLOAD_DIR=\"$HOME/Gone\"", {}, false, "@/home"},
+    };
+    const TempFolder temp;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = temp.file(std::to_string(&c - cases));
+        auto expand = [&dir](std::string text) {
+            if (const auto at = text.find('@'); at != text.npos)
+                text.replace(at, 1, dir);
+            return text;
+        };
+        for (const char *sub : {"/bin", "/home/.config", "/home/Fetched", "/config", "/elsewhere"})
+            fs::create_directories(dir + sub);
+        if (c.proposed == "@/home/Downloads")
+            fs::create_directory(dir + "/home/Downloads");
+        const std::string configHome = dir + (c.configHomeSet ? "/config" : "/home/.config");
+        if (!c.userDirs.empty())
+            std::ofstream(configHome + "/user-dirs.dirs") << "# written by xdg-user-dirs-update\n"
+                                                          << expand(c.userDirs) << "\n";
+        ::setenv("HOME", (dir + "/home").c_str(), 1);
+        if (c.configHomeSet)
+            ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        if (c.environment.empty())
+            ::unsetenv("XDG_DOWNLOAD_DIR");
+        else
+            ::setenv("XDG_DOWNLOAD_DIR", expand(c.environment).c_str(), 1);
+
+        ScriptedServer server({build57});
+        FakeHost host;
+        host.executable = c.ownFolderWritable ? dir + "/bin/quillet" : "/quillet-nowhere/quillet";
+        TTcpClient client;
+        RunUpdateConversation(host, client, {"127.0.0.1", server.port()});
+        EXPECT_EQ(host.proposed, expand(c.proposed) + "/QuilletInstall.exe");
+    }
 }

@@ -48,6 +48,7 @@ private slots:
     void close_during_download_interrupts_it_data();
     void close_during_download_interrupts_it();
     void conversion_error_is_reported_and_close_disconnects();
+    void shown_inside_another_window_it_asks_no_server();
 };
 
 void TestUpdateWindow::builds_the_window_as_designed() {
@@ -157,6 +158,21 @@ void TestUpdateWindow::conversion_error_is_reported_and_close_disconnects() {
     w.KEL_grbutton1Click();
     QVERIFY(!w.isVisible());
     QVERIFY(!w.TcpClient1.Connected());
+}
+
+void TestUpdateWindow::shown_inside_another_window_it_asks_no_server() {
+    ScriptedServer server({{{"YES\r\n57\r\n"}}});
+    QWidget gallery;
+    Tfupdate w([] { return 56; });
+    w.Server = {"127.0.0.1", server.port()};
+    w.setParent(&gallery, Qt::Widget);
+    gallery.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gallery));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    QTest::qWait(100);
+    QCOMPARE(w.KEL_listbox1->ItemCount(), 0);
+    QVERIFY(server.requests().empty());
 }
 
 int main(int argc, char **argv) {
