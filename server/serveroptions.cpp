@@ -18,6 +18,10 @@ std::vector<CommandOption> serverTable(ServerTargets &t) {
                                              std::string(ServerError) + ")";
     static const std::string portHelp =
         "TCP port (default: " + std::to_string(Port) + "; 0: any free port)";
+    static const std::string minRateHelp =
+        "a download sending fewer bytes a second, over a span\nof --timeout, is dropped "
+        "(default: " +
+        std::to_string(ServerOptions().minRate) + "; 0: no floor)";
     ServerOptions &o = t.options;
     return {
         ValueOption(0, "build", "N", "the newest build number, announced to every client",
@@ -36,6 +40,12 @@ std::vector<CommandOption> serverTable(ServerTargets &t) {
                     "it the oldest one yet to send its request makes room,\n"
                     "else the new one is closed",
                     "a number from 1 to 1000000", DecimalInto(o.maxConnections, 1, 1000000)),
+        ValueOption(0, "max-per-address", "N",
+                    "connections one client address may hold at once\n"
+                    "(default: a quarter of --max-connections, at least 1);\n"
+                    "beyond it that address's oldest one yet to send its\n"
+                    "request makes room, else the new one is closed",
+                    "a number from 1 to 1000000", DecimalInto(o.maxPerAddress, 1, 1000000)),
         ValueOption(0, "timeout", "SECONDS",
                     "time a client has for its request, and a stalled\n"
                     "download may wait (default: 10)",
@@ -46,6 +56,8 @@ std::vector<CommandOption> serverTable(ServerTargets &t) {
                             o.timeout = std::chrono::seconds(*seconds);
                         return seconds.has_value();
                     }),
+        ValueOption(0, "min-rate", "BYTES", minRateHelp, "a number from 0 to 1000000000",
+                    DecimalInto(o.minRate, 0, 1000000000)),
         FinalOption(0, "help", "show this help"),
         FinalOption(0, "version", "show the version"),
     };
@@ -62,8 +74,8 @@ std::string ServerUsage() {
            OptionsHelp(serverTable(targets), 29) +
            "\n"
            "One line per request is logged on standard error; connections dropped before their\n"
-           "request are counted in one line at most every 5 seconds. SIGINT or SIGTERM stop\n"
-           "the server.\n";
+           "request (refused, closed to make room or at their time-out) are counted in one\n"
+           "line at most every 5 seconds. SIGINT or SIGTERM stop the server.\n";
 }
 
 ServerCommandLine ParseServerCommandLine(const std::vector<std::string> &args) {

@@ -7,6 +7,7 @@
 #include <asio/experimental/as_tuple.hpp>
 #include <asio/experimental/awaitable_operators.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iostream>
@@ -167,17 +168,38 @@ asio::awaitable<void> UpdateService::acceptLoop() {
 }
 
 void UpdateService::admit(tcp::socket socket) {
+    asio::error_code ec;
+    const asio::ip::address address = socket.remote_endpoint(ec).address();
     if (connections_.size() >= options_.maxConnections && silent_.empty()) {
         countDrop("refused while every place was serving a request");
         return;
     }
+    // An address at its share makes room with its own oldest silent connection, if it has one.
+    if (const auto held = perAddress_.find(address);
+        held != perAddress_.end() && held->second >= options_.placesPerAddress()) {
+        const auto own = std::find_if(silent_.begin(), silent_.end(),
+                                      [&address](Connection *c) { return c->address == address; });
+        if (own == silent_.end()) {
+            countDrop("refused while their address held its share of places");
+            return;
+        }
+        evict(**own);
+    }
     auto connection = std::make_unique<Connection>(std::move(socket));
+    connection->address = address;
+    ++perAddress_[address];
     connection->entry = connections_.insert(connections_.end(), connection.get());
     connection->place = silent_.insert(silent_.end(), connection.get());
     const std::size_t silentShare = std::max<std::size_t>(1, options_.maxConnections / 2);
     while (connections_.size() > options_.maxConnections || silent_.size() > silentShare)
-        evictOldestSilent();
+        evict(*silent_.front());
     asio::co_spawn(io_, serve(std::move(connection)), asio::detached);
+}
+
+void UpdateService::release(Connection &connection) {
+    connections_.erase(connection.entry);
+    if (const auto held = perAddress_.find(connection.address); --held->second == 0)
+        perAddress_.erase(held);
 }
 
 void UpdateService::leaveSilence(Connection &connection) {
@@ -187,14 +209,13 @@ void UpdateService::leaveSilence(Connection &connection) {
     }
 }
 
-void UpdateService::evictOldestSilent() {
-    Connection &oldest = *silent_.front();
-    leaveSilence(oldest);
+void UpdateService::evict(Connection &silent) {
+    leaveSilence(silent);
     // Its place is free at once; its coroutine ends when the close reaches it.
-    oldest.evicted = true;
-    connections_.erase(oldest.entry);
+    silent.evicted = true;
+    release(silent);
     asio::error_code ignored;
-    oldest.socket.close(ignored);
+    silent.socket.close(ignored);
     countDrop("closed while silent to make room");
 }
 
@@ -250,18 +271,41 @@ asio::awaitable<bool> UpdateService::readRequest(tcp::socket &socket, Request &r
     co_return true;
 }
 
-asio::awaitable<bool> UpdateService::send(tcp::socket &socket, asio::const_buffer bytes) {
-    asio::steady_timer stalled(io_);
+bool UpdateService::keepsPace(Pace &pace) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < pace.spanEnd)
+        return true;
+    const std::uint64_t floor =
+        std::uint64_t(options_.minRate) * std::uint64_t(options_.timeout.count()) / 1000;
+    pace.tooSlow = pace.spanBytes < floor;
+    pace.spanEnd = now + options_.timeout;
+    pace.spanBytes = 0;
+    return !pace.tooSlow;
+}
+
+asio::awaitable<bool> UpdateService::send(tcp::socket &socket, asio::const_buffer bytes,
+                                          Pace *pace) {
+    asio::steady_timer timer(io_);
     while (bytes.size() > 0) {
-        stalled.expires_after(options_.timeout);
-        auto outcome =
-            co_await (socket.async_write_some(bytes, useTuple) || stalled.async_wait(useTuple));
-        if (outcome.index() == 1)
+        if (pace && !keepsPace(*pace))
             co_return false;
+        // A span ends no later than a stall would: the pace is looked at in time.
+        timer.expires_after(options_.timeout);
+        if (pace)
+            timer.expires_at(std::min(timer.expiry(), pace->spanEnd));
+        auto outcome =
+            co_await (socket.async_write_some(bytes, useTuple) || timer.async_wait(useTuple));
+        if (outcome.index() == 1) {
+            if (pace)
+                continue;
+            co_return false;
+        }
         const auto [ec, n] = std::get<0>(outcome);
         if (ec)
             co_return false;
         bytes += n;
+        if (pace)
+            pace->spanBytes += n;
     }
     co_return true;
 }
@@ -288,6 +332,7 @@ asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
     chunk.resize(head + chunkSize);
     std::int64_t sent = 0;
     std::size_t used = head;
+    Pace pace{std::chrono::steady_clock::now() + options_.timeout};
     for (;;) {
         const std::size_t want =
             std::size_t(std::min<std::int64_t>(std::int64_t(chunk.size() - used), size - sent));
@@ -297,8 +342,12 @@ asio::awaitable<std::string> UpdateService::sendInstaller(tcp::socket &socket) {
                 std::to_string(sent) + " bytes";
         if (used + std::size_t(n) == 0)
             break;
-        if (!co_await send(socket, asio::buffer(chunk.data(), used + std::size_t(n))))
-            co_return "YES " + std::to_string(size) + ", client gone after " +
+        if (!co_await send(socket, asio::buffer(chunk.data(), used + std::size_t(n)),
+                           options_.minRate ? &pace : nullptr))
+            co_return "YES " + std::to_string(size) +
+                (pace.tooSlow ? ", dropped below " + std::to_string(options_.minRate) +
+                                    " bytes a second after "
+                              : ", client gone after ") +
                 std::to_string(sent) + " bytes";
         sent += n;
         used = 0;
@@ -315,7 +364,7 @@ asio::awaitable<void> UpdateService::serve(std::unique_ptr<Connection> connectio
         ~Slot() {
             service.leaveSilence(connection);
             if (!connection.evicted)
-                service.connections_.erase(connection.entry);
+                service.release(connection);
         }
     } slot{*this, *connection};
     tcp::socket &socket = connection->socket;

@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -191,7 +194,8 @@ TEST_F(UpdateServerProcess, a_flood_of_connections_keeps_nobody_out_for_long) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.logged);
         Server server({"--build", "7", "--installer", dir + "/setup.bin", "--timeout", "30",
-                       "--max-connections", std::to_string(c.places)});
+                       "--max-connections", std::to_string(c.places), "--max-per-address",
+                       std::to_string(c.places)});
         std::vector<int> fds;
         for (int i = 0; i < c.busy; ++i) {
             fds.push_back(connectTo(server.port));
@@ -243,4 +247,108 @@ TEST_F(UpdateServerProcess, start_up_and_usage_problems_are_named) {
         EXPECT_EQ(server.end(serving), serving ? 0 : c.exitStatus) << server.log;
         EXPECT_NE(server.log.find(c.logged), std::string::npos) << server.log;
     }
+}
+
+// A connection from another loopback address than the one the other clients use.
+int connectFrom(const char *source, const std::string &port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    ::inet_pton(AF_INET, source, &a.sin_addr);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<unsigned short>(std::stoi(port)));
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    return fd;
+}
+
+TEST_F(UpdateServerProcess, one_address_holds_no_more_than_its_share) {
+    std::filesystem::resize_file(dir + "/setup.bin", 64 << 20);
+    const struct {
+        std::vector<std::string> args;
+        int downloads, begun; // from one address; the rest are refused
+    } cases[] = {
+        {{"--max-connections", "8"}, 6, 2},                           // a quarter
+        {{"--max-connections", "2"}, 3, 1},                           // at least 1
+        {{"--max-connections", "8", "--max-per-address", "5"}, 6, 5}, // as given
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> args = {"--build",          "7",         "--installer",
+                                         dir + "/setup.bin", "--timeout", "30"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Server server(args);
+        SCOPED_TRACE(c.args.back());
+        // One after the other, so none is still silent when the next comes.
+        std::vector<int> fds;
+        for (int i = 0; i < c.downloads; ++i) {
+            fds.push_back(connectTo(server.port));
+            const std::string request = header + "GETFILE\r\nQuilletInstall.exe\r\n";
+            ::send(fds.back(), request.data(), request.size(), MSG_NOSIGNAL);
+            pollfd p{fds.back(), POLLIN, 0};
+            EXPECT_EQ(::poll(&p, 1, 5000), 1);
+            char head[6] = {};
+            const ssize_t got = ::recv(fds.back(), head, 5, 0);
+            EXPECT_EQ(i < c.begun ? got == 5 : got <= 0, true) << i; // refused: closed or reset
+        }
+        // Another client is served while the downloads go on.
+        const int other = connectFrom("127.0.0.2", server.port);
+        const std::string request = header + "GETBUILD\r\nquillet\r\n";
+        ::send(other, request.data(), request.size(), MSG_NOSIGNAL);
+        EXPECT_EQ(drain(other, 5s), "YES\r\n7\r\n");
+        ::close(other);
+        for (const int fd : fds)
+            ::close(fd);
+        EXPECT_TRUE(server.stop());
+        EXPECT_NE(server.log.find(std::to_string(c.downloads - c.begun) +
+                                  " refused while their address held its share of places"),
+                  std::string::npos)
+            << server.log;
+    }
+}
+
+TEST_F(UpdateServerProcess, drops_a_download_below_the_floor_rate) {
+    std::filesystem::resize_file(dir + "/setup.bin", 64 << 20);
+    Server server({"--build", "7", "--installer", dir + "/setup.bin", "--timeout", "1",
+                   "--min-rate", "1000000"});
+    const std::string request = header + "GETFILE\r\nQuilletInstall.exe\r\n";
+    const std::size_t whole = std::string("YES\r\n67108864\r\n").size() + (64u << 20);
+    // Bytes a client takes every 50 ms: none, too few, and all it can at once (served whole).
+    const int paces[] = {0, 1000, -1};
+    std::atomic<bool> done{false};
+    std::vector<std::thread> clients;
+    std::vector<std::size_t> received(std::size(paces));
+    for (std::size_t i = 0; i < std::size(paces); ++i)
+        clients.emplace_back([&, i, bytes = paces[i]] {
+            const int fd = connectTo(server.port);
+            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+            std::vector<char> buffer(1 << 20);
+            for (ssize_t n = 0; n >= 0 && !done;) {
+                if (bytes >= 0)
+                    std::this_thread::sleep_for(50ms);
+                if (bytes == 0)
+                    continue;
+                n = ::recv(fd, buffer.data(), bytes < 0 ? buffer.size() : std::size_t(bytes), 0);
+                received[i] += std::size_t(std::max<ssize_t>(n, 0));
+                n = n > 0 ? n : -1; // closed, or an error
+            }
+            ::close(fd);
+        });
+    // Two spans at the most: one the socket buffers may fill, one that shows the pace.
+    const auto given = Clock::now() + 5s;
+    auto dropped = [&server] {
+        std::size_t count = 0;
+        for (std::size_t at = 0; (at = server.log.find("dropped below 1000000 bytes a second",
+                                                       at)) != std::string::npos;
+             ++at)
+            ++count;
+        return count;
+    };
+    while (dropped() < 2 && Clock::now() < given)
+        server.log += drain(server.err, 100ms, true);
+    done = true;
+    for (auto &client : clients)
+        client.join();
+    EXPECT_TRUE(server.stop());
+    EXPECT_EQ(dropped(), 2u) << server.log;
+    EXPECT_EQ(received.back(), whole);
 }
