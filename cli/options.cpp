@@ -115,6 +115,28 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
                    o.extras.upright),
         FlagOption(0, "keep-profile", "copy the photo's ICC colour profile into the thumbnail",
                    o.extras.keepProfile),
+        FlagOption(0, "srgb",
+                   "convert the colours from the photo's ICC profile to sRGB; with\n"
+                   "--keep-profile the thumbnail carries a small sRGB profile",
+                   o.srgb),
+        ValueOption(0, "format", "FORMAT",
+                    "jpeg, webp, avif or png (default: jpeg); other than JPEG, the\n"
+                    "target name's last extension becomes the format's",
+                    "one of jpeg, webp, avif, png",
+                    [&o](const std::string &v) {
+                        const auto format = FormatNamed(v);
+                        if (format)
+                            o.format = *format;
+                        return format.has_value();
+                    }),
+        ValueOption(0, "quality", "N",
+                    "1 to 100 (default: 90): the same number looks about the same\n"
+                    "in JPEG, WebP and AVIF; PNG is lossless",
+                    "a quality from 1 to 100", DecimalInto(o.quality, 1, 100)),
+        FlagOption(0, "transparent",
+                   "the fill area is transparent in WebP, AVIF and PNG (JPEG has\n"
+                   "no transparency)",
+                   o.transparent),
         ValueOption('j', "jobs", "N", "conversions at once (default: one per core)",
                     "a number of jobs from 1 to 256", DecimalInto(o.jobs, 1, 256)),
         ValueOption(0, "memory-limit", "SIZE",
@@ -135,8 +157,8 @@ std::string ThumbUsage() {
     ThumbOptions unused;
     ThumbTargets targets{unused};
     return "Usage: quillet-thumb [options] SOURCE...\n"
-           "Writes one JPEG thumbnail per source photo into the output folder, named after the\n"
-           "source's file name plus the suffix.\n"
+           "Writes one thumbnail per source photo (JPEG unless --format says otherwise) into\n"
+           "the output folder, named after the source's file name plus the suffix.\n"
            "\n" +
            OptionsHelp(thumbTable(targets), 21) +
            "\n"

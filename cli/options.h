@@ -2,6 +2,7 @@
 // The command line of quillet-thumb.
 #include "colors.h"
 #include "memorybudget.h"
+#include "outputformat.h"
 #include "uthumbnail.h"
 
 #include <cstdint>
@@ -22,6 +23,10 @@ struct ThumbOptions {
     // Decoder memory of all jobs together; a picture needing more is refused.
     std::uint64_t memoryLimit = kDefaultDecoderMemory; // the window's budget too
     bool quiet = false;
+    OutputFormat format = OutputFormat::Jpeg;
+    int quality = kDefaultQuality;
+    bool transparent = false; // the fill area, where the format has alpha
+    bool srgb = false;
     ThumbnailExtras extras;
     std::vector<std::string> sources;
 };

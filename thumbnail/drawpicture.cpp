@@ -3,6 +3,7 @@
 #include "imagedecoder.h"
 #include "jpegcodec.h"
 #include "smoothscale.h"
+#include "srgbtransform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -77,21 +78,26 @@ struct RowSource {
     // Told before the first row which columns and rows exact sampling reads, where the
     // decoder can spare work on the rest.
     std::function<void(const std::vector<int> &columns, const std::vector<int> &rows)> readOnly;
+    // Takes the rows' pixels to sRGB (to RGB, whatever their layout) before anything else.
+    const SrgbTransform *toSrgb = nullptr;
 };
 
-RowSource jpegRows(JpegDecoder &decoder, double extentWidth, double extentHeight) {
+RowSource jpegRows(JpegDecoder &decoder, double extentWidth, double extentHeight,
+                   const SrgbTransform *toSrgb) {
     return {decoder.outputWidth(),
             decoder.outputHeight(),
             extentWidth,
             extentHeight,
             decoder.layout(),
             decoder.components(),
-            [&decoder](int y) { return decoder.row(y); }};
+            [&decoder](int y) { return decoder.row(y); },
+            {},
+            toSrgb};
 }
 
-// Another format's rows, its alpha laid over the fill (the same as filtering the
-// premultiplied picture and laying that over the fill).
-RowSource decodedRows(ImageDecoder &decoder, TColor fill) {
+// Another format's rows, converted to sRGB when asked and their alpha laid over the fill (the
+// same as filtering the premultiplied picture and laying that over the fill).
+RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *toSrgb) {
     const int width = decoder.outputWidth();
     RowSource rows{width,
                    decoder.outputHeight(),
@@ -100,15 +106,25 @@ RowSource decodedRows(ImageDecoder &decoder, TColor fill) {
                    PixelLayout::Rgb,
                    3,
                    {}};
-    if (decoder.channels() == 3) {
-        rows.row = [&decoder](int y) { return decoder.row(y); };
+    const bool alpha = decoder.channels() == 4;
+    auto converted = std::make_shared<std::vector<std::uint8_t>>(
+        toSrgb ? std::size_t(width) * std::size_t(decoder.channels()) : 0);
+    const auto source = [&decoder, converted, toSrgb, width](int y) -> const std::uint8_t * {
+        const std::uint8_t *src = decoder.row(y);
+        if (!src || !toSrgb)
+            return src;
+        toSrgb->convert(src, converted->data(), width);
+        return converted->data();
+    };
+    if (!alpha) {
+        rows.row = source;
         return rows;
     }
     const TColor rgb = ResolveColor(fill);
     const unsigned under[3] = {unsigned(redOf(rgb)), unsigned(greenOf(rgb)), unsigned(blueOf(rgb))};
     auto composed = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
-    rows.row = [&decoder, composed, under](int y) -> const std::uint8_t * {
-        const std::uint8_t *src = decoder.row(y);
+    rows.row = [source, composed, under](int y) -> const std::uint8_t * {
+        const std::uint8_t *src = source(y);
         if (!src)
             return nullptr;
         std::uint8_t *out = composed->data();
@@ -160,11 +176,24 @@ RowMaker exactRows(const RowSource &source, const Plan &p) {
             columns.push_back(int(offset / std::uint32_t(source.components)));
         source.readOnly(columns, sourceRow);
     }
-    return [&source, &p, columnOffset = std::move(columnOffset),
-            sourceRow = std::move(sourceRow)](int y, std::uint8_t *out) {
+    // Converted, the chosen pixels are gathered as decoded and then go through the transform
+    // together: only the pixels that show are converted.
+    std::vector<std::uint8_t> chosen(source.toSrgb ? columnOffset.size() * 4 : 0);
+    return [&source, &p, columnOffset = std::move(columnOffset), sourceRow = std::move(sourceRow),
+            chosen](int y, std::uint8_t *out) mutable {
         const std::uint8_t *src = source.row(sourceRow[std::size_t(y - p.rows.first)]);
         if (!src)
             return false;
+        if (source.toSrgb) {
+            const std::size_t size = std::size_t(source.components);
+            std::uint8_t *to = chosen.data();
+            for (std::uint32_t offset : columnOffset) {
+                std::memcpy(to, src + offset, size);
+                to += size;
+            }
+            source.toSrgb->convert(chosen.data(), out, int(columnOffset.size()));
+            return true;
+        }
         const PixelLayout layout = source.layout;
         for (std::uint32_t offset : columnOffset) {
             PixelToRgb(out, src + offset, layout);
@@ -186,6 +215,11 @@ RowMaker smoothRows(const RowSource &source, const Plan &p) {
         const std::uint8_t *row = scaler->row(y, [&source, &rgb](int n) -> const std::uint8_t * {
             const std::uint8_t *src = source.row(n);
             const PixelLayout layout = source.layout;
+            // Converted before filtering, as the photo's colours are meant.
+            if (src && source.toSrgb) {
+                source.toSrgb->convert(src, rgb->data(), source.width);
+                return rgb->data();
+            }
             if (!src || layout == PixelLayout::Rgb)
                 return src;
             const int step = source.components;
@@ -214,7 +248,7 @@ std::vector<std::uint8_t> fillRow(int width, TColor fill) {
 
 // Upright pictures: every canvas row straight from one drawn row.
 bool drawStraight(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
-                  JpegEncoder &encoder) {
+                  RowSink &encoder) {
     std::vector<std::uint8_t> line = fill;
     for (int cy = 0; cy < p.g.canvasHeight; ++cy) {
         const std::uint8_t *out = fill.data();
@@ -231,7 +265,7 @@ bool drawStraight(const Plan &p, const RowMaker &make, const std::vector<std::ui
 
 // Turned pictures: the drawn rows are gathered first, then read in the turned order.
 bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
-                JpegEncoder &encoder) {
+                RowSink &encoder) {
     const std::size_t stride = std::size_t(p.columns.length()) * 3;
     std::vector<std::uint8_t> drawn(stride * std::size_t(p.rows.length()));
     for (int y = p.rows.first; y < p.rows.end; ++y)
@@ -268,7 +302,7 @@ std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &sett
 namespace {
 
 bool drawRows(const RowSource &source, const Plan &p, const DrawSettings &settings,
-              JpegEncoder &encoder) {
+              RowSink &encoder) {
     const RowMaker make = settings.smooth ? smoothRows(source, p) : exactRows(source, p);
     const std::vector<std::uint8_t> fill = fillRow(p.g.canvasWidth, settings.fill);
     return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, encoder)
@@ -278,21 +312,22 @@ bool drawRows(const RowSource &source, const Plan &p, const DrawSettings &settin
 } // namespace
 
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
-                 JpegEncoder &encoder) {
+                 RowSink &encoder) {
     const Plan p(g, settings.turn);
     if (!settings.smooth)
         return decoder.start() &&
-               drawRows(jpegRows(decoder, decoder.width(), decoder.height()), p, settings, encoder);
+               drawRows(jpegRows(decoder, decoder.width(), decoder.height(), settings.toSrgb), p,
+                        settings, encoder);
     const int eighths =
         SmoothDecodeEighths(decoder.width(), decoder.height(), p.storedWidth, p.storedHeight);
     return decoder.startScaled(eighths) &&
-           drawRows(
-               jpegRows(decoder, decoder.width() * eighths / 8.0, decoder.height() * eighths / 8.0),
-               p, settings, encoder);
+           drawRows(jpegRows(decoder, decoder.width() * eighths / 8.0,
+                             decoder.height() * eighths / 8.0, settings.toSrgb),
+                    p, settings, encoder);
 }
 
 bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
-                        const DrawSettings &settings, JpegEncoder &encoder) {
+                        const DrawSettings &settings, RowSink &encoder) {
     const Plan p(g, settings.turn);
     // A smooth reduction may start from a smaller picture that keeps twice the detail.
     const bool started =
@@ -303,5 +338,5 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     if (!settings.smooth && (decoder.outputWidth() != decoder.header().width ||
                              decoder.outputHeight() != decoder.header().height))
         return false;
-    return drawRows(decodedRows(decoder, settings.fill), p, settings, encoder);
+    return drawRows(decodedRows(decoder, settings.fill, settings.toSrgb), p, settings, encoder);
 }

@@ -5,12 +5,13 @@
 #include "colors.h"
 #include "exiforientation.h"
 #include "geometry.h"
+#include "rowsink.h"
 
 #include <cstdint>
 
 class ImageDecoder;
 class JpegDecoder;
-class JpegEncoder;
+class SrgbTransform;
 
 struct DrawSettings {
     bool smooth = false;
@@ -18,6 +19,9 @@ struct DrawSettings {
     // picture.
     Orientation turn = Orientation::Normal;
     TColor fill = clBlack;
+    // Takes the decoded pixels (laid out as the decoder delivers them) to sRGB; the fill
+    // colour is sRGB already.
+    const SrgbTransform *toSrgb = nullptr;
 };
 
 // Bytes the drawing holds besides the decoder's and encoder's own: a turned picture is
@@ -25,12 +29,12 @@ struct DrawSettings {
 std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &settings);
 
 // The decoder has read the header; this starts it at the scale the drawing needs, draws every
-// canvas row into the started encoder and leaves the decoder to be finished.
+// canvas row into the sink (a started encoder) and leaves the decoder to be finished.
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
-                 JpegEncoder &encoder);
+                 RowSink &sink);
 
 // The same for a picture of another format whose decoder has read its header: exact sampling
 // of the full picture, or the smooth filter on the decoder's cheapest picture that keeps
 // twice the detail asked for; alpha is laid over the fill colour.
 bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
-                        const DrawSettings &settings, JpegEncoder &encoder);
+                        const DrawSettings &settings, RowSink &sink);

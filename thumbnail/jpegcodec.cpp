@@ -200,6 +200,9 @@ bool JpegDecoder::readHeader() {
     if (!run(stepReadHeader))
         return false;
     progressive_ = jpeg_has_multiple_scans(&cinfo_);
+    // What the rows will hold, for a colour transform chosen before decoding; begin()
+    // refuses a colour space without a layout.
+    layoutOf(cinfo_, layout_);
     return true;
 }
 
@@ -490,6 +493,7 @@ struct EncoderSetup {
     int width, height;
     bool progressive;
     bool filtered;
+    int quality;
 };
 
 void stepSetup(EncoderSetup *s) {
@@ -506,7 +510,7 @@ void stepSetup(EncoderSetup *s) {
     c->input_components = 3;
     c->in_color_space = JCS_RGB;
     jpeg_set_defaults(c);
-    jpeg_set_quality(c, 90, TRUE);
+    jpeg_set_quality(c, s->quality, TRUE);
     if (s->filtered) {
         c->comp_info[0].h_samp_factor = 1;
         c->comp_info[0].v_samp_factor = 1;
@@ -519,10 +523,10 @@ void stepSetup(EncoderSetup *s) {
 
 } // namespace
 
-bool JpegEncoder::start(int width, int height, bool progressive, bool filtered) {
+bool JpegEncoder::start(int width, int height, bool progressive, bool filtered, int quality) {
     if (failed_)
         return false;
-    EncoderSetup setup{this, width, height, progressive, filtered};
+    EncoderSetup setup{this, width, height, progressive, filtered, quality};
     failed_ = !runTrapped(trap_, stepSetup, &setup);
     return !failed_ && run(stepStartCompress);
 }

@@ -7,6 +7,7 @@
 #include "greydither.h"
 #include "jpegtrap.h"
 #include "memorybudget.h"
+#include "rowsink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -87,6 +88,7 @@ public:
     bool startScaled(int eighths);
     int outputWidth() const { return int(cinfo_.output_width); }
     int outputHeight() const { return int(cinfo_.output_height); }
+    // Known once the header is read.
     PixelLayout layout() const { return layout_; }
     int components() const { return int(cinfo_.output_components); }
 
@@ -141,20 +143,20 @@ private:
     int currentRow_ = -1;
 };
 
-class JpegEncoder {
+class JpegEncoder : public RowSink {
 public:
     JpegEncoder();
-    ~JpegEncoder();
+    ~JpegEncoder() override;
     JpegEncoder(const JpegEncoder &) = delete;
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
-    // Quality 90 with baseline tables; progressive when asked. A filtered (smooth) picture
-    // keeps its chroma at full resolution and takes the float DCT; otherwise the library's
-    // defaults hold.
-    bool start(int width, int height, bool progressive, bool filtered = false);
+    // `quality` (1 to 100) with baseline tables; progressive when asked. A filtered (smooth)
+    // picture keeps its chroma at full resolution and takes the float DCT; otherwise the
+    // library's defaults hold.
+    bool start(int width, int height, bool progressive, bool filtered = false, int quality = 90);
     // Writes an ICC profile's markers; between start and the first row.
     bool writeProfile(const std::vector<std::uint8_t> &profile);
-    bool writeRow(const std::uint8_t *rgb);
+    bool writeRow(const std::uint8_t *rgb) override;
     bool finish();
     const unsigned char *data() const { return output_; }
     std::size_t size() const { return size_; }

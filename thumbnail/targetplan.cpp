@@ -32,7 +32,14 @@ std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &n
     if (!path.empty() && path.back() != '/')
         path += '/';
     const std::size_t slash = name.rfind('/');
-    return path + (slash == std::string::npos ? name : name.substr(slash + 1));
+    std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (naming.format != OutputFormat::Jpeg && !file.empty()) {
+        // A leading dot starts a hidden name, not an extension.
+        const std::size_t dot = file.rfind('.');
+        file = file.substr(0, dot == 0 || dot == std::string::npos ? file.size() : dot);
+        file += FormatExtension(naming.format);
+    }
+    return path + file;
 }
 
 std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,

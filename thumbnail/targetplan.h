@@ -1,6 +1,8 @@
 #pragma once
 // Where each photo of a batch puts its thumbnail: one set of naming rules for the window and
 // the command line.
+#include "outputformat.h"
+
 #include <string>
 #include <vector>
 
@@ -8,11 +10,14 @@ struct TargetNaming {
     std::string folder; // empty: each thumbnail goes beside its own photo
     bool addSuffix = true;
     std::string suffix;
+    OutputFormat format = OutputFormat::Jpeg;
 };
 
 // The source path with the suffix appended when asked for, reduced to its file-name part
 // (what follows the last "/", so a "/" inside the suffix cuts too) and placed in the folder,
-// or in the photo's own folder when the folder is empty. An empty name stays empty.
+// or in the photo's own folder when the folder is empty. An empty name stays empty. For a
+// format other than JPEG the name's last extension becomes the format's (added when the name
+// has none), so the file says what it holds; JPEG names are left as they are.
 std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming);
 
 // What a batch that asks no questions does with a photo.
