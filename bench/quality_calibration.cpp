@@ -122,7 +122,8 @@ Measure measure(const std::vector<Canvas> &canvases, const Encode &encode, const
     for (const Canvas &c : canvases) {
         const auto start = std::chrono::steady_clock::now();
         const std::string bytes = encode(c, setting);
-        m.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        m.seconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         m.psnr += psnr(c, decode(bytes));
         m.bytes += double(bytes.size());
     }
@@ -176,8 +177,8 @@ int main(int argc, char **argv) {
         webpCurve[s] = measure(canvases, webp, decodeWebp, s).psnr;
     for (int s = 63; s >= 0; --s)
         avifCurve[-s] = measure(canvases, avif, decodeAvif, s).psnr; // rising with -quantizer
-    std::printf("%zu photos, box %dx%d, smooth (4:4:4 where the format has it)\n",
-                canvases.size(), boxWidth, boxHeight);
+    std::printf("%zu photos, box %dx%d, smooth (4:4:4 where the format has it)\n", canvases.size(),
+                boxWidth, boxHeight);
     std::printf("calibration at quality 0, 10, ..., 100 (JPEG PSNR -> WebP quality, AVIF "
                 "quantizer):\n");
     std::string webpTable, avifTable;

@@ -10,7 +10,7 @@
 BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter) {
     const auto started = std::chrono::steady_clock::now();
     const std::vector<PlannedTarget> plans =
-        PlanTargets(o.sources, {o.outputFolder, o.addSuffix, o.suffix}, o.overwrite);
+        PlanTargets(o.sources, {o.outputFolder, o.addSuffix, o.suffix, o.format}, o.overwrite);
     std::vector<BatchJob> jobs;
     for (std::size_t i = 0; i < plans.size(); ++i)
         jobs.push_back({o.sources[i], plans[i].target, plans[i].plan == TargetPlan::Convert});
@@ -19,8 +19,12 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
     request.height = o.height;
     request.keepAspect = o.keepAspect;
     request.fill = o.fill;
+    request.transparent = o.transparent;
     request.eraseEmpty = o.eraseEmpty;
     request.extras = o.extras;
+    request.format = o.format;
+    request.quality = o.quality;
+    request.srgb = o.srgb;
     BatchOptions options;
     options.workers = o.jobs;
     options.memoryLimit = o.memoryLimit;

@@ -23,6 +23,11 @@ EncodedCanvas EncodeAvif(const Canvas &canvas, const CanvasEncoding &encoding) {
         avifImageCreate(canvas.width, canvas.height, 8, chroma), avifImageDestroy);
     if (!image)
         return {{}, "out of memory"};
+    // Said outright, not left unspecified: sRGB colours in BT.601 YUV of the full range.
+    image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
+    image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
+    image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_BT601;
+    image->yuvRange = AVIF_RANGE_FULL;
     if (!encoding.iccProfile.empty())
         avifImageSetProfileICC(image.get(), encoding.iccProfile.data(), encoding.iccProfile.size());
     avifRGBImage rgb;

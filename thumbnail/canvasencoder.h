@@ -39,6 +39,10 @@ EncodedCanvas EncodeAvif(const Canvas &canvas, const CanvasEncoding &encoding);
 // Lossless; `setting` is not used.
 EncodedCanvas EncodePng(const Canvas &canvas, const CanvasEncoding &encoding);
 
+// What encoding a canvas of `pixels` pixels in `format` may take: the canvas, the encoder's
+// copies of it and, for AVIF, the AV1 encoder's own state.
+std::uint64_t CanvasEncodingMemory(OutputFormat format, std::uint64_t pixels);
+
 // The canvas in `format` (not JPEG) at `quality` on our shared scale.
 EncodedCanvas EncodeCanvas(OutputFormat format, const Canvas &canvas, int quality, bool fullChroma,
                            std::vector<std::uint8_t> iccProfile);

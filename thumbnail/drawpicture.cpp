@@ -105,8 +105,13 @@ RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *t
                    double(decoder.outputHeight()),
                    PixelLayout::Rgb,
                    3,
-                   {}};
+                   {},
+                   {},
+                   nullptr};
     const bool alpha = decoder.channels() == 4;
+    // The transform was chosen from the header; rows of another layout stay as they are.
+    if (toSrgb && toSrgb->outputChannels() != decoder.channels())
+        toSrgb = nullptr;
     auto converted = std::make_shared<std::vector<std::uint8_t>>(
         toSrgb ? std::size_t(width) * std::size_t(decoder.channels()) : 0);
     const auto source = [&decoder, converted, toSrgb, width](int y) -> const std::uint8_t * {

@@ -1,5 +1,6 @@
 #include "uthumbnail.h"
 
+#include "canvascollector.h"
 #include "completefile.h"
 #include "drawpicture.h"
 #include "fdstream.h"
@@ -7,11 +8,14 @@
 #include "imagedecoder.h"
 #include "jpegcodec.h"
 #include "memorybudget.h"
+#include "srgbtransform.h"
 
 #include <cerrno>
 #include <exception>
 #include <istream>
+#include <memory>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -46,22 +50,102 @@ ThumbnailStatus reserve(std::uint64_t need, std::uint64_t limit, DecoderMemoryBu
     return {};
 }
 
-ThumbnailStatus startEncoder(JpegEncoder &encoder, const ThumbnailGeometry &g, bool progressive,
-                             const ThumbnailExtras &extras,
-                             const std::vector<std::uint8_t> &profile) {
-    if (!encoder.start(g.canvasWidth, g.canvasHeight, progressive, extras.smooth) ||
-        (extras.keepProfile && !profile.empty() && !encoder.writeProfile(profile)))
-        return {ThumbnailError::NotEncodable, 0, encoder.message()};
-    return {};
+// What both routes do with the photo's colours: the transform to sRGB when asked for (a
+// profile lcms cannot use leaves the colours as stored, as a viewer would show them), and the
+// profile the thumbnail carries.
+struct ColourPlan {
+    std::unique_ptr<SrgbTransform> toSrgb;
+    std::vector<std::uint8_t> profile;
+};
+
+ColourPlan planColours(const ThumbnailRequest &request, const std::vector<std::uint8_t> &profile,
+                       ColourRows rows) {
+    ColourPlan plan;
+    if (request.srgb && !profile.empty()) {
+        std::string unusable;
+        plan.toSrgb = SrgbTransform::Create(profile, rows, unusable);
+    }
+    if (request.extras.keepProfile)
+        plan.profile = plan.toSrgb ? CompactSrgbProfile() : profile;
+    return plan;
 }
+
+ColourRows colourRowsOf(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Grey:
+        return ColourRows::Grey;
+    case PixelLayout::Cmyk:
+        return ColourRows::Cmyk;
+    case PixelLayout::AdobeCmyk:
+        return ColourRows::InvertedCmyk;
+    case PixelLayout::Rgb:
+        break;
+    }
+    return ColourRows::Rgb;
+}
+
+// Where the drawn canvas goes: row by row into libjpeg, or gathered whole for the encoder of
+// another format.
+class ThumbnailOutput {
+public:
+    explicit ThumbnailOutput(const ThumbnailRequest &request) : request_(request) {}
+
+    // What the output holds besides the decoder: the gathered canvas and its encoder's copies.
+    std::uint64_t memoryNeed(const ThumbnailGeometry &g) const {
+        if (request_.format == OutputFormat::Jpeg)
+            return 0;
+        return CanvasEncodingMemory(request_.format,
+                                    std::uint64_t(g.canvasWidth) * std::uint64_t(g.canvasHeight));
+    }
+
+    ThumbnailStatus start(const ThumbnailGeometry &g, bool progressive,
+                          std::vector<std::uint8_t> profile) {
+        if (request_.format != OutputFormat::Jpeg) {
+            canvas_.emplace(g, request_.transparent);
+            profile_ = std::move(profile);
+            return {};
+        }
+        if (!jpeg_.start(g.canvasWidth, g.canvasHeight, progressive, request_.extras.smooth,
+                         request_.quality) ||
+            (!profile.empty() && !jpeg_.writeProfile(profile)))
+            return {ThumbnailError::NotEncodable, 0, jpeg_.message()};
+        return {};
+    }
+
+    RowSink &rows() { return canvas_ ? static_cast<RowSink &>(*canvas_) : jpeg_; }
+    // After a refused row: the encoder's cause, empty when it refused nothing.
+    const char *message() const { return jpeg_.message(); }
+
+    ThumbnailStatus finish(std::string &bytes) {
+        if (canvas_) {
+            EncodedCanvas encoded =
+                EncodeCanvas(request_.format, canvas_->canvas(), request_.quality,
+                             request_.extras.smooth, std::move(profile_));
+            if (!encoded)
+                return {ThumbnailError::NotEncodable, 0, std::move(encoded.cause)};
+            bytes = std::move(encoded.bytes);
+            return {};
+        }
+        if (!jpeg_.finish())
+            return {ThumbnailError::NotEncodable, 0, jpeg_.message()};
+        bytes.assign(reinterpret_cast<const char *>(jpeg_.data()), jpeg_.size());
+        return {};
+    }
+
+private:
+    const ThumbnailRequest &request_;
+    JpegEncoder jpeg_;
+    std::optional<CanvasCollector> canvas_;
+    std::vector<std::uint8_t> profile_;
+};
 
 // The JPEG route: rows go from the decoder through the drawing straight into the encoder;
 // the decoded picture is never held whole, nor the canvas.
 ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request,
-                           DecoderMemoryBudget *budget, JpegEncoder &encoder) {
+                           DecoderMemoryBudget *budget, ThumbnailOutput &output) {
     const ThumbnailExtras &extras = request.extras;
     JpegDecoder decoder(source);
-    decoder.keepMetadata(extras.upright, extras.keepProfile);
+    decoder.keepMetadata(extras.upright, extras.keepProfile || request.srgb);
     if (!decoder.readHeader())
         return decodeFailure(decoder, 0);
     DrawSettings settings{
@@ -72,21 +156,23 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
     // A turned picture is gathered at its drawn size besides.
-    const std::uint64_t need = decoder.memoryNeed() + DrawingMemory(g, settings);
+    const std::uint64_t need =
+        decoder.memoryNeed() + DrawingMemory(g, settings) + output.memoryNeed(g);
     const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
     decoder.setMemoryLimit(limit);
     BudgetReservation reservation;
     if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
         return refused;
-    const std::vector<std::uint8_t> profile =
-        extras.keepProfile ? decoder.iccProfile() : std::vector<std::uint8_t>();
-    if (ThumbnailStatus refused = startEncoder(encoder, g, decoder.progressive(), extras, profile);
+    ColourPlan colours = planColours(request, decoder.iccProfile(), colourRowsOf(decoder.layout()));
+    settings.toSrgb = colours.toSrgb.get();
+    if (ThumbnailStatus refused =
+            output.start(g, decoder.progressive(), std::move(colours.profile));
         !refused)
         return refused;
-    if (!DrawPicture(decoder, g, settings, encoder) || !decoder.finish()) {
+    if (!DrawPicture(decoder, g, settings, output.rows()) || !decoder.finish()) {
         // A row the encoder refused leaves the decoder sound.
-        if (!*decoder.message() && *encoder.message())
-            return {ThumbnailError::NotEncodable, 0, encoder.message()};
+        if (!*decoder.message() && *output.message())
+            return {ThumbnailError::NotEncodable, 0, output.message()};
         return decodeFailure(decoder, need);
     }
     return {};
@@ -95,7 +181,7 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
 // Every other format through its decoder: the same geometry, modes and budget.
 ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
                               const ThumbnailRequest &request, DecoderMemoryBudget *budget,
-                              JpegEncoder &encoder) {
+                              ThumbnailOutput &output) {
     const ThumbnailExtras &extras = request.extras;
     const std::unique_ptr<ImageDecoder> decoder = MakeImageDecoder(format, source);
     const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
@@ -103,21 +189,24 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     if (!decoder->readHeader())
         return decodeFailure(*decoder, decoder->header().memoryNeed);
     const DecodedHeader &header = decoder->header();
-    const DrawSettings settings{
-        extras.smooth, extras.upright ? header.orientation : Orientation::Normal, request.fill};
+    DrawSettings settings{extras.smooth, extras.upright ? header.orientation : Orientation::Normal,
+                          request.fill};
     const ThumbnailGeometry g = geometryOf(header.width, header.height, request, settings.turn);
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
-    const std::uint64_t need = header.memoryNeed + DrawingMemory(g, settings);
+    const std::uint64_t need =
+        header.memoryNeed + DrawingMemory(g, settings) + output.memoryNeed(g);
     BudgetReservation reservation;
     if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
         return refused;
-    if (ThumbnailStatus refused = startEncoder(encoder, g, false, extras, header.iccProfile);
-        !refused)
+    ColourPlan colours =
+        planColours(request, header.iccProfile, header.alpha ? ColourRows::Rgba : ColourRows::Rgb);
+    settings.toSrgb = colours.toSrgb.get();
+    if (ThumbnailStatus refused = output.start(g, false, std::move(colours.profile)); !refused)
         return refused;
-    if (!DrawDecodedPicture(*decoder, g, settings, encoder) || !decoder->finish()) {
-        if (decoder->message().empty() && *encoder.message())
-            return {ThumbnailError::NotEncodable, 0, encoder.message()};
+    if (!DrawDecodedPicture(*decoder, g, settings, output.rows()) || !decoder->finish()) {
+        if (decoder->message().empty() && *output.message())
+            return {ThumbnailError::NotEncodable, 0, output.message()};
         if (decoder->message().empty())
             return {ThumbnailError::NotDecodable, 0, "the decoder delivered an unexpected size"};
         return decodeFailure(*decoder, need);
@@ -125,25 +214,24 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     return {};
 }
 
-// Decodes, draws and encodes; the thumbnail is complete in `encoder` when this succeeds. The
+// Decodes, draws and encodes; the thumbnail is complete in `bytes` when this succeeds. The
 // format is told by the first bytes; what no decoder knows goes to libjpeg, whose words say
 // what it is not.
 ThumbnailStatus renderThumbnail(std::istream &source, const ThumbnailRequest &request,
-                                DecoderMemoryBudget *budget, JpegEncoder &encoder) {
+                                DecoderMemoryBudget *budget, std::string &bytes) {
     if (request.width < 1 || request.height < 1)
         return {ThumbnailError::InvalidBox};
     DecoderInput input(source);
     const PhotoFormat format = SniffFormat(input.head());
+    ThumbnailOutput output(request);
     ThumbnailStatus made;
     if (format == PhotoFormat::Jpeg || format == PhotoFormat::Unknown) {
         std::istream stream(&input);
-        made = renderJpeg(stream, request, budget, encoder);
+        made = renderJpeg(stream, request, budget, output);
     } else {
-        made = renderDecoded(format, input, request, budget, encoder);
+        made = renderDecoded(format, input, request, budget, output);
     }
-    if (made && !encoder.finish())
-        return {ThumbnailError::NotEncodable, 0, encoder.message()};
-    return made;
+    return made ? output.finish(bytes) : made;
 }
 
 // Runs `work`, turning what it throws into a status: the system's refusal of memory stays
@@ -165,11 +253,10 @@ template <typename Work> ThumbnailStatus guarded(Work work) {
 ThumbnailStatus MakeThumbnailStream(std::istream &Source, std::ostream &Target,
                                     const ThumbnailRequest &Request) {
     return guarded([&]() -> ThumbnailStatus {
-        JpegEncoder encoder;
-        if (ThumbnailStatus made = renderThumbnail(Source, Request, nullptr, encoder); !made)
+        std::string bytes;
+        if (ThumbnailStatus made = renderThumbnail(Source, Request, nullptr, bytes); !made)
             return made;
-        Target.write(reinterpret_cast<const char *>(encoder.data()),
-                     std::streamsize(encoder.size()));
+        Target.write(bytes.data(), std::streamsize(bytes.size()));
         Target.flush();
         return Target ? ThumbnailStatus{} : ThumbnailStatus{ThumbnailError::Target, EIO};
     });
@@ -197,11 +284,7 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
                 return refused;
         FdStreamBuf in(source.fd());
         std::istream stream(&in);
-        JpegEncoder encoder;
-        ThumbnailStatus made = renderThumbnail(stream, Request, Budget, encoder);
-        if (made)
-            Thumbnail.assign(reinterpret_cast<const char *>(encoder.data()), encoder.size());
-        return made;
+        return renderThumbnail(stream, Request, Budget, Thumbnail);
     });
 }
 

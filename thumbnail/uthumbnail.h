@@ -5,6 +5,7 @@
 // between calls.
 #include "colors.h"
 #include "completefile.h"
+#include "outputformat.h"
 #include "sharedreadfile.h"
 
 #include <cstdint>
@@ -33,10 +34,16 @@ struct ThumbnailRequest {
     int height = 0;
     bool keepAspect = false;
     TColor fill = 0; // already resolved: a system colour belongs to the front end's palette
-    // JPEG has no transparency: the flag cannot reach the written bytes.
+    // The fill area is transparent in a format with alpha; JPEG has none, so there the flag
+    // cannot reach the written bytes.
     bool transparent = false;
     bool eraseEmpty = false;
     ThumbnailExtras extras;
+    OutputFormat format = OutputFormat::Jpeg;
+    int quality = kDefaultQuality; // 1 to 100, the same look in every lossy format
+    // The pixels converted from the photo's ICC profile to sRGB; with keepProfile the
+    // thumbnail then carries a compact sRGB profile instead of the photo's.
+    bool srgb = false;
 };
 
 // Reads the source from its current position to its end and, only when everything has

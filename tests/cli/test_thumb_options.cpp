@@ -47,7 +47,8 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_EQ(o.sources, (std::vector<std::string>{"x.jpg", "-odd.jpg"}));
 
     const ParseResult s = Parse({"--stretch", "--no-suffix", "--output=o", "--size", "7X9", "p",
-                                 "--smooth", "--upright", "--keep-profile"});
+                                 "--smooth", "--upright", "--keep-profile", "--format=AVIF",
+                                 "--quality", "1", "--transparent", "--srgb"});
     ASSERT_EQ(s.outcome, ParseOutcome::Run) << s.error;
     EXPECT_FALSE(s.options.keepAspect);
     EXPECT_FALSE(s.options.addSuffix);
@@ -56,6 +57,12 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_EQ(s.options.height, 9);
     EXPECT_TRUE(s.options.extras.smooth && s.options.extras.upright &&
                 s.options.extras.keepProfile);
+    EXPECT_EQ(s.options.format, OutputFormat::Avif);
+    EXPECT_EQ(s.options.quality, 1);
+    EXPECT_TRUE(s.options.transparent && s.options.srgb);
+    EXPECT_EQ(r.options.format, OutputFormat::Jpeg);
+    EXPECT_EQ(r.options.quality, 90);
+    EXPECT_FALSE(r.options.transparent || r.options.srgb);
 }
 
 TEST(ThumbOptions, help_and_version_win_over_everything) {
@@ -92,7 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"--memory-limit", "2T", "a"}, "memory"},
         UsageCase{{"--memory-limit", "1025G", "a"}, "memory"},
         UsageCase{{"--memory-limit", "9999999999999G", "a"}, "memory"},
-        UsageCase{{"--memory-limit", "M", "a"}, "memory"}));
+        UsageCase{{"--memory-limit", "M", "a"}, "memory"},
+        UsageCase{{"--format", "gif", "a"}, "jpeg, webp, avif, png"},
+        UsageCase{{"--quality", "0", "a"}, "quality"},
+        UsageCase{{"--quality", "101", "a"}, "quality"}));
 
 TEST(ThumbOptions, memory_limit_takes_bytes_or_binary_units) {
     const struct {

@@ -8,13 +8,15 @@ struct NamingCase {
     const char *source, *folder;
     bool addSuffix;
     const char *suffix, *expected;
+    OutputFormat format = OutputFormat::Jpeg;
 };
 
 class ThumbnailNaming : public ::testing::TestWithParam<NamingCase> {};
 
 TEST_P(ThumbnailNaming, builds_the_target_from_folder_file_name_and_suffix) {
     const NamingCase &c = GetParam();
-    EXPECT_EQ(ThumbnailTargetPath(c.source, {c.folder, c.addSuffix, c.suffix}), c.expected);
+    EXPECT_EQ(ThumbnailTargetPath(c.source, {c.folder, c.addSuffix, c.suffix, c.format}),
+              c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,6 +39,14 @@ INSTANTIATE_TEST_SUITE_P(
         NamingCase{"", "/thumbs", false, ".thumb.jpg", ""},
         NamingCase{"", "/t", true, ".thumb.jpg", "/t/.thumb.jpg"},
         NamingCase{"/", "/thumbs", false, "", "/thumbs/"},
-        NamingCase{"/p/a\\b.jpg", "/t", false, "", "/t/a\\b.jpg"}));
+        NamingCase{"/p/a\\b.jpg", "/t", false, "", "/t/a\\b.jpg"},
+        // Other formats: the name's last extension becomes the format's; JPEG names stay.
+        NamingCase{"/p/a.heic", "/t", true, ".thumb.jpg", "/t/a.heic.thumb.webp",
+                   OutputFormat::Webp},
+        NamingCase{"/p/a.jpg", "/t", false, ".thumb.jpg", "/t/a.webp", OutputFormat::Webp},
+        NamingCase{"/p/a.jpg", "", true, "_t", "/p/a.avif", OutputFormat::Avif},
+        NamingCase{"/p/a", "/t", false, "", "/t/a.png", OutputFormat::Png},
+        NamingCase{"/p.d/.a", "", false, "", "/p.d/.a.png", OutputFormat::Png},
+        NamingCase{"/p/a.jpg", "/t", true, ".thumb.png", "/t/a.jpg.thumb.png"}));
 
 } // namespace
