@@ -6,8 +6,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 TColorPanel::TColorPanel(QWidget *parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
@@ -25,11 +23,12 @@ void TColorPanel::setColor(TColor color) {
 void TColorPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     PaintPanelFace(painter, rect(), color_);
+    // The style's own focus frame is lost on a dark swatch: a dotted line that stands out
+    // from the colour, whatever it is.
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(3, 3, -3, -3);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        const bool dark = ToQColor(color_).lightness() < 128;
+        painter.setPen(QPen(dark ? Qt::white : Qt::black, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(3, 3, -4, -4));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "KEL_common.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QHash>
 #include <QPainter>
 #include <QPalette>
 #include <QWidget>
@@ -57,52 +57,59 @@ namespace {
 
 const char *const classicFaces[] = {"Tahoma", "MS Sans Serif", "Microsoft Sans Serif"};
 
-// The windows are laid out for the classic 8-point desktop faces; where they are missing,
-// Liberation Sans keeps captions close to their designed widths.
-void substituteClassicFaces() {
-    static const bool installed = [] {
-        const QStringList narrowFaces{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                      QStringLiteral("DejaVu Sans")};
-        for (const char *face : classicFaces)
-            QFont::insertSubstitutions(QString::fromLatin1(face), narrowFaces);
-        return true;
-    }();
-    (void)installed;
+bool isClassicFace(const QString &name) {
+    return std::any_of(std::begin(classicFaces), std::end(classicFaces),
+                       [&name](const char *face) { return name == QLatin1String(face); });
 }
 
-// The width in percent that narrows the face a classic name resolves to (DejaVu Sans where
-// Liberation Sans is missing) to Liberation Sans' widths, which the captions were placed
-// for; 100 for that face or a narrower one. Qt narrows a face that has no condensed cut by
-// scaling its glyphs. Measured once per name, at a size where hinting does not distort it.
-int fittingStretch(const QString &name) {
-    static QHash<QString, int> stretches;
-    if (!qGuiApp ||
-        std::find_if(std::begin(classicFaces), std::end(classicFaces), [&name](const char *face) {
-            return name == QLatin1String(face);
-        }) == std::end(classicFaces))
-        return 100;
-    const auto known = stretches.constFind(name);
-    if (known != stretches.constEnd())
-        return *known;
-    // Liberation Sans sets the lowercase alphabet 12.727 em wide.
-    constexpr double designedWidth = 1272.7;
-    QFont probe(name);
-    probe.setPixelSize(100);
-    const double width =
-        QFontMetricsF(probe).horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
-    const int stretch = width > designedWidth * 1.01 ? int(100 * designedWidth / width) : 100;
-    stretches.insert(name, stretch);
+// Faces set with Arial's widths, which the captions were placed for.
+const char *const arialWidthFaces[] = {"Liberation Sans", "Arimo"};
+
+// The windows are laid out for the classic 8-point desktop faces, which a Linux desktop lacks.
+// They are drawn in the first installed face of Arial's widths, else in DejaVu Sans, else in
+// the desktop's own face; picked once from the installed families. Asking Qt for a face that
+// is not installed would cost a fallback search through every installed font for each font
+// made, and the alias "Arial" leads to URW's PostScript Nimbus Sans where the printing stack
+// is installed, which is slow to open.
+const QString &standInFace() {
+    static const QString face = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char *candidate : {"Liberation Sans", "Arimo", "DejaVu Sans"})
+            if (installed.contains(QLatin1String(candidate)))
+                return QString::fromLatin1(candidate);
+        return QGuiApplication::font().family();
+    }();
+    return face;
+}
+
+// The width in percent that narrows the stand-in face to Arial's widths; 100 for a face of
+// those widths or a narrower one. Qt narrows a face that has no condensed cut by scaling its
+// glyphs. Measured once, at a size where hinting does not distort it.
+int fittingStretch() {
+    static const int stretch = [] {
+        const QString &face = standInFace();
+        if (std::any_of(std::begin(arialWidthFaces), std::end(arialWidthFaces),
+                        [&face](const char *f) { return face == QLatin1String(f); }))
+            return 100;
+        // Arial sets the lowercase alphabet 12.727 em wide.
+        constexpr double designedWidth = 1272.7;
+        QFont probe(face);
+        probe.setPixelSize(100);
+        const double width =
+            QFontMetricsF(probe).horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+        return width > designedWidth * 1.01 ? int(100 * designedWidth / width) : 100;
+    }();
     return stretch;
 }
 
 } // namespace
 
 QFont KelFont::toQFont() const {
-    substituteClassicFaces();
-    QFont f(Name);
+    const bool classic = qGuiApp && isClassicFace(Name);
+    QFont f(classic ? standInFace() : Name);
     int px = Height < 0 ? -Height : (Height * 4 + 2) / 5;
     f.setPixelSize(px > 0 ? px : 11);
-    if (const int stretch = fittingStretch(Name); stretch != 100)
+    if (const int stretch = classic ? fittingStretch() : 100; stretch != 100)
         f.setStretch(stretch);
     f.setBold(Bold);
     f.setItalic(Italic);
