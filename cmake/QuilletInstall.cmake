@@ -81,8 +81,9 @@ foreach(component desktop server)
 endforeach()
 add_custom_target(quillet_changelogs ALL DEPENDS ${docs})
 
-# The server's service: installed, not enabled; its options in <sysconfdir>/default, the
-# installer in the one folder the service may read. Debian 12 keeps units in /lib.
+# The server's service: installed, neither enabled nor started; its options in
+# <sysconfdir>/default, the installer in the one folder the service may read. Debian 12
+# keeps units in /lib.
 if(TARGET quillet-update-server)
     set(service ${CMAKE_BINARY_DIR}/debian/server)
     configure_file(${quillet_data}/debian/quillet-update-server.service.in
@@ -101,6 +102,12 @@ if(TARGET quillet-update-server)
             COMPONENT server)
     file(WRITE ${service}/conffiles
          "${CMAKE_INSTALL_FULL_SYSCONFDIR}/default/quillet-update-server\n")
+    # The maintainer scripts keep systemd's view of the unit in step with the package.
+    foreach(script postinst prerm postrm)
+        configure_file(${quillet_data}/debian/quillet-update-server.${script} ${service}/${script}
+                       COPYONLY)
+        list(APPEND quillet_server_control ${service}/${script})
+    endforeach()
 endif()
 
 # Two Debian packages: cpack -G DEB in the build folder (scripts/package.sh does it all).
@@ -139,7 +146,8 @@ string(JOIN "\n" CPACK_DEBIAN_DESKTOP_DESCRIPTION
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME ${QUILLET_DEB_SERVER})
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
-set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/server/conffiles)
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/server/conffiles
+                                             ${quillet_server_control})
 string(JOIN "\n" CPACK_DEBIAN_SERVER_DESCRIPTION
        "update server for Quillet"
        "quillet-update-server answers the update requests of Quillet's About"

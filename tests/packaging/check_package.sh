@@ -59,9 +59,39 @@ if [ ${#packages[@]} = 2 ]; then
     expected+=("$server files $units/$server.service" "$server files $etc/default/$server"
         "$server files $var/lib/$server" "$server Depends libc6" "$server Depends !libqt6"
         "$server Conffiles /$etc/default/$server")
-    # Installed, not started or enabled: no maintainer script touches the service.
-    ! dpkg-deb -I "${deb[$server]}" | grep -qE '^ +[0-9]+ bytes, .* (postinst|prerm)' ||
-        fail "$server has maintainer scripts"
+    # The maintainer scripts, run against stand-ins for systemd's tools that log their calls,
+    # as on a system running systemd; STATE "enabled" answers the helper's state questions yes.
+    # script;arguments;STATE;a call it makes ("!": no call holding that)
+    unit=$server.service
+    scripts=("postinst;configure;;deb-systemd-helper update-state $unit"
+        "postinst;configure;;!deb-systemd-helper enable" "postinst;configure;;!deb-systemd-invoke"
+        "postinst;configure 0.9;enabled;deb-systemd-helper enable $unit"
+        "postinst;configure 0.9;;deb-systemd-invoke try-restart $unit"
+        "postinst;configure;;systemctl --system daemon-reload"
+        "prerm;remove;;deb-systemd-invoke stop $unit" "prerm;upgrade 1.1;;!deb-systemd-invoke"
+        "postrm;remove;;systemctl --system daemon-reload"
+        "postrm;purge;;deb-systemd-helper purge $unit")
+    dpkg-deb -e "${deb[$server]}" "$work/control"
+    mkdir -p "$work/fake/systemd"
+    for tool in deb-systemd-helper deb-systemd-invoke systemctl; do
+        # shellcheck disable=SC2016 # expanded by the stand-in
+        printf '#!/bin/sh\necho "%s $*" >>"%s"\n%s\n' "$tool" "$work/calls" \
+            'case " $* " in *" debian-installed "* | *" was-enabled "*) [ "$STATE" = enabled ] ;; esac' \
+            >"$work/fake/$tool"
+        chmod +x "$work/fake/$tool"
+    done
+    for row in "${scripts[@]}"; do
+        IFS=';' read -r script arguments state want <<<"$row"
+        [ -x "$work/control/$script" ] || { fail "$server has no $script"; continue; }
+        sed "s|/run/systemd/system|$work/fake/systemd|g" "$work/control/$script" >"$work/script"
+        : >"$work/calls"
+        # shellcheck disable=SC2086 # the arguments are words
+        STATE=$state PATH="$work/fake:$PATH" sh "$work/script" $arguments ||
+            fail "$script $arguments failed"
+        grep -qF -- "${want#!}" "$work/calls" && holds=yes || holds=no
+        [[ $want == !* ]] && wanted=no || wanted=yes
+        [ "$holds" = "$wanted" ] || fail "$script $arguments: $want (held: $holds)"
+    done
     for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
         "EnvironmentFile=/$etc/default/$server" "ExecStart=/$prefix/bin/.*" \
         "BindReadOnlyPaths=/$var/lib/$server" 'CapabilityBoundingSet='; do
