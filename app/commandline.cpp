@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "filenames.h"
+#include "optionparser.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -8,40 +9,71 @@
 #include <algorithm>
 #include <cstdio>
 
-const char *const kQuilletUsage =
-    "Usage: quillet [options] [PHOTO|FOLDER]...\n"
-    "Turns a batch of JPEG photos into JPEG thumbnails. Opens the Quillet window with the\n"
-    "given photos in its list; a folder adds the JPEG files inside it (*.jpg, *.jpeg),\n"
-    "sorted by name. A path that does not exist is skipped with a message.\n"
-    "\n"
-    "  -h, --help         show this help\n"
-    "      --version      show the version\n"
-    "\n"
-    "The settings are kept in Quillet.ini beside the program when that folder can be\n"
-    "written or already holds the file, otherwise in\n"
-    "$XDG_CONFIG_HOME/Quillet/Quillet.ini (by default ~/.config/Quillet/Quillet.ini).\n"
-    "Qt's own options (-platform, -style, ...) are understood as well.\n"
-    "Use quillet-thumb to make thumbnails from a shell.\n";
+namespace {
 
-TCommandLine ParseCommandLine(const QStringList &arguments) {
+// --help and --version, then Qt's own options, with one dash or two: the application object
+// takes those out of the arguments; here they are read past, so their values are not taken
+// for photos, and the two that say where the windows open are kept.
+std::vector<CommandOption> quilletTable(std::string &platform, std::string &display) {
+    std::vector<CommandOption> table{FinalOption('h', "help", "show this help"),
+                                     FinalOption(0, "version", "show the version")};
+    const auto addQt = [&table](std::string_view name, bool takesValue,
+                                std::function<bool(const std::string &)> take) {
+        CommandOption option = takesValue ? ValueOption(0, name, "VALUE", {}, "a value", take)
+                                          : FlagOption(0, name, {}, [] {});
+        option.singleDash = true;
+        table.push_back(std::move(option));
+    };
+    const auto ignored = [](const std::string &) { return true; };
+    addQt("platform", true, TextInto(platform));
+    addQt("display", true, TextInto(display));
+    for (const char *name : {"platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "session", "style", "stylesheet",
+                             "geometry", "name", "title", "visual", "qmljsdebugger"})
+        addQt(name, true, ignored);
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        addQt(name, false, ignored);
+    return table;
+}
+
+} // namespace
+
+std::string QuilletUsage() {
+    std::string platform, display;
+    return "Usage: quillet [options] [PHOTO|FOLDER]...\n"
+           "Turns a batch of JPEG photos into JPEG thumbnails. Opens the Quillet window with the\n"
+           "given photos in its list; a folder adds the JPEG files inside it (*.jpg, *.jpeg),\n"
+           "sorted by name. A path that does not exist is skipped with a message.\n"
+           "\n" +
+           OptionsHelp(quilletTable(platform, display), 21) +
+           "\n"
+           "The settings are kept in Quillet.ini beside the program when that folder can be\n"
+           "written or already holds the file, otherwise in\n"
+           "$XDG_CONFIG_HOME/Quillet/Quillet.ini (by default ~/.config/Quillet/Quillet.ini).\n"
+           "Qt's own options (-platform, -style, ...) are understood as well.\n"
+           "Use quillet-thumb to make thumbnails from a shell.\n";
+}
+
+TCommandLine ReadCommandLine(const QStringList &arguments) {
+    std::string platform, display;
+    const std::vector<CommandOption> table = quilletTable(platform, display);
+    std::vector<std::string> args;
+    for (const QString &argument : arguments)
+        args.push_back(NativeName(argument));
+    const ParsedCommandLine parsed = ParseCommandLine(args, table);
+
     TCommandLine line;
-    bool options = true;
-    for (const QString &argument : arguments) {
-        if (options && argument == QLatin1String("--")) {
-            options = false;
-        } else if (options &&
-                   (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
-            line.action = TStartAction::Help;
-            return line;
-        } else if (options && argument == QLatin1String("--version")) {
-            line.action = TStartAction::Version;
-            return line;
-        } else if (options && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
-            line.unknownOptions << argument;
-        } else {
-            line.paths << argument;
-        }
-    }
+    for (const std::string &operand : parsed.operands)
+        line.paths << NameFromBytes(operand);
+    line.platform = NameFromBytes(platform);
+    line.display = NameFromBytes(display);
+    line.error = QString::fromStdString(parsed.error);
+    if (parsed.endedBy == "help")
+        line.action = TStartAction::Help;
+    else if (parsed.endedBy == "version")
+        line.action = TStartAction::Version;
+    else if (!parsed.error.empty())
+        line.action = TStartAction::UsageError;
     return line;
 }
 
@@ -96,92 +128,27 @@ QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
     return files;
 }
 
-namespace {
-
-// How many arguments one of Qt's own options takes up where `argument` stands (the option
-// and its value: "-style fusion", "--style=fusion"), 0 when it is none of them. The
-// application object takes these out; before it exists, they are passed over.
-int qtOptionLength(const QString &argument) {
-    struct QtOption {
-        const char *name;
-        bool takesValue;
-    };
-    static constexpr QtOption qtOptions[] = {
-        {"platform", true},
-        {"platformpluginpath", true},
-        {"platformtheme", true},
-        {"plugin", true},
-        {"qwindowgeometry", true},
-        {"qwindowicon", true},
-        {"qwindowtitle", true},
-        {"session", true},
-        {"style", true},
-        {"stylesheet", true},
-        {"display", true},
-        {"geometry", true},
-        {"name", true},
-        {"title", true},
-        {"visual", true},
-        {"reverse", false},
-        {"widgetcount", false},
-        {"nograb", false},
-        {"dograb", false},
-        {"sync", false},
-        {"qmljsdebugger", false},
-    };
-    if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--"))
-        return 0;
-    const QString bare = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-    const QString name = bare.section(QLatin1Char('='), 0, 0);
-    for (const QtOption &option : qtOptions)
-        if (name == QLatin1String(option.name))
-            return option.takesValue && !bare.contains(QLatin1Char('=')) ? 2 : 1;
-    return 0;
-}
-
-} // namespace
-
-std::optional<int> AnswerInfoRequest(int argc, char **argv, const char *version) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument == QLatin1String("--")) {
-            for (; i < argc; ++i)
-                arguments << QString::fromLocal8Bit(argv[i]);
-            break;
-        }
-        const int qt = qtOptionLength(argument);
-        if (qt == 0)
-            arguments << argument;
-        else
-            i += qt - 1;
-    }
-    const TCommandLine line = ParseCommandLine(arguments);
-    if (line.action == TStartAction::Run && !line.unknownOptions.isEmpty()) {
-        std::fprintf(stderr, "quillet: unknown option %s\n",
-                     qPrintable(line.unknownOptions.first()));
-        std::fputs(kQuilletUsage, stderr);
-        return 2;
-    }
+std::optional<int> AnswerInfoRequest(const TCommandLine &line, const char *version) {
     switch (line.action) {
     case TStartAction::Help:
-        std::fputs(kQuilletUsage, stdout);
+        std::fputs(QuilletUsage().c_str(), stdout);
         return 0;
     case TStartAction::Version:
         std::printf("quillet %s\n", version);
         return 0;
+    case TStartAction::UsageError:
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(line.error));
+        std::fputs(QuilletUsage().c_str(), stderr);
+        return 2;
     case TStartAction::Run:
         break;
     }
     return std::nullopt;
 }
 
-QStringList StartFiles(const QStringList &arguments) {
-    const TCommandLine line = ParseCommandLine(arguments.mid(1));
+QStringList StartFiles(const QStringList &paths) {
     QStringList problems;
-    for (const QString &option : line.unknownOptions)
-        problems << QStringLiteral("unknown option %1, ignored").arg(option);
-    const QStringList files = ExpandStartPaths(line.paths, problems);
+    const QStringList files = ExpandStartPaths(paths, problems);
     for (const QString &problem : problems)
         std::fprintf(stderr, "quillet: %s\n", qPrintable(problem));
     return files;

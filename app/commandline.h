@@ -4,18 +4,23 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 
-enum class TStartAction { Run, Help, Version };
+enum class TStartAction { Run, Help, Version, UsageError };
 
 struct TCommandLine {
     TStartAction action = TStartAction::Run;
-    QStringList paths;          // files and folders, in the order given
-    QStringList unknownOptions; // reported and otherwise ignored
+    QStringList paths; // files and folders, in the order given
+    // Qt's -platform and -display, which decide where the windows open; empty when not given.
+    QString platform;
+    QString display;
+    QString error; // for UsageError
 };
 
-// Reads the arguments that follow the program name; "--" ends the options. Qt's own options
-// (-platform, -style, ...) are unknown here until the application object has taken them out.
-TCommandLine ParseCommandLine(const QStringList &arguments);
+// Reads the arguments that follow the program name with the grammar of all our programs;
+// Qt's own options (-platform xcb, -style fusion, ...) are understood and left to Qt, which
+// takes them out when the application object is made.
+TCommandLine ReadCommandLine(const QStringList &arguments);
 
 // The files that the paths stand for, in the form "Add file(s)" lists them: a file as its
 // absolute path whatever its type, a folder as the JPEG files directly inside it (*.jpg,
@@ -23,13 +28,13 @@ TCommandLine ParseCommandLine(const QStringList &arguments);
 // that is neither adds a line to `problems`.
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems);
 
-// --help (-h) and --version, answered on standard output before any window or display
-// exists, and an unknown option, answered with the usage on standard error (status 2); Qt's
-// own options are passed over. The exit status to end with, or nothing to start.
-std::optional<int> AnswerInfoRequest(int argc, char **argv, const char *version);
+// --help (-h) and --version, answered on standard output, and a usage error, answered with
+// the usage on standard error (status 2), all before any window or display exists. The exit
+// status to end with, or nothing to start.
+std::optional<int> AnswerInfoRequest(const TCommandLine &line, const char *version);
 
-// The files to start with, from the arguments the application object left (program name
-// first); skipped paths and unknown options are reported on standard error.
-QStringList StartFiles(const QStringList &arguments);
+// The files to start with; skipped paths are reported on standard error.
+QStringList StartFiles(const QStringList &paths);
 
-extern const char *const kQuilletUsage;
+// The text of --help.
+std::string QuilletUsage();

@@ -5,6 +5,7 @@
 #include "KEL_processend.h"
 #include "application.h"
 #include "commandline.h"
+#include "displaycheck.h"
 #include "filenames.h"
 #include "signalclose.h"
 #include "uabout.h"
@@ -13,9 +14,18 @@
 
 #include <QSurfaceFormat>
 
+#include <cstdio>
+
 int main(int argc, char **argv) {
-    if (const std::optional<int> status = AnswerInfoRequest(argc, argv, QUILLET_VERSION_STRING))
+    const TCommandLine line = ReadCommandLine(NamesOfArguments(argc, argv).mid(1));
+    if (const std::optional<int> status = AnswerInfoRequest(line, QUILLET_VERSION_STRING))
         return *status;
+    const DisplayChoice display =
+        DisplayChoiceOf(NativeName(line.platform), NativeName(line.display));
+    if (const std::optional<std::string> missing = MissingDisplay(display)) {
+        std::fprintf(stderr, "quillet: no display found (%s)\n", missing->c_str());
+        return 1;
+    }
     // The About window's OpenGL panel needs its surface chosen before the application exists.
     QSurfaceFormat::setDefaultFormat(TKEL_glpanel::SurfaceFormat());
     TApplication application(argc, argv);
@@ -26,7 +36,7 @@ int main(int argc, char **argv) {
         TForm1 Form1;
         CloseOnTerminationSignals(Form1);
         // Photos named on the command line (or by "Open with") join the list as if added by hand.
-        Form1.AddFiles(StartFiles(NamesOfArguments(argc, argv)));
+        Form1.AddFiles(StartFiles(line.paths));
         // The main window goes on screen first; show() returns once it is mapped.
         Form1.show();
         // The About window and then the Update window, hidden until shown; the main window's

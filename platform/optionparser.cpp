@@ -75,17 +75,20 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args,
             endOfOptions = true;
             continue;
         }
-        // "--name=value" and "-xVALUE" carry their value in the same argument.
-        std::string name = arg, value;
+        // "--name=value" and "-xVALUE" carry their value in the same argument; a long name
+        // written with one dash counts as written with two where its row allows that.
+        const std::string body = arg.substr(arg.starts_with("--") ? 2 : 1);
+        const std::string longName = body.substr(0, body.find('='));
+        const bool isLong =
+            arg.starts_with("--") || std::any_of(table.begin(), table.end(), [&](const auto &o) {
+                return o.singleDash && o.longName == longName;
+            });
+        std::string name = isLong ? "--" + longName : arg.substr(0, 2), value;
         bool inlineValue = false;
-        if (arg.starts_with("--")) {
-            if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-                inlineValue = true;
-            }
-        } else if (arg.size() > 2) {
-            name = arg.substr(0, 2);
+        if (isLong && body.size() > longName.size()) {
+            value = body.substr(longName.size() + 1);
+            inlineValue = true;
+        } else if (!isLong && arg.size() > 2) {
             value = arg.substr(2);
             inlineValue = true;
         }
@@ -126,6 +129,8 @@ std::string OptionsHelp(std::span<const CommandOption> table, std::size_t column
     const std::string indent(column, ' ');
     std::string text;
     for (const CommandOption &option : table) {
+        if (option.help.empty())
+            continue;
         std::string left = option.shortName ? std::string("  -") + option.shortName + ", --"
                                             : std::string("      --");
         left += option.longName;

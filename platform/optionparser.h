@@ -1,5 +1,5 @@
 #pragma once
-// The command-line grammar of our shell programs, driven by a table of options: long options
+// The command-line grammar of our programs, driven by a table of options: long options
 // as "--name=value" or "--name value", short ones as "-x value" or "-xVALUE", flags without a
 // value, "--" ending the options; every other argument is an operand, wherever it stands.
 // Each row also carries its line of the help text, so adding an option is adding a row.
@@ -21,6 +21,8 @@ struct CommandOption {
     std::function<bool(const std::string &value)> take;
     // --help and --version: the rest of the command line is not looked at.
     bool endsCommandLine = false;
+    // Also written with one dash ("-name value"), as X11 and Qt programs write long options.
+    bool singleDash = false;
 };
 
 CommandOption FlagOption(char shortName, std::string_view longName, std::string_view help,
@@ -42,7 +44,8 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args,
                                    std::span<const CommandOption> table);
 
-// The help lines of the table, the descriptions starting at `column`.
+// The help lines of the table, the descriptions starting at `column`; rows without help are
+// understood but not listed.
 std::string OptionsHelp(std::span<const CommandOption> table, std::size_t column);
 
 // A decimal whole number with an optional sign, from `low` to `high`.

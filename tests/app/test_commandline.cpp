@@ -1,5 +1,6 @@
 // The quillet command line: options, and the files that paths stand for.
 #include "commandline.h"
+#include "displaycheck.h"
 #include "filenames.h"
 
 #include "tempfolder.h"
@@ -10,6 +11,8 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 class TestCommandLine : public QObject {
@@ -20,37 +23,43 @@ private slots:
     void expand();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void displayCheck_data();
+    void displayCheck();
 };
 
 void TestCommandLine::parse_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("action");
     QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QStringList>("unknown");
+    QTest::addColumn<QString>("platformDisplayOrError");
     const int run = int(TStartAction::Run);
-    QTest::newRow("nothing") << QStringList{} << run << QStringList{} << QStringList{};
+    QTest::newRow("nothing") << QStringList{} << run << QStringList{} << QString();
     QTest::newRow("files") << QStringList{"a.jpg", "b c.jpg"} << run
-                           << QStringList{"a.jpg", "b c.jpg"} << QStringList{};
-    QTest::newRow("help wins") << QStringList{"a.jpg", "--bogus", "--help", "b.jpg"}
-                               << int(TStartAction::Help) << QStringList{"a.jpg"}
-                               << QStringList{"--bogus"};
+                           << QStringList{"a.jpg", "b c.jpg"} << QString();
+    QTest::newRow("help after a file")
+        << QStringList{"a.jpg", "-h", "--bogus"} << int(TStartAction::Help) << QStringList{"a.jpg"}
+        << QString();
     QTest::newRow("version") << QStringList{"--version"} << int(TStartAction::Version)
-                             << QStringList{} << QStringList{};
-    QTest::newRow("unknown option")
-        << QStringList{"-x", "a.jpg"} << run << QStringList{"a.jpg"} << QStringList{"-x"};
+                             << QStringList{} << QString();
+    QTest::newRow("unknown option") << QStringList{"a.jpg", "-x"} << int(TStartAction::UsageError)
+                                    << QStringList{"a.jpg"} << "unknown option -x";
     QTest::newRow("after --") << QStringList{"--", "--help", "-"} << run
-                              << QStringList{"--help", "-"} << QStringList{};
+                              << QStringList{"--help", "-"} << QString();
+    QTest::newRow("Qt's options") << QStringList{"-platform", "offscreen",    "a.jpg",    "-style",
+                                                 "fusion",    "--display=:3", "-reverse", "b.jpg"}
+                                  << run << QStringList{"a.jpg", "b.jpg"} << "offscreen :3";
 }
 
 void TestCommandLine::parse() {
     QFETCH(QStringList, arguments);
     QFETCH(int, action);
     QFETCH(QStringList, paths);
-    QFETCH(QStringList, unknown);
-    const TCommandLine line = ParseCommandLine(arguments);
+    QFETCH(QString, platformDisplayOrError);
+    const TCommandLine line = ReadCommandLine(arguments);
     QCOMPARE(int(line.action), action);
     QCOMPARE(line.paths, paths);
-    QCOMPARE(line.unknownOptions, unknown);
+    QCOMPARE(line.error.isEmpty() ? (line.platform + " " + line.display).trimmed() : line.error,
+             platformDisplayOrError);
 }
 
 void TestCommandLine::expand() {
@@ -83,7 +92,8 @@ void TestCommandLine::expand() {
     QCOMPARE(problems, QStringList{QStringLiteral("gone.jpg: no such file or folder, skipped")});
 }
 
-// Success prints on standard output, a refusal (status 2) on standard error.
+// Success prints on standard output, a refusal (status 2) and a missing display (status 1, in
+// one line) on standard error.
 void TestCommandLine::helpAndVersionNeedNoDisplay_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
@@ -100,6 +110,8 @@ void TestCommandLine::helpAndVersionNeedNoDisplay_data() {
         << QStringList{"a.jpg", "--bogus"} << 2 << "quillet: unknown option --bogus\n" + usage;
     QTest::newRow("Qt option's value is no option")
         << QStringList{"-qwindowtitle", "-x", "-x"} << 2 << "quillet: unknown option -x\n" + usage;
+    QTest::newRow("no display") << QStringList{"a.jpg"} << 1
+                                << "quillet: no display found (DISPLAY is not set)\n";
 }
 
 void TestCommandLine::helpAndVersionNeedNoDisplay() {
@@ -120,6 +132,126 @@ void TestCommandLine::helpAndVersionNeedNoDisplay() {
     const QString err = QString::fromLocal8Bit(quillet.readAllStandardError());
     QVERIFY2((status ? err : out).startsWith(start) && (status ? out : err).isEmpty(),
              qPrintable(out + err));
+    if (status == 1)
+        QCOMPARE(err, start);
+}
+
+namespace {
+
+// A listening Unix socket for as long as it lives; a name starting with '@' is abstract.
+struct Listener {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool listening = false;
+    explicit Listener(const QByteArray &name) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), name.size());
+        if (name.startsWith('@'))
+            address.sun_path[0] = '\0';
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + name.size());
+        listening =
+            ::bind(fd, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(fd, 1) == 0;
+    }
+    ~Listener() { ::close(fd); }
+};
+
+// A local X display number whose sockets nobody holds.
+int freeDisplayNumber(int from) {
+    for (int n = from;; ++n)
+        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) &&
+            Listener("@/tmp/.X11-unix/X" + QByteArray::number(n)).listening)
+            return n;
+}
+
+} // namespace
+
+// Placeholders: LIVE and DEAD are X display numbers with and without a server, RUN a runtime
+// folder holding a Wayland socket "wayland-live".
+void TestCommandLine::displayCheck_data() {
+    QTest::addColumn<QString>("platforms");
+    QTest::addColumn<QString>("x11");
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<QString>("problem"); // empty: a window can open
+    QTest::newRow("nothing set") << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << "DISPLAY is not set; WAYLAND_DISPLAY is not set";
+    QTest::newRow("offscreen") << "offscreen"
+                               << ""
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("fallback to offscreen") << "xcb;offscreen"
+                                           << ""
+                                           << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("X11") << ""
+                         << ":LIVE"
+                         << ""
+                         << ""
+                         << "";
+    QTest::newRow("X11 screen") << "xcb"
+                                << "unix:LIVE.0"
+                                << ""
+                                << ""
+                                << "";
+    QTest::newRow("X11 gone") << "xcb"
+                              << ":DEAD"
+                              << "wayland-live"
+                              << "RUN"
+                              << "cannot reach the X display :DEAD: Connection refused";
+    QTest::newRow("X11 elsewhere") << "xcb"
+                                   << "far.example:0"
+                                   << ""
+                                   << ""
+                                   << "";
+    QTest::newRow("Wayland") << ""
+                             << ":DEAD"
+                             << "wayland-live"
+                             << "RUN"
+                             << "";
+    QTest::newRow("Wayland by path") << "wayland"
+                                     << ""
+                                     << "RUN/wayland-live"
+                                     << ""
+                                     << "";
+    QTest::newRow("Wayland's default socket") << "wayland-egl:x"
+                                              << ""
+                                              << ""
+                                              << "RUN"
+                                              << "WAYLAND_DISPLAY is not set";
+    QTest::newRow("Wayland gone")
+        << "wayland"
+        << ":LIVE"
+        << "wayland-1"
+        << "RUN"
+        << "cannot reach the Wayland display RUN/wayland-1: No such file or directory";
+}
+
+void TestCommandLine::displayCheck() {
+    QFETCH(QString, platforms);
+    QFETCH(QString, x11);
+    QFETCH(QString, wayland);
+    QFETCH(QString, runtime);
+    QFETCH(QString, problem);
+    TempFolder dir;
+    const Listener compositor(QFile::encodeName(dir.qPath()) + "/wayland-live");
+    const int live = freeDisplayNumber(900);
+    const Listener server("@/tmp/.X11-unix/X" + QByteArray::number(live));
+    const int dead = freeDisplayNumber(live + 1);
+    QVERIFY(compositor.listening && server.listening);
+    const auto fill = [&](QString text) {
+        return text.replace("LIVE", QString::number(live))
+            .replace("DEAD", QString::number(dead))
+            .replace("RUN", dir.qPath())
+            .toStdString();
+    };
+    const std::optional<std::string> missing =
+        MissingDisplay({fill(platforms), fill(x11), fill(wayland), fill(runtime)});
+    QCOMPARE(QString::fromStdString(missing.value_or("")), QString::fromStdString(fill(problem)));
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -10,13 +10,20 @@ struct Seen {
     std::string name = "none";
 };
 
+// Written with one dash as well, and left out of the help.
+CommandOption titleOption(Seen &s) {
+    CommandOption title = ValueOption(0, "title", "TEXT", "", "a title", TextInto(s.name));
+    title.singleDash = true;
+    return title;
+}
+
 std::vector<CommandOption> table(Seen &s) {
     return {
         FlagOption('v', "verbose", "say more", s.verbose),
         ValueOption('n', "count", "N", "how many", "a number from 1 to 9",
                     DecimalInto(s.count, 1, 9)),
         ValueOption(0, "name", "TEXT", "a name\nover two lines", "a name", TextInto(s.name, false)),
-        FinalOption('h', "help", "show this help")};
+        FinalOption('h', "help", "show this help"), titleOption(s)};
 }
 
 std::string outcomeOf(const std::vector<std::string> &args) {
@@ -46,6 +53,8 @@ TEST(OptionParser, reads_each_form_of_the_grammar) {
         {{"-n", " 3"}, "option -n needs a number from 1 to 9, not ' 3'"},
         {{"--verb"}, "unknown option --verb"},
         {{"-x"}, "unknown option -x"},
+        {{"-title", "-v", "x", "--title=y", "-title=z"}, "0 7 z | x"},
+        {{"-name", "x"}, "option -n needs a number from 1 to 9, not 'ame'"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(outcomeOf(c.args), c.outcome) << ::testing::PrintToString(c.args);
