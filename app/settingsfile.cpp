@@ -1,6 +1,7 @@
 #include "settingsfile.h"
 
 #include "atomicfile.h"
+#include "defaults.h"
 #include "inifile.h"
 #include "intconv.h"
 
@@ -34,19 +35,20 @@ std::optional<TSettings> LoadSettings(const std::string &fileName) {
         return std::nullopt;
     // A file that exists but cannot be read gives every key its default.
     const IniText ini(ReadWholeFile(fileName).value_or(""));
+    const BatchDefaults &d = kDefaults;
     TSettings s;
-    s.width = readInt(ini, "width", 180);
-    s.height = readInt(ini, "height", 180);
-    s.extension = ProfileString(ini, section, "extension", ".thumb.jpg");
-    s.targetfolder = ProfileString(ini, section, "targetfolder", "");
-    s.addextension = readBool(ini, "addextension", true);
-    s.overwrite = readBool(ini, "overwrite", true);
-    s.fillcolor = readInt(ini, "fillcolor", clBlack);
-    s.maintainaspect = readBool(ini, "maintainaspect", true);
-    s.transparent = readBool(ini, "transparent", true);
-    s.smooth = readBool(ini, "smooth", false);
-    s.upright = readBool(ini, "upright", false);
-    s.keepprofile = readBool(ini, "keepprofile", false);
+    s.width = readInt(ini, "width", d.width.missingKey);
+    s.height = readInt(ini, "height", d.height.missingKey);
+    s.extension = ProfileString(ini, section, "extension", d.suffix.missingKey);
+    s.targetfolder = ProfileString(ini, section, "targetfolder", d.targetFolder.missingKey);
+    s.addextension = readBool(ini, "addextension", d.addSuffix.missingKey);
+    s.overwrite = readBool(ini, "overwrite", d.overwrite.missingKey);
+    s.fillcolor = readInt(ini, "fillcolor", d.fill.missingKey);
+    s.maintainaspect = readBool(ini, "maintainaspect", d.keepAspect.missingKey);
+    s.transparent = readBool(ini, "transparent", d.transparent.missingKey);
+    s.smooth = readBool(ini, "smooth", d.smooth.missingKey);
+    s.upright = readBool(ini, "upright", d.upright.missingKey);
+    s.keepprofile = readBool(ini, "keepprofile", d.keepProfile.missingKey);
     return s;
 }
 

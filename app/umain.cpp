@@ -6,6 +6,7 @@
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
 #include "colorpanel.h"
+#include "defaults.h"
 #include "filefilter.h"
 #include "filenames.h"
 #include "previewimage.h"
@@ -114,14 +115,22 @@ void TForm1::FormCreate() {
     exeFolder_ = QCoreApplication::applicationDirPath();
     if (settingsFileName_.isEmpty())
         settingsFileName_ = SettingsFileFor(exeFolder_);
-    Panel1->setColor(clBlack);
-    KEL_edit3->setText(QString::number(160));
-    KEL_edit4->setText(QString::number(180));
+    const BatchDefaults &d = kDefaults;
+    Panel1->setColor(d.fill.firstStart);
+    KEL_edit3->setText(QString::number(d.width.firstStart));
+    KEL_edit4->setText(QString::number(d.height.firstStart));
     KEL_progressbar1->setPosition(0);
-    CheckBox4->setChecked(true);
-    CheckBox3->setChecked(true);
-    CheckBox1->setChecked(true);
-    CheckBox2->setChecked(false);
+    CheckBox4->setChecked(d.addSuffix.firstStart);
+    CheckBox3->setChecked(d.overwrite.firstStart);
+    CheckBox1->setChecked(d.keepAspect.firstStart);
+    CheckBox2->setChecked(d.transparent.firstStart);
+    // The suffix, the folder and the boxes no settings key sets here start from the table too.
+    KEL_edit6->setText(QString::fromUtf8(d.suffix.firstStart));
+    KEL_edit5->setText(QString::fromUtf8(d.targetFolder.firstStart));
+    CheckBox5->setChecked(d.eraseEmpty.firstStart);
+    CheckBox6->setChecked(d.smooth.firstStart);
+    CheckBox7->setChecked(d.upright.firstStart);
+    CheckBox8->setChecked(d.keepProfile.firstStart);
     loadSettings();
 }
 

@@ -252,7 +252,6 @@ void TForm1::buildUpperPanel() {
     Label9 = label(Panel2, "Label9", "Fill color:");
     place->place(Label9, QRect(16, 285, 0, 0), akBottomLeft);
     KEL_edit6 = modeEdit(Panel2, "KEL_edit6", mTextEdit);
-    KEL_edit6->setText(QStringLiteral(".thumb.jpg"));
     place->place(KEL_edit6, QRect(256, 280, 153, 20), akStretchBottom);
     Panel1 = Named(new TColorPanel(Panel2), "Panel1");
     place->place(Panel1, QRect(88, 288, 121, 20), akBottomLeft);
@@ -261,7 +260,6 @@ void TForm1::buildUpperPanel() {
     CheckBox3 = checkBox(Panel2, "CheckBox3", "Allow overwrite existing files");
     place->place(CheckBox3, QRect(224, 312, 0, 0), akBottomLeft);
     CheckBox5 = checkBox(Panel2, "CheckBox5", "Erase empty area");
-    CheckBox5->setChecked(false);
     place->place(CheckBox5, QRect(88, 328, 0, 0), akBottomLeft);
     // The engine's opt-in extras, in the free space right of the size edits and below the
     // overwrite box, anchored as their neighbours.

@@ -87,10 +87,17 @@ struct ThumbTargets {
 
 std::vector<CommandOption> thumbTable(ThumbTargets &t) {
     ThumbOptions &o = t.options;
+    // Help that names a default from the table; the rows point into it.
+    const auto &d = kDefaults;
+    static const std::string sizeHelp =
+        "the box to fit (default: " + std::to_string(d.width.thumbCommand) + "x" +
+        std::to_string(d.height.thumbCommand) + ")";
+    static const std::string suffixHelp =
+        "appended to each target name (default: " + std::string(d.suffix.thumbCommand) + ")";
     return {
         ValueOption('o', "output", "DIR", "target folder (default: the current folder)", "a folder",
                     TextInto(o.outputFolder, false)),
-        ValueOption('s', "size", "WxH", "the box to fit (default: 160x180)",
+        ValueOption('s', "size", "WxH", sizeHelp,
                     "a size WxH of whole numbers from 1 to 65500, such as 160x180",
                     [&o](const std::string &v) { return ParseBoxSize(v, o.width, o.height); }),
         FlagOption(0, "stretch", "fill the box, ignoring the aspect ratio", t.stretch),
@@ -101,8 +108,7 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
                     "number in the form 0x00BBGGRR (default: black)",
                     "a colour: #RRGGBB or a whole number such as 0x00BBGGRR",
                     [&o](const std::string &v) { return ParseFillColor(v, o.fill); }),
-        ValueOption(0, "suffix", "TEXT", "appended to each target name (default: .thumb.jpg)",
-                    "a text", TextInto(o.suffix)),
+        ValueOption(0, "suffix", "TEXT", suffixHelp, "a text", TextInto(o.suffix)),
         FlagOption(0, "no-suffix", "targets keep the source's file name",
                    [&o] { o.addSuffix = false; }),
         FlagOption(0, "overwrite", "replace existing targets (default: skip them)", o.overwrite),

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of quillet-thumb.
 #include "colors.h"
+#include "defaults.h"
 #include "memorybudget.h"
 #include "outputformat.h"
 #include "uthumbnail.h"
@@ -10,24 +11,27 @@
 #include <vector>
 
 struct ThumbOptions {
-    std::string outputFolder = ".";
-    int width = 160;
-    int height = 180;
-    bool keepAspect = true;
-    bool eraseEmpty = false;
-    TColor fill = clBlack;
-    std::string suffix = ".thumb.jpg";
-    bool addSuffix = true;
-    bool overwrite = false;
+    std::string outputFolder{kDefaults.targetFolder.thumbCommand};
+    int width = kDefaults.width.thumbCommand;
+    int height = kDefaults.height.thumbCommand;
+    bool keepAspect = kDefaults.keepAspect.thumbCommand;
+    bool eraseEmpty = kDefaults.eraseEmpty.thumbCommand;
+    TColor fill = kDefaults.fill.thumbCommand;
+    std::string suffix{kDefaults.suffix.thumbCommand};
+    bool addSuffix = kDefaults.addSuffix.thumbCommand;
+    bool overwrite = kDefaults.overwrite.thumbCommand;
     int jobs = 0; // 0: one per core
     // Decoder memory of all jobs together; a picture needing more is refused.
     std::uint64_t memoryLimit = kDefaultDecoderMemory; // the window's budget too
     bool quiet = false;
     OutputFormat format = OutputFormat::Jpeg;
     int quality = kDefaultQuality;
-    bool transparent = false; // the fill area, where the format has alpha
+    bool transparent =
+        kDefaults.transparent.thumbCommand; // the fill area, where the format has alpha
     bool srgb = false;
-    ThumbnailExtras extras;
+    ThumbnailExtras extras{.smooth = kDefaults.smooth.thumbCommand,
+                           .upright = kDefaults.upright.thumbCommand,
+                           .keepProfile = kDefaults.keepProfile.thumbCommand};
     std::vector<std::string> sources;
 };
 

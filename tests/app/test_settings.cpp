@@ -57,6 +57,8 @@ class TestSettings : public QObject {
 private slots:
     void init();
     void firstStartShowsTheFirstStartValues();
+    void windowStartsFromTheDefaultsTable_data();
+    void windowStartsFromTheDefaultsTable();
     void firstStartWritesEveryKey();
     void readsEachKey_data();
     void readsEachKey();
@@ -103,6 +105,56 @@ void TestSettings::firstStartShowsTheFirstStartValues() {
     QCOMPARE(form.KEL_listbox1->ItemCount(), 0);
     QCOMPARE(form.Memo1->toPlainText(), QString());
     QVERIFY(!QFile::exists(ini_));
+}
+
+namespace {
+
+// Every setting the window shows, and the same from a column of the defaults table.
+QString windowValues(const TForm1 &f) {
+    const Shown s = shownBy(f);
+    QStringList values{s.width, s.height, s.extension, s.folder};
+    for (const int v :
+         {int(s.addExtension), int(s.overwrite), s.fillColor, int(s.aspect), int(s.transparent)})
+        values << QString::number(v);
+    for (const QCheckBox *box : {f.CheckBox5, f.CheckBox6, f.CheckBox7, f.CheckBox8})
+        values << QString::number(box->isChecked());
+    return values.join(QLatin1Char('|'));
+}
+
+QString tableValues(bool firstStart) {
+    const auto pick = [firstStart](const auto &row) {
+        return firstStart ? row.firstStart : row.missingKey;
+    };
+    const BatchDefaults &d = kDefaults;
+    QStringList values;
+    for (const int v : {pick(d.width), pick(d.height)})
+        values << QString::number(v);
+    for (const std::string_view v : {pick(d.suffix), pick(d.targetFolder)})
+        values << QString::fromUtf8(v);
+    for (const int v : {int(pick(d.addSuffix)), int(pick(d.overwrite)), pick(d.fill),
+                        int(pick(d.keepAspect)), int(pick(d.transparent)), int(pick(d.eraseEmpty)),
+                        int(pick(d.smooth)), int(pick(d.upright)), int(pick(d.keepProfile))})
+        values << QString::number(v);
+    return values.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+void TestSettings::windowStartsFromTheDefaultsTable_data() {
+    QTest::addColumn<QByteArray>("file"); // empty: none
+    QTest::addColumn<bool>("firstStart");
+    QTest::newRow("no file") << QByteArray() << true;
+    QTest::newRow("every key missing") << QByteArray("[settings]\n") << false;
+    QTest::newRow("no settings section") << QByteArray("[other]\nwidth=7\n") << false;
+}
+
+void TestSettings::windowStartsFromTheDefaultsTable() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, firstStart);
+    if (!file.isEmpty())
+        writeAll(ini_, file);
+    TForm1 form(ini_, &prompt_);
+    QCOMPARE(windowValues(form), tableValues(firstStart));
 }
 
 void TestSettings::firstStartWritesEveryKey() {

@@ -28,6 +28,23 @@ TEST(ThumbOptions, defaults_match_the_main_window) {
     EXPECT_EQ(r.options.sources, std::vector<std::string>{"a.jpg"});
 }
 
+TEST(ThumbOptions, defaults_are_the_tables_column) {
+    const ThumbOptions o = Parse({"a.jpg"}).options;
+    const BatchDefaults &d = kDefaults;
+    EXPECT_EQ(o.outputFolder, d.targetFolder.thumbCommand);
+    EXPECT_EQ(std::pair(o.width, o.height), std::pair(d.width.thumbCommand, d.height.thumbCommand));
+    EXPECT_EQ(o.suffix, d.suffix.thumbCommand);
+    EXPECT_EQ(o.fill, d.fill.thumbCommand);
+    const std::vector<bool> flags{o.addSuffix,         o.overwrite,     o.keepAspect,
+                                  o.eraseEmpty,        o.extras.smooth, o.extras.upright,
+                                  o.extras.keepProfile};
+    EXPECT_EQ(flags, (std::vector<bool>{d.addSuffix.thumbCommand, d.overwrite.thumbCommand,
+                                        d.keepAspect.thumbCommand, d.eraseEmpty.thumbCommand,
+                                        d.smooth.thumbCommand, d.upright.thumbCommand,
+                                        d.keepProfile.thumbCommand}));
+    EXPECT_NE(ThumbUsage().find("the box to fit (default: 160x180)"), std::string::npos);
+}
+
 TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     const ParseResult r =
         Parse({"-o", "out", "-s200x100", "--crop", "--fill=#FF8000", "--suffix", "_t.jpg",
