@@ -7,4 +7,5 @@
 // teardown stops the connection's two event threads one after the other, and a read prepared
 // for the first just before it stops is never finished; the second then waits for it for
 // ever and the program hangs instead of ending. Nothing of ours is left to save by then.
+// A build with AddressSanitizer runs its leak check first, as an ordinary end would.
 int EndProgram(int status);
