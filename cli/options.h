@@ -26,8 +26,8 @@ struct ThumbOptions {
     bool quiet = false;
     OutputFormat format = OutputFormat::Jpeg;
     int quality = kDefaultQuality;
-    bool transparent =
-        kDefaults.transparent.thumbCommand; // the fill area, where the format has alpha
+    // The fill area, where the format has alpha.
+    bool transparent = kDefaults.transparent.thumbCommand;
     bool srgb = false;
     ThumbnailExtras extras{.smooth = kDefaults.smooth.thumbCommand,
                            .upright = kDefaults.upright.thumbCommand,

@@ -35,13 +35,13 @@ TEST(ThumbOptions, defaults_are_the_tables_column) {
     EXPECT_EQ(std::pair(o.width, o.height), std::pair(d.width.thumbCommand, d.height.thumbCommand));
     EXPECT_EQ(o.suffix, d.suffix.thumbCommand);
     EXPECT_EQ(o.fill, d.fill.thumbCommand);
-    const std::vector<bool> flags{o.addSuffix,         o.overwrite,     o.keepAspect,
-                                  o.eraseEmpty,        o.extras.smooth, o.extras.upright,
-                                  o.extras.keepProfile};
+    const std::vector<bool> flags{o.addSuffix,      o.overwrite,         o.keepAspect,
+                                  o.eraseEmpty,     o.transparent,       o.extras.smooth,
+                                  o.extras.upright, o.extras.keepProfile};
     EXPECT_EQ(flags, (std::vector<bool>{d.addSuffix.thumbCommand, d.overwrite.thumbCommand,
                                         d.keepAspect.thumbCommand, d.eraseEmpty.thumbCommand,
-                                        d.smooth.thumbCommand, d.upright.thumbCommand,
-                                        d.keepProfile.thumbCommand}));
+                                        d.transparent.thumbCommand, d.smooth.thumbCommand,
+                                        d.upright.thumbCommand, d.keepProfile.thumbCommand}));
     EXPECT_NE(ThumbUsage().find("the box to fit (default: 160x180)"), std::string::npos);
 }
 
