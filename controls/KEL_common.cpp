@@ -68,9 +68,9 @@ const char *const arialWidthFaces[] = {"Liberation Sans", "Arimo"};
 // The windows are laid out for the classic 8-point desktop faces, which a Linux desktop lacks.
 // They are drawn in the first installed face of Arial's widths, else in DejaVu Sans, else in
 // the desktop's own face; picked once from the installed families. Asking Qt for a face that
-// is not installed would cost a fallback search through every installed font for each font
-// made, and the alias "Arial" leads to URW's PostScript Nimbus Sans where the printing stack
-// is installed, which is slow to open.
+// is not installed (and then for its substitutes) costs a fallback search through every
+// installed font, and through fontconfig's rules, for each font made: the more fonts and
+// rules a desktop has, the more.
 const QString &standInFace() {
     static const QString face = [] {
         const QStringList installed = QFontDatabase::families();
