@@ -2,6 +2,7 @@
 
 #include "filenames.h"
 #include "optionparser.h"
+#include "photoformats.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -41,9 +42,10 @@ std::vector<CommandOption> quilletTable(std::string &platform, std::string &disp
 std::string QuilletUsage() {
     std::string platform, display;
     return "Usage: quillet [options] [PHOTO|FOLDER]...\n"
-           "Turns a batch of JPEG photos into JPEG thumbnails. Opens the Quillet window with the\n"
-           "given photos in its list; a folder adds the JPEG files inside it (*.jpg, *.jpeg),\n"
-           "sorted by name. A path that does not exist is skipped with a message.\n"
+           "Turns a batch of photos into JPEG thumbnails. Opens the Quillet window with the\n"
+           "given photos in its list; a folder adds the photo files inside it (.jpg .jpeg .jpe\n"
+           ".heic .heif .avif .webp .png .tif .tiff in any case), sorted by name. A path that\n"
+           "does not exist is skipped with a message.\n"
            "\n" +
            OptionsHelp(quilletTable(platform, display), 21) +
            "\n"
@@ -77,18 +79,11 @@ TCommandLine ReadCommandLine(const QStringList &arguments) {
     return line;
 }
 
-namespace {
-
-bool isJpegName(const QString &name) {
-    return name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
-}
-
-QStringList jpegFilesIn(const QString &folder) {
+QStringList PhotoFilesIn(const QString &folder) {
     const QString prefix = AbsoluteName(folder) + QLatin1Char('/');
     QStringList names;
     for (const QString &name : NamesInFolder(folder))
-        if (isJpegName(name) && !name.startsWith(QLatin1Char('.')) &&
+        if (HasPhotoExtension(name.toStdString()) && !name.startsWith(QLatin1Char('.')) &&
             KindOf(prefix + name) == NameKind::File)
             names << name;
     // As a file manager lists them: letters without regard to case, numbers by value
@@ -110,14 +105,12 @@ QStringList jpegFilesIn(const QString &folder) {
     return files;
 }
 
-} // namespace
-
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
     QStringList files;
     for (const QString &path : paths) {
         const NameKind kind = KindOf(path);
         if (kind == NameKind::Folder)
-            files << jpegFilesIn(path);
+            files << PhotoFilesIn(path);
         else if (kind == NameKind::File)
             files << AbsoluteName(path);
         else if (kind == NameKind::Other)

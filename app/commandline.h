@@ -22,10 +22,13 @@ struct TCommandLine {
 // takes them out when the application object is made.
 TCommandLine ReadCommandLine(const QStringList &arguments);
 
+// The photo files directly inside a folder, by their extensions (HasPhotoExtension, hidden
+// ones left out), as absolute paths sorted by name as a file manager lists them.
+QStringList PhotoFilesIn(const QString &folder);
+
 // The files that the paths stand for, in the form "Add file(s)" lists them: a file as its
-// absolute path whatever its type, a folder as the JPEG files directly inside it (*.jpg,
-// *.jpeg in any case, hidden ones left out) sorted by name as a file manager lists them. A path
-// that is neither adds a line to `problems`.
+// absolute path whatever its type, a folder as PhotoFilesIn lists it. A path that is neither
+// adds a line to `problems`.
 QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems);
 
 // --help (-h) and --version, answered on standard output, and a usage error, answered with

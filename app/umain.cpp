@@ -6,6 +6,7 @@
 #include "KEL_listbox.h"
 #include "KEL_progressbar.h"
 #include "colorpanel.h"
+#include "commandline.h"
 #include "defaults.h"
 #include "filefilter.h"
 #include "filenames.h"
@@ -33,8 +34,9 @@
 
 namespace {
 
-// The local files among dropped items, in the order they were dropped. The path is taken
-// from its percent-encoded bytes: a name that is not UTF-8 keeps its bytes.
+// The local files among dropped items, in the order they were dropped, a folder standing for
+// the photos inside it as on the command line. The path is taken from its percent-encoded
+// bytes: a name that is not UTF-8 keeps its bytes.
 QStringList droppedFiles(const QMimeData *mime) {
     QStringList files;
     if (mime == nullptr)
@@ -44,8 +46,11 @@ QStringList droppedFiles(const QMimeData *mime) {
             continue;
         const QString name =
             NameFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
-        if (KindOf(name) == NameKind::File)
+        const NameKind kind = KindOf(name);
+        if (kind == NameKind::File)
             files << name;
+        else if (kind == NameKind::Folder)
+            files << PhotoFilesIn(name);
     }
     return files;
 }
@@ -182,7 +187,9 @@ void TForm1::appendFiles(const QStringList &fileNames) {
 void TForm1::Addfiles1Click() {
     QFileDialog *dialog = openDialog();
     dialog->setNameFilters(NameFiltersFromFilter(
-        QStringLiteral("Jpegs (*.jpg, *.jpeg)|*.jpg;*.jpeg|All Files (*.*)|*.*")));
+        QStringLiteral("Photos (*.jpg *.jpeg *.heic *.heif *.avif *.webp *.png *.tif *.tiff)|"
+                       "*.jpg;*.jpeg;*.heic;*.heif;*.avif;*.webp;*.png;*.tif;*.tiff|"
+                       "All files (*.*)|*.*")));
     if (dialog->exec() != QDialog::Accepted)
         return;
     QStringList files;

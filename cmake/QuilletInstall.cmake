@@ -133,13 +133,17 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME ${QUILLET_DEB_DESKTOP})
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION graphics)
-# The windows are laid out for Liberation Sans; qt6-wayland lets them open on Wayland.
+# The windows are laid out for Liberation Sans; qt6-wayland lets them open on Wayland. The
+# photo libraries come from dpkg-shlibdeps; libde265-0 is named because HEIC photos need
+# libheif's HEVC decoder, whatever libheif1 itself is built to depend on.
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "libheif1, libde265-0")
 if(QUILLET_GUI)
-    set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "fonts-liberation, qt6-wayland")
+    string(APPEND CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS ", fonts-liberation, qt6-wayland")
 endif()
 string(JOIN "\n" CPACK_DEBIAN_DESKTOP_DESCRIPTION
-       "batch JPEG thumbnail maker"
-       "Quillet turns a batch of JPEG photos into JPEG thumbnails: a window to"
+       "batch photo thumbnail maker"
+       "Quillet turns a batch of photos (JPEG, HEIC/HEIF, AVIF, WebP, PNG, TIFF)"
+       "into JPEG thumbnails: a window to"
        "gather the photos and choose the size, aspect, fill colour and names, and"
        "quillet-thumb, the same engine from a shell, for large collections spread"
        "over cores and machines.")

@@ -6,6 +6,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-qpa-plugins
     libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     libjpeg62-turbo-dev libgtest-dev libwebp-dev libavif-dev libpng-dev liblcms2-dev
+    libheif-dev libde265-dev libtiff-dev
+    libheif-examples webp libavif-bin libvips-tools libjpeg-turbo-progs
     xvfb xauth xdotool libx11-dev x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64 libasio-dev
     desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel

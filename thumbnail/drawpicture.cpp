@@ -91,7 +91,9 @@ RowSource jpegRows(JpegDecoder &decoder, double extentWidth, double extentHeight
             decoder.layout(),
             decoder.components(),
             [&decoder](int y) { return decoder.row(y); },
-            {},
+            [&decoder](const std::vector<int> &columns, const std::vector<int> &rows) {
+                decoder.readOnly(columns, rows);
+            },
             toSrgb};
 }
 

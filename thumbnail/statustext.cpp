@@ -38,10 +38,10 @@ std::string DescribeStatus(const ThumbnailStatus &status, const ConversionAsked 
             return "the photo cannot be read: " + DescribeFileError(code);
         }
     case ThumbnailError::NotDecodable:
-        return status.message.empty() ? "not a JPEG photo that can be decoded"
-                                      : "not a JPEG photo: " + status.message;
+        return status.message.empty() ? "the photo cannot be decoded"
+                                      : "the photo cannot be decoded: " + status.message;
     case ThumbnailError::TooLarge:
-        // Refused from its header, or stopped by libjpeg when it asked for more on the way.
+        // Refused from its header, or stopped by the decoder when it asked for more on the way.
         if (status.message.empty())
             return "decoding the photo needs about " +
                    std::to_string((status.memoryNeeded + (1u << 20) - 1) >> 20) +

@@ -357,7 +357,8 @@ void TestBatchRun::failedFile() {
         QStringLiteral("log: Converting file ") + s1 + "..",
         QStringLiteral("log: Failed to create thumbnail of ") + t1 + ".",
         // In the command line's words ('j', 'u': "just text").
-        QStringLiteral("log: .. not a JPEG photo: Not a JPEG file: starts with 0x6a 0x75"),
+        QStringLiteral(
+            "log: .. the photo cannot be decoded: Not a JPEG file: starts with 0x6a 0x75"),
         QStringLiteral("ask: Failed to convert \"") + s1 + "\" to thumbnail, Interrupt process?"};
     expected << withNames(tail, t1, t2, s2);
     QCOMPARE(run(), expected);

@@ -68,7 +68,8 @@ void TestCommandLine::expand() {
     QVERIFY(root.mkdir(QStringLiteral("photos")) && root.mkdir(QStringLiteral("photos/sub")));
     for (const char *name :
          {"photos/p10.jpg", "photos/B.JPG", "photos/p9.jpg", "photos/a.jpg", "photos/c.Jpeg",
-          "photos/notes.txt", "photos/.hidden.jpg", "photos/sub/d.jpg", "readme.txt", "x.jpg"}) {
+          "photos/notes.txt", "photos/.hidden.jpg", "photos/sub/d.jpg", "readme.txt", "x.jpg",
+          "photos/e.HEIC", "photos/f.webp", "photos/g.tiff", "photos/h.gif"}) {
         QFile file(root.filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -87,7 +88,8 @@ void TestCommandLine::expand() {
     const QString p = root.absolutePath();
     QCOMPARE(files,
              (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/B.JPG",
-                          p + "/photos/c.Jpeg", p + "/photos/p9.jpg", p + "/photos/p10.jpg",
+                          p + "/photos/c.Jpeg", p + "/photos/e.HEIC", p + "/photos/f.webp",
+                          p + "/photos/g.tiff", p + "/photos/p9.jpg", p + "/photos/p10.jpg",
                           p + "/readme.txt", p + "/x.jpg", p + "/" + cafe, p + "/card/" + cafe}));
     QCOMPARE(problems, QStringList{QStringLiteral("gone.jpg: no such file or folder, skipped")});
 }

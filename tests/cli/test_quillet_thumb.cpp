@@ -132,7 +132,9 @@ TEST_F(QuilletThumb, failures_are_named_and_the_rest_goes_on) {
         Thumb("-o " + Quote(out) + " " + Quote(in + "/bad.jpg") + " " + Quote(in + "/missing.jpg") +
               " " + Quote(in) + " " + Quote(in + "/a.jpg"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.output.find("failed " + in + "/bad.jpg: not a JPEG"), std::string::npos)
+    EXPECT_NE(
+        r.output.find("failed " + in + "/bad.jpg: the photo cannot be decoded: Not a JPEG file"),
+        std::string::npos)
         << r.output;
     EXPECT_NE(r.output.find("failed " + in + "/missing.jpg: the photo does not exist"),
               std::string::npos)

@@ -38,8 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Backing store not supported",
                     "Backing store not supported", 700ull << 20},
         FailureCase{ThumbnailError::NotDecodable, 0,
-                    "not a JPEG photo: Not a JPEG file: starts with 0x89 0x50",
-                    "Not a JPEG file: starts with 0x89 0x50"},
+                    "the photo cannot be decoded: Not a JPEG file: starts with 0x47 0x49",
+                    "Not a JPEG file: starts with 0x47 0x49"},
         FailureCase{ThumbnailError::OutOfMemory, 0, "the system has no memory left"},
         FailureCase{ThumbnailError::EmptyThumbnail, 0,
                     "the thumbnail would be empty: cropped to 10x10 the photo keeps no whole row "
