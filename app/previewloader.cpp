@@ -13,19 +13,17 @@
 
 namespace {
 
-enum class PreviewFormat { None, Bitmap, Icon, Jpeg };
+enum class PreviewFormat { Bitmap, Icon, Photo };
 
-// The format for each extension the preview knows; metafiles are known but have no reader
-// here, so they clear the preview like a damaged file.
+// Bitmaps and icons by their extension, as Qt reads them; every other file is a photo if its
+// content says so (the engine's decoders), and clears the preview like a damaged file if not.
 PreviewFormat formatOf(const QString &fileName) {
     const QString ext = QFileInfo(fileName).suffix().toLower();
     if (ext == QLatin1String("bmp"))
         return PreviewFormat::Bitmap;
     if (ext == QLatin1String("ico"))
         return PreviewFormat::Icon;
-    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
-        return PreviewFormat::Jpeg;
-    return PreviewFormat::None;
+    return PreviewFormat::Photo;
 }
 
 // Opened by its bytes: Qt's own file classes cannot open a name that is not UTF-8.
@@ -41,7 +39,7 @@ PreviewResult readWhole(const QString &fileName, const char *format) {
     return {picture, picture.size()};
 }
 
-PreviewResult decodeJpeg(const PreviewRequest &request, const std::atomic<bool> &stop) {
+PreviewResult decodePhoto(const PreviewRequest &request, const std::atomic<bool> &stop) {
     const QSize box = request.box.expandedTo(QSize(1, 1));
     std::optional<PreviewPicture> decoded = DecodePreview(
         NativeName(request.fileName), {box.width(), box.height()}, request.upright, &stop);
@@ -64,12 +62,10 @@ PreviewResult DecodeForPreview(const PreviewRequest &request, const std::atomic<
         return readWhole(request.fileName, "bmp");
     case PreviewFormat::Icon:
         return readWhole(request.fileName, "ico");
-    case PreviewFormat::Jpeg:
-        return decodeJpeg(request, stop);
-    case PreviewFormat::None:
+    case PreviewFormat::Photo:
         break;
     }
-    return {};
+    return decodePhoto(request, stop);
 }
 
 TPreviewLoader::TPreviewLoader(QObject *parent) : QObject(parent) {}

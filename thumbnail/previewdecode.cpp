@@ -2,10 +2,13 @@
 
 #include "exiforientation.h"
 #include "fdstream.h"
+#include "imagedecoder.h"
 #include "jpegcodec.h"
+#include "memorybudget.h"
 #include "sharedreadfile.h"
 
 #include <algorithm>
+#include <functional>
 #include <istream>
 
 namespace {
@@ -46,12 +49,46 @@ std::vector<int> cellCounts(int scaled, int shown, std::vector<int> *cellOf = nu
     return counts;
 }
 
+// The rows a decoder delivers for the preview, whatever the format.
+struct ScaledRows {
+    int width;
+    int height;
+    PixelLayout layout;
+    int components;
+    std::function<const std::uint8_t *(int y)> row;
+};
+
+ScaledRows jpegRows(JpegDecoder &decoder) {
+    return {decoder.outputWidth(), decoder.outputHeight(), decoder.layout(), decoder.components(),
+            [&decoder](int y) { return decoder.row(y); }};
+}
+
+// Another format's rows; transparency shows over white, as on a light page.
+ScaledRows decodedRows(ImageDecoder &decoder, std::vector<std::uint8_t> &composed) {
+    const int width = decoder.outputWidth();
+    if (decoder.channels() == 3)
+        return {width, decoder.outputHeight(), PixelLayout::Rgb, 3,
+                [&decoder](int y) { return decoder.row(y); }};
+    composed.resize(std::size_t(width) * 3);
+    return {width, decoder.outputHeight(), PixelLayout::Rgb, 3,
+            [&decoder, &composed](int y) -> const std::uint8_t * {
+                const std::uint8_t *src = decoder.row(y);
+                if (!src)
+                    return nullptr;
+                for (std::size_t i = 0; i < composed.size(); i += 3, src += 4)
+                    for (std::size_t c = 0; c < 3; ++c)
+                        composed[i + c] =
+                            std::uint8_t((src[c] * src[3] + 255u * (255u - src[3]) + 127) / 255);
+                return composed.data();
+            }};
+}
+
 // Reads every scaled row and averages each box of them into the shown pixel it covers.
-bool boxFilter(JpegDecoder &decoder, PixelSize shown, std::vector<std::uint8_t> &out,
+bool boxFilter(const ScaledRows &decoder, PixelSize shown, std::vector<std::uint8_t> &out,
                const StoppableStreamBuf &data) {
-    const int scaledW = decoder.outputWidth();
-    const int scaledH = decoder.outputHeight();
-    const int n = decoder.components();
+    const int scaledW = decoder.width;
+    const int scaledH = decoder.height;
+    const int n = decoder.components;
     std::vector<int> columnOf;
     const std::vector<int> colsPerShown = cellCounts(scaledW, shown.width, &columnOf);
     const std::vector<int> rowsPerShown = cellCounts(scaledH, shown.height);
@@ -64,7 +101,7 @@ bool boxFilter(JpegDecoder &decoder, PixelSize shown, std::vector<std::uint8_t> 
             return false;
         for (int x = 0; x < scaledW; ++x) {
             std::uint8_t rgb[3];
-            PixelToRgb(rgb, row + x * n, decoder.layout());
+            PixelToRgb(rgb, row + x * n, decoder.layout);
             std::uint32_t *sum = &sums[std::size_t(columnOf[std::size_t(x)]) * 3];
             sum[0] += rgb[0];
             sum[1] += rgb[1];
@@ -129,22 +166,46 @@ std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize b
         return std::nullopt;
     StoppableStreamBuf buffer(file.fd(), stop);
     std::istream in(&buffer);
-    JpegDecoder decoder(in);
-    decoder.keepMetadata(upright, false);
-    if (!decoder.readHeader())
-        return std::nullopt;
-    const Orientation orientation = upright ? decoder.orientation() : Orientation::Normal;
-    const bool swap = SwapsAxes(orientation);
+    DecoderInput input(in);
+    const PhotoFormat format = SniffFormat(input.head());
+    Orientation orientation = Orientation::Normal;
     PreviewPicture picture;
-    picture.source = swapped({decoder.width(), decoder.height()}, swap);
-    picture.size = FitInBox(picture.source, box);
-    const PixelSize stored = swapped(picture.size, swap);
-    // A picture patched up by libjpeg after its data ran out is damaged, not previewed.
-    if (!decoder.startScaled(
-            EighthsCovering(decoder.width(), decoder.height(), stored.width, stored.height)) ||
-        !boxFilter(decoder, stored, picture.rgb, buffer) || !decoder.finish() ||
-        decoder.endedEarly() || buffer.stopped())
-        return std::nullopt;
+    PixelSize stored;
+    // Where the picture goes, from its stored size.
+    const auto place = [&](int width, int height, Orientation o) {
+        orientation = upright ? o : Orientation::Normal;
+        const bool swap = SwapsAxes(orientation);
+        picture.source = swapped({width, height}, swap);
+        picture.size = FitInBox(picture.source, box);
+        stored = swapped(picture.size, swap);
+    };
+    if (format == PhotoFormat::Jpeg || format == PhotoFormat::Unknown) {
+        std::istream jpeg(&input);
+        JpegDecoder decoder(jpeg);
+        decoder.keepMetadata(upright, false);
+        if (!decoder.readHeader())
+            return std::nullopt;
+        place(decoder.width(), decoder.height(), decoder.orientation());
+        // A picture patched up by libjpeg after its data ran out is damaged, not previewed.
+        if (!decoder.startScaled(
+                EighthsCovering(decoder.width(), decoder.height(), stored.width, stored.height)) ||
+            !boxFilter(jpegRows(decoder), stored, picture.rgb, buffer) || !decoder.finish() ||
+            decoder.endedEarly() || buffer.stopped())
+            return std::nullopt;
+    } else {
+        const std::unique_ptr<ImageDecoder> decoder = MakeImageDecoder(format, input);
+        decoder->setMemoryLimit(kDefaultDecoderMemory);
+        if (!decoder->readHeader())
+            return std::nullopt;
+        const DecodedHeader &header = decoder->header();
+        place(header.width, header.height, header.orientation);
+        // An embedded thumbnail that covers the shown size serves as well as the picture.
+        std::vector<std::uint8_t> composed;
+        if (!decoder->start(stored.width, stored.height) ||
+            !boxFilter(decodedRows(*decoder, composed), stored, picture.rgb, buffer) ||
+            !decoder->finish() || buffer.stopped())
+            return std::nullopt;
+    }
     if (orientation != Orientation::Normal)
         picture.rgb = turned(picture.rgb, stored, orientation);
     return picture;

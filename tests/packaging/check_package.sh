@@ -44,7 +44,9 @@ expected=("quillet files $share/applications/$id.desktop"
     "quillet files $share/metainfo/$id.metainfo.xml" "quillet files $icons/scalable/apps/$id.svg"
     "quillet files $icons/48x48/apps/$id.png"
     "quillet Depends libjpeg62-turbo" "quillet Depends libc6" "quillet Depends libqt6widgets6"
-    "quillet Depends fonts-liberation" "quillet Depends qt6-wayland")
+    "quillet Depends fonts-liberation" "quillet Depends qt6-wayland" "quillet Depends libheif1"
+    "quillet Depends libde265-0" "quillet Depends libwebp7" "quillet Depends libpng16-16"
+    "quillet Depends libtiff6")
 for package in "${packages[@]}"; do
     expected+=("$package Version $version" "$package files $share/doc/$package/copyright"
         "$package files $share/doc/$package/changelog.gz")

@@ -1,5 +1,5 @@
+#include "formatfixtures.h"
 #include "jpegcodec.h"
-#include "jpegfixtures.h"
 #include "previewdecode.h"
 #include "tempfolder.h"
 
@@ -28,8 +28,16 @@ TEST(PreviewSize, fit_and_scale_for_the_box) {
     }
 }
 
+namespace {
+
+std::string Heic(const Picture &picture, const FormatOptions &options) {
+    return EncodeHeif(picture, false, options);
+}
+
+} // namespace
+
 // Red left half, blue right half: averaging across the border, or a wrong turn, would show.
-TEST(PreviewDecode, every_kind_of_jpeg_comes_out_at_the_shown_size_upright_when_asked) {
+TEST(PreviewDecode, every_kind_of_photo_comes_out_at_the_shown_size_upright_when_asked) {
     TempFolder dir;
     enum Side { Left, Right, Top, Bottom };
     const struct {
@@ -40,6 +48,7 @@ TEST(PreviewDecode, every_kind_of_jpeg_comes_out_at_the_shown_size_upright_when_
         bool upright;
         PixelSize shown;
         Side red;
+        std::string (*encode)(const Picture &, const FormatOptions &) = nullptr; // else JPEG
     } cases[] = {
         {"baseline 4:2:0", 640, 320, {}, 0, false, {64, 32}, Left},
         {"progressive", 640, 320, {90, true}, 0, false, {64, 32}, Left},
@@ -48,13 +57,20 @@ TEST(PreviewDecode, every_kind_of_jpeg_comes_out_at_the_shown_size_upright_when_
         {"turned 180", 64, 32, {95}, 3, true, {64, 32}, Right},
         {"turned 90", 64, 32, {95}, 6, true, {32, 64}, Top},
         {"turned 270", 64, 32, {95}, 8, true, {32, 64}, Bottom},
+        {"png turned 90", 64, 32, {}, 6, true, {32, 64}, Top, EncodePng},
+        {"tiff", 640, 320, {}, 0, false, {64, 32}, Left, EncodeTiff},
+        {"webp", 640, 320, {}, 0, false, {64, 32}, Left, EncodeWebP},
+        {"heic", 640, 320, {}, 0, false, {64, 32}, Left, Heic},
     };
     const std::uint8_t colours[4][3] = {{220, 30, 30}, {30, 30, 220}, {220, 30, 30}, {30, 30, 220}};
     const std::uint8_t *red = colours[0], *blue = colours[1];
     for (const auto &c : cases) {
         const std::string path = dir.file(std::string(c.name) + ".jpg");
-        WriteFile(path, EncodeJpeg(QuartersPicture(c.width, c.height, colours), c.options,
-                                   {c.orientation, true, {}}));
+        const Picture picture = QuartersPicture(c.width, c.height, colours);
+        FormatOptions options;
+        options.orientation = c.orientation;
+        WriteFile(path, c.encode ? c.encode(picture, options)
+                                 : EncodeJpeg(picture, c.options, {c.orientation, true, {}}));
         const auto preview = DecodePreview(path, {64, 64}, c.upright);
         ASSERT_TRUE(preview) << c.name;
         ASSERT_EQ(preview->size, c.shown) << c.name;
