@@ -1,5 +1,6 @@
 #include "drawpicture.h"
 
+#include "dcscan.h"
 #include "imagedecoder.h"
 #include "jpegcodec.h"
 #include "smoothscale.h"
@@ -327,6 +328,21 @@ bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSet
                         settings, encoder);
     const int eighths =
         SmoothDecodeEighths(decoder.width(), decoder.height(), p.storedWidth, p.storedHeight);
+    // The eighth-size picture from the DC coefficients, read without libjpeg's full entropy
+    // decode; its rows are RGB, so a conversion to sRGB takes libjpeg's route.
+    if (eighths == 1 && !settings.toSrgb && DcScan::Suits(decoder)) {
+        DcScan scan(decoder);
+        const RowSource rows{scan.width(),
+                             scan.height(),
+                             decoder.width() / 8.0,
+                             decoder.height() / 8.0,
+                             PixelLayout::Rgb,
+                             3,
+                             [&scan](int y) { return scan.row(y); },
+                             {},
+                             nullptr};
+        return drawRows(rows, p, settings, encoder);
+    }
     return decoder.startScaled(eighths) &&
            drawRows(jpegRows(decoder, decoder.width() * eighths / 8.0,
                              decoder.height() * eighths / 8.0, settings.toSrgb),

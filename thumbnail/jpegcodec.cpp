@@ -393,7 +393,32 @@ const std::uint8_t *JpegDecoder::row(int y) {
     return pixels;
 }
 
+std::size_t JpegDecoder::readCompressed(std::uint8_t *to, std::size_t size) {
+    compressedTaken_ = true;
+    jpeg_source_mgr &buffered = *cinfo_.src;
+    if (buffered.bytes_in_buffer) {
+        const std::size_t n = std::min(size, buffered.bytes_in_buffer);
+        std::copy_n(buffered.next_input_byte, n, to);
+        buffered.next_input_byte += n;
+        buffered.bytes_in_buffer -= n;
+        return n;
+    }
+    try {
+        in_.read(reinterpret_cast<char *>(to), std::streamsize(size));
+        return std::size_t(std::max<std::streamsize>(0, in_.gcount()));
+    } catch (...) {
+        return 0;
+    }
+}
+
 bool JpegDecoder::finish() {
+    if (compressedTaken_ && !failed_) {
+        try {
+            in_.ignore(std::numeric_limits<std::streamsize>::max());
+        } catch (...) {
+        }
+        return true;
+    }
     // The last row is decoded, not skipped: skipping to the end would stop libjpeg short of
     // the rest of the scan and the markers after it, where a full decode can still fail.
     if (failed_ || (currentRow_ != outputHeight() - 1 && !row(outputHeight() - 1)))

@@ -100,8 +100,12 @@ public:
     // Decodes source row `y` (rows only move forward) and returns it; rows in between are
     // skipped as cheaply as exactness allows.
     const std::uint8_t *row(int y);
-    // Passes over the remaining rows and checks the rest of the file.
+    // Passes over the remaining rows and checks the rest of the file; after readCompressed,
+    // only passes over the rest of the file.
     bool finish();
+    // Instead of start(): the compressed bytes after the header, for a reader of its own
+    // (DcScan); up to `size` of them into `to`, 0 at the end of the file or on a read error.
+    std::size_t readCompressed(std::uint8_t *to, std::size_t size);
 
     // Internals shared with the trapped step functions.
     struct Source;
@@ -141,6 +145,7 @@ private:
     std::vector<std::uint8_t> dithered_;
     int nextRow_ = 0;
     int currentRow_ = -1;
+    bool compressedTaken_ = false;
 };
 
 class JpegEncoder : public RowSink {
