@@ -49,6 +49,9 @@ std::optional<TSettings> LoadSettings(const std::string &fileName) {
     s.smooth = readBool(ini, "smooth", d.smooth.missingKey);
     s.upright = readBool(ini, "upright", d.upright.missingKey);
     s.keepprofile = readBool(ini, "keepprofile", d.keepProfile.missingKey);
+    s.format = ProfileString(ini, section, "format", FormatName(d.format.missingKey));
+    s.quality = readInt(ini, "quality", d.quality.missingKey);
+    s.srgb = readBool(ini, "srgb", d.srgb.missingKey);
     return s;
 }
 
@@ -66,6 +69,9 @@ void SaveSettings(const std::string &fileName, const TSettings &s) {
         {"smooth", flag(s.smooth)},
         {"upright", flag(s.upright)},
         {"keepprofile", flag(s.keepprofile)},
+        {"format", s.format},
+        {"quality", std::to_string(s.quality)},
+        {"srgb", flag(s.srgb)},
     };
     if (!WriteProfileStrings(fileName, section, entries))
         throw ESettingsWriteError("Unable to write to " + fileName);

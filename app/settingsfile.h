@@ -20,6 +20,10 @@ struct TSettings {
     bool smooth = false;
     bool upright = false;
     bool keepprofile = false;
+    // The output: a format's name as FormatName gives it, the shared quality, sRGB colours.
+    std::string format{};
+    int quality = 0;
+    bool srgb = false;
 };
 
 // A write that the system refused; what() reads "Unable to write to <file>".

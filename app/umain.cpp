@@ -10,6 +10,7 @@
 #include "defaults.h"
 #include "filefilter.h"
 #include "filenames.h"
+#include "outputformat.h"
 #include "previewimage.h"
 #include "prompt.h"
 #include "settingsfile.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDropEvent>
@@ -136,6 +138,9 @@ void TForm1::FormCreate() {
     CheckBox6->setChecked(d.smooth.firstStart);
     CheckBox7->setChecked(d.upright.firstStart);
     CheckBox8->setChecked(d.keepProfile.firstStart);
+    ComboBox1->setCurrentIndex(int(d.format.firstStart));
+    quality_ = d.quality.firstStart;
+    CheckBox9->setChecked(d.srgb.firstStart);
     loadSettings();
 }
 
@@ -159,6 +164,11 @@ void TForm1::loadSettings() {
     CheckBox6->setChecked(s->smooth);
     CheckBox7->setChecked(s->upright);
     CheckBox8->setChecked(s->keepprofile);
+    // An unknown format name or a quality out of range gives the default, as a bad number does.
+    const BatchDefaults &d = kDefaults;
+    ComboBox1->setCurrentIndex(int(FormatNamed(s->format).value_or(d.format.missingKey)));
+    quality_ = s->quality >= 1 && s->quality <= 100 ? s->quality : d.quality.missingKey;
+    CheckBox9->setChecked(s->srgb);
 }
 
 void TForm1::saveSettings() {
@@ -175,6 +185,9 @@ void TForm1::saveSettings() {
     s.smooth = CheckBox6->isChecked();
     s.upright = CheckBox7->isChecked();
     s.keepprofile = CheckBox8->isChecked();
+    s.format = FormatName(OutputFormat(ComboBox1->currentIndex()));
+    s.quality = quality_;
+    s.srgb = CheckBox9->isChecked();
     CreateSettingsFolder(settingsFileName_);
     SaveSettings(NativeName(settingsFileName_), s);
 }

@@ -12,6 +12,7 @@
 class QAction;
 class QCheckBox;
 class QColorDialog;
+class QComboBox;
 class QDialog;
 class QFileDialog;
 class QLabel;
@@ -95,6 +96,9 @@ public:
     QCheckBox *CheckBox6; // smooth scaling
     QCheckBox *CheckBox7; // photos turned upright
     QCheckBox *CheckBox8; // colour profile kept
+    QCheckBox *CheckBox9; // colours converted to sRGB
+    QLabel *Label11;
+    QComboBox *ComboBox1; // output format, in the order of OutputFormat
     QLabel *Label2;
     TKEL_progressbar *KEL_progressbar1;
     QPlainTextEdit *Memo1;
@@ -171,4 +175,6 @@ private:
         SkipAll
     } existingTargets_ = ExistingTargets::Ask;
     int batchWorkers_ = 0;
+    // The quality of lossy formats: kept in the settings file, no control of its own.
+    int quality_ = 0;
 };

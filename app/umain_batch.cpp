@@ -16,6 +16,7 @@
 #include "targetplan.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
@@ -62,8 +63,9 @@ void TForm1::KEL_grbutton1Click() {
     const TRunInputBlocker dropInput(this, [this] { StopRun(); });
     QElapsedTimer clock;
     clock.start();
+    const OutputFormat format = OutputFormat(ComboBox1->currentIndex());
     const TargetNaming naming{NativeName(KEL_edit5->Text()), CheckBox4->isChecked(),
-                              NativeName(KEL_edit6->Text())};
+                              NativeName(KEL_edit6->Text()), format};
     const int n = KEL_listbox1->ItemCount();
     std::vector<BatchJob> jobs;
     for (int i = 0; i < n; ++i)
@@ -78,6 +80,9 @@ void TForm1::KEL_grbutton1Click() {
     request.transparent = CheckBox2->isChecked();
     request.eraseEmpty = CheckBox5->isChecked();
     request.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
+    request.format = format;
+    request.quality = quality_;
+    request.srgb = CheckBox9->isChecked();
     BatchOptions options;
     options.workers = batchWorkers_;
     options.wake = WakeGuiThread;

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -150,9 +151,9 @@ void TForm1::buildWindow() {
 // the upper panel plus the least the lower one needs.
 void TForm1::setMinimumSizes() {
     int rightmost = 0;
-    for (const QWidget *w :
-         std::initializer_list<const QWidget *>{Label5, CheckBox1, CheckBox2, CheckBox3, CheckBox4,
-                                                CheckBox5, CheckBox6, CheckBox7, CheckBox8})
+    for (const QWidget *w : std::initializer_list<const QWidget *>{
+             Label5, CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
+             CheckBox8, CheckBox9})
         rightmost = std::max(rightmost, w->x() + w->width());
     const int width = std::max(clientSize.width(), rightmost + 8);
     Panel2->setMinimumWidth(width);
@@ -163,8 +164,8 @@ void TForm1::setMinimumSizes() {
 // Tab goes down the left column of settings, then down the right one, then to the log; the
 // graphic buttons take no focus and answer their own keys.
 void TForm1::setKeyboardOrder() {
-    QWidget *const order[] = {KEL_listbox1, KEL_edit5, KEL_edit3, KEL_edit4, CheckBox1,
-                              Panel1,       CheckBox2, CheckBox5, CheckBox6, CheckBox7,
+    QWidget *const order[] = {KEL_listbox1, KEL_edit5, KEL_edit3, KEL_edit4, CheckBox1, Panel1,
+                              CheckBox2,    CheckBox5, ComboBox1, CheckBox9, CheckBox6, CheckBox7,
                               CheckBox4,    KEL_edit6, CheckBox3, CheckBox8, Memo1};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -188,6 +189,7 @@ void TForm1::nameForScreenReaders() {
         {KEL_edit4, "Output height"},
         {KEL_edit6, "File extension"},
         {Panel1, "Fill color"},
+        {ComboBox1, "Format"},
         {KEL_progressbar1, "Progress"},
         {Memo1, "Log"},
     };
@@ -269,6 +271,16 @@ void TForm1::buildUpperPanel() {
     place->place(CheckBox7, QRect(224, 240, 0, 0), akBottomLeft);
     CheckBox8 = checkBox(Panel2, "CheckBox8", "Keep colour profile");
     place->place(CheckBox8, QRect(224, 328, 0, 0), akBottomLeft);
+    // The output: the format under its label left of the transparency boxes, the sRGB box
+    // above the extras, left of the About button.
+    CheckBox9 = checkBox(Panel2, "CheckBox9", "Convert to sRGB");
+    place->place(CheckBox9, QRect(224, 199, 0, 0), akBottomLeft);
+    Label11 = label(Panel2, "Label11", "Format:");
+    place->place(Label11, QRect(16, 312, 0, 0), akBottomLeft);
+    ComboBox1 = Named(new QComboBox(Panel2), "ComboBox1");
+    ComboBox1->addItems({QStringLiteral("JPEG"), QStringLiteral("WebP"), QStringLiteral("AVIF"),
+                         QStringLiteral("PNG")});
+    place->place(ComboBox1, QRect(16, 328, 66, 20), akBottomLeft);
 }
 
 void TForm1::buildListFrame() {

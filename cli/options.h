@@ -24,11 +24,11 @@ struct ThumbOptions {
     // Decoder memory of all jobs together; a picture needing more is refused.
     std::uint64_t memoryLimit = kDefaultDecoderMemory; // the window's budget too
     bool quiet = false;
-    OutputFormat format = OutputFormat::Jpeg;
-    int quality = kDefaultQuality;
+    OutputFormat format = kDefaults.format.thumbCommand;
+    int quality = kDefaults.quality.thumbCommand;
     // The fill area, where the format has alpha.
     bool transparent = kDefaults.transparent.thumbCommand;
-    bool srgb = false;
+    bool srgb = kDefaults.srgb.thumbCommand;
     ThumbnailExtras extras{.smooth = kDefaults.smooth.thumbCommand,
                            .upright = kDefaults.upright.thumbCommand,
                            .keepProfile = kDefaults.keepProfile.thumbCommand};

@@ -1,6 +1,7 @@
 #pragma once
 // The batch settings' defaults in one table, a row per setting and a column per use.
 #include "colors.h"
+#include "outputformat.h"
 
 #include <string_view>
 
@@ -29,5 +30,8 @@ inline constexpr struct BatchDefaults {
     DefaultRow<bool>             smooth      {false,        false,        false};
     DefaultRow<bool>             upright     {false,        false,        false};
     DefaultRow<bool>             keepProfile {false,        false,        false};
+    DefaultRow<OutputFormat>     format      {OutputFormat::Jpeg, OutputFormat::Jpeg, OutputFormat::Jpeg};
+    DefaultRow<int>              quality     {kDefaultQuality, kDefaultQuality, kDefaultQuality};
+    DefaultRow<bool>             srgb        {false,        false,        false};
 } kDefaults{};
 // clang-format on

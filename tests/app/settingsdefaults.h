@@ -19,5 +19,8 @@ inline const QByteArray KeysAfterWidth = [] {
            "\nmaintainaspect=" + flag(d.keepAspect.missingKey) +
            "\ntransparent=" + flag(d.transparent.missingKey) +
            "\nsmooth=" + flag(d.smooth.missingKey) + "\nupright=" + flag(d.upright.missingKey) +
-           "\nkeepprofile=" + flag(d.keepProfile.missingKey) + "\n";
+           "\nkeepprofile=" + flag(d.keepProfile.missingKey) +
+           "\nformat=" + QByteArray::fromStdString(std::string(FormatName(d.format.missingKey))) +
+           "\nquality=" + QByteArray::number(d.quality.missingKey) +
+           "\nsrgb=" + flag(d.srgb.missingKey) + "\n";
 }();

@@ -12,6 +12,7 @@
 #include "tempfolder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,8 +117,9 @@ QString windowValues(const TForm1 &f) {
     for (const int v :
          {int(s.addExtension), int(s.overwrite), s.fillColor, int(s.aspect), int(s.transparent)})
         values << QString::number(v);
-    for (const QCheckBox *box : {f.CheckBox5, f.CheckBox6, f.CheckBox7, f.CheckBox8})
+    for (const QCheckBox *box : {f.CheckBox5, f.CheckBox6, f.CheckBox7, f.CheckBox8, f.CheckBox9})
         values << QString::number(box->isChecked());
+    values << QString::number(f.ComboBox1->currentIndex());
     return values.join(QLatin1Char('|'));
 }
 
@@ -131,9 +133,10 @@ QString tableValues(bool firstStart) {
         values << QString::number(v);
     for (const std::string_view v : {pick(d.suffix), pick(d.targetFolder)})
         values << QString::fromUtf8(v);
-    for (const int v : {int(pick(d.addSuffix)), int(pick(d.overwrite)), pick(d.fill),
-                        int(pick(d.keepAspect)), int(pick(d.transparent)), int(pick(d.eraseEmpty)),
-                        int(pick(d.smooth)), int(pick(d.upright)), int(pick(d.keepProfile))})
+    for (const int v :
+         {int(pick(d.addSuffix)), int(pick(d.overwrite)), pick(d.fill), int(pick(d.keepAspect)),
+          int(pick(d.transparent)), int(pick(d.eraseEmpty)), int(pick(d.smooth)),
+          int(pick(d.upright)), int(pick(d.keepProfile)), int(pick(d.srgb)), int(pick(d.format))})
         values << QString::number(v);
     return values.join(QLatin1Char('|'));
 }
@@ -174,7 +177,10 @@ void TestSettings::firstStartWritesEveryKey() {
                                        "transparent=0\n"
                                        "smooth=0\n"
                                        "upright=0\n"
-                                       "keepprofile=0\n"));
+                                       "keepprofile=0\n"
+                                       "format=jpeg\n"
+                                       "quality=90\n"
+                                       "srgb=0\n"));
     QVERIFY(prompt_.errors.isEmpty());
 }
 
@@ -257,10 +263,10 @@ void TestSettings::longFolderIsCutTo2047Characters() {
 
 // Names that are not UTF-8 (an old camera card's) are shown and saved as the bytes they are.
 // smooth, upright and keepprofile are off when missing, as in an older file; each is read and
-// saved through its own box.
+// saved through its own box, the format through its choice (in any case), the quality as it is.
 void TestSettings::bytesAndTheLaterKeysGoBothWays() {
     writeAll(ini_, "[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\nsmooth=1\n"
-                   "keepprofile=1\n");
+                   "keepprofile=1\nformat=WebP\nquality=70\nsrgb=1\n");
     {
         TForm1 form(ini_, &prompt_);
         QCOMPARE(form.KEL_edit6->Text(), NameFromBytes(".p\xe9.jpg"));
@@ -268,13 +274,17 @@ void TestSettings::bytesAndTheLaterKeysGoBothWays() {
         QCOMPARE(QList<bool>({form.CheckBox6->isChecked(), form.CheckBox7->isChecked(),
                               form.CheckBox8->isChecked()}),
                  QList<bool>({true, false, true}));
+        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("WebP"));
+        QVERIFY(form.CheckBox9->isChecked());
         form.CheckBox6->setChecked(false);
         form.CheckBox7->setChecked(true);
+        form.ComboBox1->setCurrentIndex(2);
+        form.CheckBox9->setChecked(false);
     }
     // Keys keep their places in the file; the missing one is added at the end.
     const QByteArray saved = readAll(ini_);
     QVERIFY2(saved.startsWith("[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n"
-                              "smooth=0\nkeepprofile=1\n") &&
+                              "smooth=0\nkeepprofile=1\nformat=avif\nquality=70\nsrgb=0\n") &&
                  saved.endsWith("\nupright=1\n"),
              saved.constData());
 }
@@ -379,6 +389,9 @@ void TestSettings::keepsMarkLineEndsAndSpelling() {
                                        "smooth=0\r\n"
                                        "upright=0\r\n"
                                        "keepprofile=0\r\n"
+                                       "format=jpeg\r\n"
+                                       "quality=90\r\n"
+                                       "srgb=0\r\n"
                                        "[other]\n"
                                        "x=1\n"));
 }
