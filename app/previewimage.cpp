@@ -78,7 +78,11 @@ void TImage::setUpright(bool on) {
     if (on == upright_)
         return;
     upright_ = on;
-    reload();
+    // A file still being loaded is asked for again, turned as now asked.
+    if (!loadingFile_.isEmpty() && !reloading_)
+        LoadFromFile(loadingFile_);
+    else
+        reload();
 }
 
 QSize TImage::deviceArea() const {
