@@ -98,6 +98,49 @@ RowSource jpegRows(JpegDecoder &decoder, double extentWidth, double extentHeight
             toSrgb};
 }
 
+// RGB rows averaged k x k pixels into one, as a scaled JPEG decode averages its blocks: the
+// filter then works on about three times the output's pixels, not on the whole photo.
+RowSource boxShrunk(RowSource full, int k) {
+    const int width = (full.width + k - 1) / k;
+    RowSource shrunk{width,
+                     (full.height + k - 1) / k,
+                     full.width / double(k),
+                     full.height / double(k),
+                     PixelLayout::Rgb,
+                     3,
+                     {},
+                     {},
+                     nullptr};
+    auto sums = std::make_shared<std::vector<std::uint32_t>>(std::size_t(width) * 3);
+    auto out = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
+    shrunk.row = [full = std::move(full), k, sums, out](int y) -> const std::uint8_t * {
+        std::fill(sums->begin(), sums->end(), 0u);
+        const int first = y * k, end = std::min(full.height, first + k);
+        for (int r = first; r < end; ++r) {
+            const std::uint8_t *src = full.row(r);
+            if (!src)
+                return nullptr;
+            std::uint32_t *sum = sums->data();
+            for (int x = 0; x < full.width; x += k, sum += 3)
+                for (int i = x, last = std::min(full.width, x + k); i < last; ++i, src += 3) {
+                    sum[0] += src[0];
+                    sum[1] += src[1];
+                    sum[2] += src[2];
+                }
+        }
+        const std::size_t columns = out->size() / 3;
+        for (std::size_t x = 0; x < columns; ++x) {
+            const std::uint32_t across = std::uint32_t(std::min<std::size_t>(
+                std::size_t(k), std::size_t(full.width) - x * std::size_t(k)));
+            const std::uint32_t count = across * std::uint32_t(end - first);
+            for (std::size_t c = 0; c < 3; ++c)
+                (*out)[x * 3 + c] = std::uint8_t(((*sums)[x * 3 + c] + count / 2) / count);
+        }
+        return out->data();
+    };
+    return shrunk;
+}
+
 // Another format's rows, converted to sRGB when asked and their alpha laid over the fill (the
 // same as filtering the premultiplied picture and laying that over the fill).
 RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *toSrgb) {
@@ -361,5 +404,12 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     if (!settings.smooth && (decoder.outputWidth() != decoder.header().width ||
                              decoder.outputHeight() != decoder.header().height))
         return false;
-    return drawRows(decodedRows(decoder, settings.fill, settings.toSrgb), p, settings, encoder);
+    RowSource rows = decodedRows(decoder, settings.fill, settings.toSrgb);
+    if (settings.smooth) {
+        const int k = std::max(1, std::min(rows.width / std::max(1, 3 * p.storedWidth),
+                                           rows.height / std::max(1, 3 * p.storedHeight)));
+        if (k > 1)
+            rows = boxShrunk(std::move(rows), k);
+    }
+    return drawRows(rows, p, settings, encoder);
 }
