@@ -94,6 +94,23 @@ if [ ${#packages[@]} = 2 ]; then
         [[ $want == !* ]] && wanted=no || wanted=yes
         [ "$holds" = "$wanted" ] || fail "$script $arguments: $want (held: $holds)"
     done
+    # Debian's own deb-systemd-helper on the unpacked packages, as dpkg runs the scripts:
+    # installing enables nothing, and a purge removes the link that "systemctl enable" made.
+    helper=$(command -v deb-systemd-helper || true)
+    if [ "$prefix" = usr ] && [ -n "$helper" ]; then
+        mkdir -p "$work/real" && ln -s "$helper" "$work/real/deb-systemd-helper"
+        link=$work/root/etc/systemd/system/multi-user.target.wants/$unit
+        maintain() { # SCRIPT ARGUMENT...
+            sed "s|/run/systemd/system|$work/fake/systemd|g" "$work/control/$1" >"$work/script"
+            DPKG_ROOT=$work/root DPKG_MAINTSCRIPT_PACKAGE=$server \
+                PATH="$work/real:$work/fake:$PATH" sh "$work/script" "${@:2}"
+        }
+        maintain postinst configure
+        [ ! -L "$link" ] || fail "installing enabled $unit"
+        mkdir -p "${link%/*}" && ln -s "/$units/$unit" "$link"
+        maintain prerm remove && maintain postrm remove && maintain postrm purge
+        [ ! -L "$link" ] || fail "a purge left ${link#"$work/root"}"
+    fi
     for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
         "EnvironmentFile=/$etc/default/$server" "ExecStart=/$prefix/bin/.*" \
         "BindReadOnlyPaths=/$var/lib/$server" 'CapabilityBoundingSet='; do
