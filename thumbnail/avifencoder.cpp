@@ -6,9 +6,10 @@
 
 namespace {
 
-// libaom's speed for batches: speed 9 encodes a thumbnail several times faster than the
-// library's default and keeps its quality per byte close (measured in bench/webout.sh).
-constexpr int kAomSpeed = 9;
+// libaom's speed for batches: speed 8 encodes a thumbnail several times faster than the
+// library's default; speed 9 is faster still but needs about 10% more bytes for the same PSNR
+// (bench/quality_calibration.cpp).
+constexpr int kAomSpeed = 8;
 
 EncodedCanvas failure(const char *what, avifResult result) {
     return {{}, std::string(what) + ": " + avifResultToString(result)};

@@ -11,13 +11,13 @@ int clampedEnd(int offset, int length, int canvasLength) {
 
 } // namespace
 
-CanvasCollector::CanvasCollector(const ThumbnailGeometry &g, bool transparent)
+CanvasCollector::CanvasCollector(const ThumbnailGeometry &g, bool transparent, bool rgbaRows)
     : left_(std::clamp(g.x, 0, g.canvasWidth)), top_(std::clamp(g.y, 0, g.canvasHeight)),
       right_(clampedEnd(g.x, g.width, g.canvasWidth)),
-      bottom_(clampedEnd(g.y, g.height, g.canvasHeight)) {
+      bottom_(clampedEnd(g.y, g.height, g.canvasHeight)), rgbaRows_(rgbaRows) {
     canvas_.width = g.canvasWidth;
     canvas_.height = g.canvasHeight;
-    canvas_.channels = transparent ? 4 : 3;
+    canvas_.channels = transparent || rgbaRows ? 4 : 3;
     canvas_.pixels.resize(canvas_.stride() * std::size_t(g.canvasHeight));
 }
 
@@ -25,7 +25,7 @@ bool CanvasCollector::writeRow(const std::uint8_t *rgb) {
     if (nextRow_ >= canvas_.height)
         return false;
     std::uint8_t *out = canvas_.pixels.data() + canvas_.stride() * std::size_t(nextRow_);
-    if (canvas_.channels == 3) {
+    if (canvas_.channels == 3 || rgbaRows_) {
         std::memcpy(out, rgb, canvas_.stride());
     } else {
         const bool pictureRow = nextRow_ >= top_ && nextRow_ < bottom_;

@@ -8,7 +8,8 @@
 
 class CanvasCollector : public RowSink {
 public:
-    CanvasCollector(const ThumbnailGeometry &g, bool transparent);
+    // `rgbaRows`: the drawing delivers RGBA rows with their own alpha (implies transparent).
+    CanvasCollector(const ThumbnailGeometry &g, bool transparent, bool rgbaRows = false);
 
     bool writeRow(const std::uint8_t *rgb) override;
     const Canvas &canvas() const { return canvas_; }
@@ -17,5 +18,6 @@ private:
     Canvas canvas_;
     // The part of the canvas the picture covers (half-open).
     int left_, top_, right_, bottom_;
+    bool rgbaRows_;
     int nextRow_ = 0;
 };

@@ -5,8 +5,7 @@
 
 #include <string_view>
 
-template <class T>
-struct DefaultRow {
+template <class T> struct DefaultRow {
     T firstStart;   // the window at its first start, before it reads a settings file
     T missingKey;   // the window, for a key that an existing settings file lacks
     T thumbCommand; // quillet-thumb

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -141,9 +142,15 @@ RowSource boxShrunk(RowSource full, int k) {
     return shrunk;
 }
 
+// Each alpha row read, as grey RGB, until the alpha drawing takes it: both drawings read the
+// decoded rows in the same order, so the queue stays a few rows long.
+using AlphaQueue = std::deque<std::vector<std::uint8_t>>;
+
 // Another format's rows, converted to sRGB when asked and their alpha laid over the fill (the
-// same as filtering the premultiplied picture and laying that over the fill).
-RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *toSrgb) {
+// same as filtering the premultiplied picture and laying that over the fill). With `alpha`,
+// each row's alpha also goes there.
+RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *toSrgb,
+                      const std::shared_ptr<AlphaQueue> &alphaRows = nullptr) {
     const int width = decoder.outputWidth();
     RowSource rows{width,
                    decoder.outputHeight(),
@@ -174,10 +181,15 @@ RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *t
     const TColor rgb = ResolveColor(fill);
     const unsigned under[3] = {unsigned(redOf(rgb)), unsigned(greenOf(rgb)), unsigned(blueOf(rgb))};
     auto composed = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
-    rows.row = [source, composed, under](int y) -> const std::uint8_t * {
+    rows.row = [source, composed, under, alphaRows](int y) -> const std::uint8_t * {
         const std::uint8_t *src = source(y);
         if (!src)
             return nullptr;
+        if (alphaRows) {
+            std::vector<std::uint8_t> &grey = alphaRows->emplace_back(composed->size());
+            for (std::size_t i = 0; i < grey.size(); i += 3)
+                grey[i] = grey[i + 1] = grey[i + 2] = src[i / 3 * 4 + 3];
+        }
         std::uint8_t *out = composed->data();
         for (std::size_t i = 0; i < composed->size(); i += 3, src += 4) {
             const unsigned a = src[3];
@@ -286,10 +298,11 @@ RowMaker smoothRows(const RowSource &source, const Plan &p) {
     };
 }
 
-std::vector<std::uint8_t> fillRow(int width, TColor fill) {
+// The fill colour; with four channels a pixel, fully transparent.
+std::vector<std::uint8_t> fillRow(int width, TColor fill, std::size_t channels) {
     const TColor rgb = ResolveColor(fill);
-    std::vector<std::uint8_t> row(std::size_t(width) * 3);
-    for (std::size_t i = 0; i < row.size(); i += 3) {
+    std::vector<std::uint8_t> row(std::size_t(width) * channels);
+    for (std::size_t i = 0; i < row.size(); i += channels) {
         row[i] = std::uint8_t(redOf(rgb));
         row[i + 1] = std::uint8_t(greenOf(rgb));
         row[i + 2] = std::uint8_t(blueOf(rgb));
@@ -297,14 +310,33 @@ std::vector<std::uint8_t> fillRow(int width, TColor fill) {
     return row;
 }
 
+// Colour and alpha drawn apart and joined into RGBA: the colour was filtered premultiplied
+// (laid over black), so it is divided by its alpha again.
+RowMaker joinAlpha(RowMaker colour, RowMaker alpha, int width) {
+    auto rgb = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
+    auto grey = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * 3);
+    return [colour, alpha, rgb, grey](int y, std::uint8_t *out) {
+        if (!colour(y, rgb->data()) || !alpha(y, grey->data()))
+            return false;
+        for (std::size_t i = 0; i < rgb->size(); i += 3, out += 4) {
+            const unsigned a = (*grey)[i];
+            for (std::size_t c = 0; c < 3; ++c)
+                out[c] =
+                    a == 0 ? 0 : std::uint8_t(std::min(255u, ((*rgb)[i + c] * 255 + a / 2) / a));
+            out[3] = std::uint8_t(a);
+        }
+        return true;
+    };
+}
+
 // Upright pictures: every canvas row straight from one drawn row.
 bool drawStraight(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
-                  RowSink &encoder) {
+                  std::size_t channels, RowSink &encoder) {
     std::vector<std::uint8_t> line = fill;
     for (int cy = 0; cy < p.g.canvasHeight; ++cy) {
         const std::uint8_t *out = fill.data();
         if (cy >= p.canvasRows.first && cy < p.canvasRows.end && p.columns.length() > 0) {
-            if (!make(cy - p.g.y, line.data() + std::size_t(p.canvasColumns.first) * 3))
+            if (!make(cy - p.g.y, line.data() + std::size_t(p.canvasColumns.first) * channels))
                 return false;
             out = line.data();
         }
@@ -316,8 +348,8 @@ bool drawStraight(const Plan &p, const RowMaker &make, const std::vector<std::ui
 
 // Turned pictures: the drawn rows are gathered first, then read in the turned order.
 bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint8_t> &fill,
-                RowSink &encoder) {
-    const std::size_t stride = std::size_t(p.columns.length()) * 3;
+                std::size_t channels, RowSink &encoder) {
+    const std::size_t stride = std::size_t(p.columns.length()) * channels;
     std::vector<std::uint8_t> drawn(stride * std::size_t(p.rows.length()));
     for (int y = p.rows.first; y < p.rows.end; ++y)
         if (!make(y, drawn.data() + std::size_t(y - p.rows.first) * stride))
@@ -328,10 +360,10 @@ bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint
         if (cy >= p.canvasRows.first && cy < p.canvasRows.end && !drawn.empty()) {
             for (int cx = p.canvasColumns.first; cx < p.canvasColumns.end; ++cx) {
                 const PixelPlace s = p.stored(cx, cy);
-                std::memcpy(line.data() + std::size_t(cx) * 3,
+                std::memcpy(line.data() + std::size_t(cx) * channels,
                             drawn.data() + std::size_t(s.y - p.rows.first) * stride +
-                                std::size_t(s.x - p.columns.first) * 3,
-                            3);
+                                std::size_t(s.x - p.columns.first) * channels,
+                            channels);
             }
             out = line.data();
         }
@@ -352,12 +384,20 @@ std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &sett
 
 namespace {
 
+RowMaker rowsOf(const RowSource &source, const Plan &p, const DrawSettings &settings) {
+    return settings.smooth ? smoothRows(source, p) : exactRows(source, p);
+}
+
+bool drawMade(const Plan &p, const RowMaker &make, const DrawSettings &settings,
+              std::size_t channels, RowSink &encoder) {
+    const std::vector<std::uint8_t> fill = fillRow(p.g.canvasWidth, settings.fill, channels);
+    return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, channels, encoder)
+                                                : drawTurned(p, make, fill, channels, encoder);
+}
+
 bool drawRows(const RowSource &source, const Plan &p, const DrawSettings &settings,
               RowSink &encoder) {
-    const RowMaker make = settings.smooth ? smoothRows(source, p) : exactRows(source, p);
-    const std::vector<std::uint8_t> fill = fillRow(p.g.canvasWidth, settings.fill);
-    return settings.turn == Orientation::Normal ? drawStraight(p, make, fill, encoder)
-                                                : drawTurned(p, make, fill, encoder);
+    return drawMade(p, rowsOf(source, p, settings), settings, 3, encoder);
 }
 
 } // namespace
@@ -404,12 +444,32 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     if (!settings.smooth && (decoder.outputWidth() != decoder.header().width ||
                              decoder.outputHeight() != decoder.header().height))
         return false;
-    RowSource rows = decodedRows(decoder, settings.fill, settings.toSrgb);
-    if (settings.smooth) {
-        const int k = std::max(1, std::min(rows.width / std::max(1, 3 * p.storedWidth),
-                                           rows.height / std::max(1, 3 * p.storedHeight)));
-        if (k > 1)
-            rows = boxShrunk(std::move(rows), k);
-    }
-    return drawRows(rows, p, settings, encoder);
+    // Smooth: first averaged k x k, as a scaled JPEG decode would be.
+    const int k =
+        settings.smooth
+            ? std::max(1, std::min(decoder.outputWidth() / std::max(1, 3 * p.storedWidth),
+                                   decoder.outputHeight() / std::max(1, 3 * p.storedHeight)))
+            : 1;
+    const auto shrunk = [k](RowSource rows) {
+        return k > 1 ? boxShrunk(std::move(rows), k) : rows;
+    };
+    if (!settings.keepAlpha || decoder.channels() != 4)
+        return drawRows(shrunk(decodedRows(decoder, settings.fill, settings.toSrgb)), p, settings,
+                        encoder);
+    auto queue = std::make_shared<AlphaQueue>();
+    const RowSource colour = decodedRows(decoder, clBlack, settings.toSrgb, queue);
+    RowSource alpha = colour;
+    std::vector<std::uint8_t> taken;
+    alpha.row = [queue, &taken](int) -> const std::uint8_t * {
+        if (queue->empty())
+            return nullptr;
+        taken = std::move(queue->front());
+        queue->pop_front();
+        return taken.data();
+    };
+    alpha.readOnly = nullptr;
+    const RowSource colourRows = shrunk(colour), alphaRows = shrunk(alpha);
+    const RowMaker make = joinAlpha(rowsOf(colourRows, p, settings), rowsOf(alphaRows, p, settings),
+                                    p.columns.length());
+    return drawMade(p, make, settings, 4, encoder);
 }

@@ -22,6 +22,9 @@ struct DrawSettings {
     // Takes the decoded pixels (laid out as the decoder delivers them) to sRGB; the fill
     // colour is sRGB already.
     const SrgbTransform *toSrgb = nullptr;
+    // Rows of four samples: a photo's own alpha kept and the fill area transparent, instead
+    // of the picture laid over the fill colour (only for decoders that deliver alpha).
+    bool keepAlpha = false;
 };
 
 // Bytes the drawing holds besides the decoder's and encoder's own: a turned picture is
@@ -35,6 +38,7 @@ bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSet
 
 // The same for a picture of another format whose decoder has read its header: exact sampling
 // of the full picture, or the smooth filter on the decoder's cheapest picture that keeps
-// twice the detail asked for; alpha is laid over the fill colour.
+// twice the detail asked for; alpha is laid over the fill colour unless kept (keepAlpha, then
+// the sink takes RGBA rows).
 bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
                         const DrawSettings &settings, RowSink &sink);

@@ -98,10 +98,15 @@ public:
                                     std::uint64_t(g.canvasWidth) * std::uint64_t(g.canvasHeight));
     }
 
+    // Whether the drawing keeps a photo's own alpha for this output.
+    bool keepsAlpha(bool photoAlpha) const {
+        return photoAlpha && request_.transparent && FormatHasAlpha(request_.format);
+    }
+
     ThumbnailStatus start(const ThumbnailGeometry &g, bool progressive,
-                          std::vector<std::uint8_t> profile) {
+                          std::vector<std::uint8_t> profile, bool rgbaRows = false) {
         if (request_.format != OutputFormat::Jpeg) {
-            canvas_.emplace(g, request_.transparent);
+            canvas_.emplace(g, request_.transparent, rgbaRows);
             profile_ = std::move(profile);
             return {};
         }
@@ -202,7 +207,10 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     ColourPlan colours =
         planColours(request, header.iccProfile, header.alpha ? ColourRows::Rgba : ColourRows::Rgb);
     settings.toSrgb = colours.toSrgb.get();
-    if (ThumbnailStatus refused = output.start(g, false, std::move(colours.profile)); !refused)
+    settings.keepAlpha = output.keepsAlpha(header.alpha);
+    if (ThumbnailStatus refused =
+            output.start(g, false, std::move(colours.profile), settings.keepAlpha);
+        !refused)
         return refused;
     if (!DrawDecodedPicture(*decoder, g, settings, output.rows()) || !decoder->finish()) {
         if (decoder->message().empty() && *output.message())

@@ -1,5 +1,6 @@
 // Every output format with and without transparency and sRGB conversion, each decoded by its
 // own library: size, alpha, transparent padding, converted colours and the profile carried.
+#include "canvasencoder.h"
 #include "jpegfixtures.h"
 #include "srgbtransform.h"
 #include "uthumbnail.h"
@@ -197,6 +198,39 @@ TEST_P(OutputFormats, decode_to_the_box_with_alpha_padding_and_colours_asked_for
     EXPECT_EQ(d.at(20, 20)[3], 255);
     const std::vector<std::uint8_t> &compact = CompactSrgbProfile();
     EXPECT_EQ(d.icc, c.srgb ? std::string(compact.begin(), compact.end()) : profile);
+}
+
+// A photo with alpha of its own (left half opaque red, right half half-transparent blue) keeps
+// it in a transparent thumbnail, exact or smooth; without transparency it lies on the fill.
+TEST(OutputFormats, a_photos_own_alpha_is_kept_when_transparent) {
+    Canvas photo{64, 48, 4, {}};
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.pixels.insert(photo.pixels.end(),
+                                {std::uint8_t(x < 32 ? 255 : 0), 0, std::uint8_t(x < 32 ? 0 : 255),
+                                 std::uint8_t(x < 32 ? 255 : 128)});
+    const std::string png = EncodePng(photo, {}).bytes;
+    for (bool smooth : {false, true})
+        for (bool transparent : {false, true}) {
+            std::istringstream source(png);
+            ThumbnailRequest request{40,
+                                     40,
+                                     true,
+                                     rgbColor(0, 255, 0),
+                                     transparent,
+                                     false,
+                                     ThumbnailExtras{smooth, false, false}};
+            request.format = OutputFormat::Png;
+            std::ostringstream out;
+            ASSERT_TRUE(MakeThumbnailStream(source, out, request));
+            const Decoded d = decodePng(out.str());
+            const std::uint8_t *left = d.at(5, 20), *right = d.at(35, 20), *pad = d.at(20, 1);
+            EXPECT_EQ(std::vector<int>(left, left + 4), (std::vector<int>{255, 0, 0, 255}));
+            const std::vector<int> expected =
+                transparent ? std::vector<int>{0, 0, 255, 128} : std::vector<int>{0, 127, 128, 255};
+            EXPECT_EQ(std::vector<int>(right, right + 4), expected) << smooth;
+            EXPECT_EQ(pad[3], transparent ? 0 : 255);
+        }
 }
 
 std::vector<OutputCase> everyCombination() {
