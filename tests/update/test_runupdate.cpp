@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -377,16 +376,17 @@ TEST(RunUpdate, proposes_a_folder_the_user_can_write_to) {
         const std::string dir = temp.file(std::to_string(&c - cases)), home = dir + "/home";
         SCOPED_TRACE(c.proposed);
         auto expand = [&home](std::string text) {
-            return text.starts_with('~') ? home + text.substr(1) : text;
+            if (const auto at = text.find('~'); at != text.npos)
+                text.replace(at, 1, home);
+            return text;
         };
         for (const char *sub : {"/bin", "/home/.config", "/home/Fetched", "/home/elsewhere"})
             fs::create_directories(dir + sub);
         if (c.downloads)
             fs::create_directory(home + "/Downloads");
         if (!c.userDirs.empty())
-            std::ofstream(home + "/.config/user-dirs.dirs")
-                << "# a comment\n"
-                << std::regex_replace(c.userDirs, std::regex("~"), home);
+            std::ofstream(home + "/.config/user-dirs.dirs") << "# a comment\n"
+                                                            << expand(c.userDirs);
         ::setenv("HOME", home.c_str(), 1);
         ::unsetenv("XDG_CONFIG_HOME");
         ::setenv("XDG_DOWNLOAD_DIR", expand(c.environment).c_str(), 1);
