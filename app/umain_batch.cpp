@@ -134,8 +134,8 @@ void TForm1::KEL_grbutton1Click() {
 }
 
 TForm1::TargetDecision TForm1::askAboutExistingTarget(const QString &target, FileState &seen) {
-    seen = LookAtFile(NativeName(target));
-    if (!seen.isFile)
+    seen = LookAtTarget(NativeName(target));
+    if (!seen.exists)
         return TargetDecision::Write;
     WriteLog(QStringLiteral(".. File ") + target + QStringLiteral(" already exists."));
     if (existingTargets_ == ExistingTargets::Ask) {
@@ -200,7 +200,7 @@ TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatc
         }
         // What is replaced must be what the decision was about: a file that appeared, went
         // or changed while the photo was converted or a question was open is asked about anew.
-        if (overwrite || !thumbnail.status || LookAtFile(NativeName(target)) == seen)
+        if (overwrite || !thumbnail.status || LookAtTarget(NativeName(target)) == seen)
             return TargetDecision::Write;
     }
 }

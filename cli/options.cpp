@@ -95,8 +95,10 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
     static const std::string suffixHelp =
         "appended to each target name (default: " + std::string(d.suffix.thumbCommand) + ")";
     return {
-        ValueOption('o', "output", "DIR", "target folder (default: the current folder)", "a folder",
-                    TextInto(o.outputFolder, false)),
+        ValueOption('o', "output", "DIR",
+                    "target folder, made with its parents when missing\n"
+                    "(default: the current folder)",
+                    "a folder", TextInto(o.outputFolder, false)),
         ValueOption('s', "size", "WxH", sizeHelp,
                     "a size WxH of whole numbers from 1 to 65500, such as 160x180",
                     [&o](const std::string &v) { return ParseBoxSize(v, o.width, o.height); }),

@@ -1,5 +1,6 @@
 // quillet-thumb: the thumbnail engine from a shell.
 #include "completefile.h"
+#include "makefolder.h"
 #include "options.h"
 #include "thumbbatch.h"
 
@@ -78,6 +79,12 @@ int main(int argc, char **argv) {
     // Ctrl-C or a kill never leaves a temporary file beside a thumbnail.
     DeferTerminationSignals();
     const ThumbOptions &o = parsed.options;
+    // As `mkdir -p` would: "-o thumbs" works in a fresh folder.
+    if (const int error = MakeFolderPath(o.outputFolder)) {
+        std::cerr << "quillet-thumb: cannot make the output folder " << o.outputFolder << ": "
+                  << DescribeFileError(error) << '\n';
+        return 1;
+    }
     ProgressLine line(!o.quiet && ::isatty(STDERR_FILENO));
     BatchReporter reporter;
     reporter.problem = [&line](const std::string &text) { line.problem(text); };

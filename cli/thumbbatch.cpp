@@ -47,6 +47,11 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
             line = "skipped " + source + ": " + p.target +
                    " already exists (use --overwrite to replace it)";
             break;
+        case TargetPlan::RefuseSelf:
+            line = "failed " + source + ": " +
+                   DescribeStatus({ThumbnailError::Target, kErrorProtectedTarget},
+                                  {source, p.target, o.width, o.height, o.memoryLimit});
+            break;
         case TargetPlan::SkipDuplicate:
             line = "skipped " + source + ": its thumbnail " + p.target + " is the one of " +
                    p.otherSource;
@@ -62,9 +67,10 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
                                       {source, p.target, o.width, o.height, o.memoryLimit});
             break;
         }
-        ++(p.plan != TargetPlan::Convert ? summary.skipped
-           : result.status               ? summary.converted
-                                         : summary.failed);
+        ++(p.plan == TargetPlan::RefuseSelf ? summary.failed
+           : p.plan != TargetPlan::Convert  ? summary.skipped
+           : result.status                  ? summary.converted
+                                            : summary.failed);
         if (!line.empty() && reporter.problem)
             reporter.problem(line);
         if (reporter.progress)

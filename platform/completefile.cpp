@@ -94,7 +94,7 @@ constexpr int kNameAttempts = 100;
 
 bool isProtected(const struct stat &st, std::span<const FileIdentity> mustNotReplace) {
     const FileIdentity id{st.st_dev, st.st_ino};
-    return std::find(mustNotReplace.begin(), mustNotReplace.end(), id) != mustNotReplace.end();
+    return std::binary_search(mustNotReplace.begin(), mustNotReplace.end(), id);
 }
 
 // 0 when `target` may be replaced; `exists` tells whether something has that name.

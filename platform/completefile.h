@@ -17,7 +17,7 @@ struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
 
-    bool operator==(const FileIdentity &) const = default;
+    auto operator<=>(const FileIdentity &) const = default;
 };
 
 std::optional<FileIdentity> IdentityOfFd(int fd);
@@ -44,6 +44,9 @@ struct FileAttributes {
 // Those of the regular file at `path` itself (a link is not followed), for its replacement to
 // keep; nothing when there is no such file.
 std::optional<FileAttributes> AttributesOf(const std::string &path);
+
+// Every `mustNotReplace` below is sorted (std::sort), so that a batch of many photos is
+// searched in logarithmic time for each of its targets.
 
 // Replaces or creates `target` with exactly `contents`. Returns 0, or why nothing changed:
 // EISDIR for a folder, kErrorSpecialFile for a FIFO, device or socket (never opened),

@@ -3,34 +3,24 @@
 #include "pathparts.h"
 
 #include <algorithm>
+#include <span>
 
 #include <sys/stat.h>
 
 namespace {
 
-FileState stateOf(const struct stat &st) {
-    if (!S_ISREG(st.st_mode))
-        return {};
-    return {true, st.st_dev, st.st_ino, st.st_size,
-            std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
-}
-
+// Sorted, as WriteCompleteFile searches them.
 std::vector<FileIdentity> identitiesOf(const std::vector<BatchJob> &jobs) {
     std::vector<FileIdentity> ids;
+    ids.reserve(jobs.size());
     for (const BatchJob &job : jobs)
         if (std::optional<FileIdentity> id = IdentityOfPath(job.source))
             ids.push_back(*id);
+    std::sort(ids.begin(), ids.end());
     return ids;
 }
 
 } // namespace
-
-FileState LookAtFile(const std::string &name) {
-    struct stat st {};
-    if (name.empty() || ::stat(name.c_str(), &st) != 0)
-        return {};
-    return stateOf(st);
-}
 
 ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailRequest &request,
                                const BatchOptions &options)
@@ -58,16 +48,24 @@ BatchResult ThumbnailBatch::convertNow(std::size_t index) {
                                        [&result](const SharedReadFile &file) {
                                            result.source = file.identity();
                                            if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
-                                               result.read = stateOf(st);
+                                               result.read = StateOf(st);
                                            return ThumbnailStatus{};
                                        });
     return result;
 }
 
 ThumbnailStatus ThumbnailBatch::write(const std::string &target, const BatchResult &thumbnail) {
-    std::vector<FileIdentity> keep = sources_;
-    if (thumbnail.source)
-        keep.push_back(*thumbnail.source);
+    // The photos of the batch and the file that was read, which is one of them unless it was
+    // replaced since the start: only then is the list copied.
+    std::span<const FileIdentity> keep = sources_;
+    std::vector<FileIdentity> widened;
+    if (thumbnail.source &&
+        !std::binary_search(sources_.begin(), sources_.end(), *thumbnail.source)) {
+        widened = sources_;
+        widened.insert(std::upper_bound(widened.begin(), widened.end(), *thumbnail.source),
+                       *thumbnail.source);
+        keep = widened;
+    }
     // The folder is claimed under the lock but read outside it, so the workers need not wait
     // for the scan; a write racing it is safe, as only dead writers' files are removed.
     const std::string folder = FolderOf(target);
@@ -162,6 +160,8 @@ void ThumbnailBatch::release(std::size_t index) {
 }
 
 void ThumbnailBatch::stop() {
+    // A worker waiting for decoder memory gives up at once.
+    budget_.cancel();
     {
         std::lock_guard guard(lock_);
         stopping_ = true;

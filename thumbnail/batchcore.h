@@ -5,6 +5,7 @@
 // list order. The window writes each thumbnail after its questions are settled; the command
 // line lets the workers write as they go (its targets are planned before the start).
 #include "completefile.h"
+#include "filestate.h"
 #include "memorybudget.h"
 #include "uthumbnail.h"
 
@@ -18,22 +19,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <sys/types.h>
-
-// What a name stands for at one moment: a file (through any link), which one in which
-// version, or nothing (or no file: a folder, a FIFO, a dangling link).
-struct FileState {
-    bool isFile = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t modifiedNs = 0;
-
-    bool operator==(const FileState &) const = default;
-};
-
-FileState LookAtFile(const std::string &name);
 
 struct BatchJob {
     std::string source;
@@ -102,7 +87,7 @@ private:
     const std::vector<BatchJob> jobs_;
     const ThumbnailRequest request_;
     const std::function<void()> wake_;
-    const std::vector<FileIdentity> sources_; // every photo of the batch that exists
+    const std::vector<FileIdentity> sources_; // every photo of the batch that exists, sorted
     DecoderMemoryBudget budget_;
     std::size_t readAhead_ = 0;
 

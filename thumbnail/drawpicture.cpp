@@ -375,11 +375,27 @@ bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint
 
 } // namespace
 
-std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &settings) {
-    if (settings.turn == Orientation::Normal)
-        return 0;
+std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const ThumbnailGeometry &g,
+                            const DrawSettings &settings) {
     const Plan p(g, settings.turn);
-    return std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
+    std::uint64_t bytes = 0;
+    if (settings.turn != Orientation::Normal)
+        bytes += std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
+    if (settings.smooth) {
+        // The axes smoothRows builds, from the size libjpeg gives a scaled decode; other
+        // decoders may deliver the whole picture.
+        const int eighths =
+            scaledDecode ? SmoothDecodeEighths(width, height, p.storedWidth, p.storedHeight) : 8;
+        const auto scaled = [eighths](int side) {
+            return int((std::int64_t(side) * eighths + 7) / 8);
+        };
+        bytes += SmoothScalerMemory({scaled(width), width * eighths / 8.0, p.storedWidth,
+                                     p.columns.first, p.columns.end},
+                                    {scaled(height), height * eighths / 8.0, p.storedHeight,
+                                     p.rows.first, p.rows.end}) +
+                 std::uint64_t(scaled(width)) * 3; // a decoded row turned into RGB
+    }
+    return bytes;
 }
 
 namespace {

@@ -27,9 +27,12 @@ struct DrawSettings {
     bool keepAlpha = false;
 };
 
-// Bytes the drawing holds besides the decoder's and encoder's own: a turned picture is
-// gathered whole (at its drawn size) before its first canvas row can go out.
-std::uint64_t DrawingMemory(const ThumbnailGeometry &g, const DrawSettings &settings);
+// Bytes the drawing of a `width` x `height` picture holds besides the decoder's and encoder's
+// own: a turned picture is gathered whole (at its drawn size) before its first canvas row can
+// go out, and a smooth reduction keeps its filter's rows and weights (read from libjpeg's
+// scaled decode when `scaledDecode`, else from the whole picture at most).
+std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const ThumbnailGeometry &g,
+                            const DrawSettings &settings);
 
 // The decoder has read the header; this starts it at the scale the drawing needs, draws every
 // canvas row into the sink (a started encoder) and leaves the decoder to be finished.

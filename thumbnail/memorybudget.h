@@ -16,14 +16,19 @@ public:
     std::uint64_t limit() const { return limit_; }
 
     // Waits until `bytes` are free and takes them. False at once when `bytes` is more than
-    // the whole budget: such a picture can never be decoded within it.
+    // the whole budget (such a picture can never be decoded within it) or once cancelled.
     bool reserve(std::uint64_t bytes);
     void release(std::uint64_t bytes);
+
+    // Wakes every reserve() that waits and refuses all later ones: their work is not wanted.
+    void cancel();
+    bool cancelled() const;
 
 private:
     const std::uint64_t limit_;
     std::uint64_t used_ = 0;
-    std::mutex lock_;
+    bool cancelled_ = false;
+    mutable std::mutex lock_;
     std::condition_variable freed_;
 };
 

@@ -37,6 +37,12 @@ double lanczos3(double x) {
     return kLobes * sinPi(x) * sinPi(x / kLobes) / (kPi * kPi * x * x);
 }
 
+// How much wider than Lanczos-3 the kernel is for `scale` input pixels per output pixel; one
+// place for FilterAxis and the memory estimate.
+double kernelStretch(double scale) {
+    return std::max(scale, 1.0);
+}
+
 } // namespace
 
 FilterAxis::FilterAxis(int inputLength, double extent, int outputLength, int first, int end)
@@ -44,7 +50,7 @@ FilterAxis::FilterAxis(int inputLength, double extent, int outputLength, int fir
     const double scale = extent / outputLength; // input pixels per output pixel
     // Reducing, the kernel widens to cover exactly the input pixels that each output pixel
     // stands for: any wider blurs grain and foliage that the picture really has.
-    const double stretch = std::max(scale, 1.0);
+    const double stretch = kernelStretch(scale);
     const double support = kLobes * stretch;
     taps_.reserve(std::size_t(end_ - first_));
     for (int out = first_; out < end_; ++out) {
@@ -117,6 +123,29 @@ const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
     for (std::size_t s = 0; s < samples; ++s)
         out_[s] = std::uint8_t(std::clamp(sum_[s], 0.0f, 255.0f) + 0.5f);
     return out_.data();
+}
+
+namespace {
+
+// The most input pixels one output pixel reads: the kernel's support either side, and one.
+std::uint64_t widestTaps(const SmoothScaler::Axis &a) {
+    const double stretch = kernelStretch(a.extent / a.outputLength);
+    return std::uint64_t(std::clamp(int(2 * kLobes * stretch) + 2, 1, std::max(1, a.inputLength)));
+}
+
+// A FilterAxis's taps and weights for its produced outputs.
+std::uint64_t axisMemory(const SmoothScaler::Axis &a) {
+    const std::uint64_t outputs = std::uint64_t(std::max(0, a.end - a.first));
+    return outputs * (2 * sizeof(int) + sizeof(std::size_t) + widestTaps(a) * sizeof(float));
+}
+
+} // namespace
+
+std::uint64_t SmoothScalerMemory(const SmoothScaler::Axis &horizontal,
+                                 const SmoothScaler::Axis &vertical) {
+    const std::uint64_t samples = std::uint64_t(std::max(0, horizontal.end - horizontal.first)) * 3;
+    return axisMemory(horizontal) + axisMemory(vertical) +
+           (widestTaps(vertical) + 1) * samples * sizeof(float) + samples;
 }
 
 int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight) {

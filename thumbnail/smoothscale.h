@@ -71,6 +71,11 @@ private:
     std::vector<std::uint8_t> out_;
 };
 
+// What a SmoothScaler for these axes holds at most (weights, filtered rows, output row), for
+// the decoder's memory budget.
+std::uint64_t SmoothScalerMemory(const SmoothScaler::Axis &horizontal,
+                                 const SmoothScaler::Axis &vertical);
+
 // The scaled decode for a smooth reduction of a width x height picture to outputWidth x
 // outputHeight: the smallest number of eighths of its size (libjpeg's scaled IDCT offers 1
 // to 8) that still leaves at least three times the output's pixels on each axis, so the

@@ -53,6 +53,8 @@ std::string DescribeStatus(const ThumbnailStatus &status, const ConversionAsked 
         return "the thumbnail cannot be encoded: " + status.message;
     case ThumbnailError::OutOfMemory:
         return "the system has no memory left";
+    case ThumbnailError::Stopped:
+        return "the run stopped before the photo was converted";
     case ThumbnailError::Unexpected:
         return "unexpected error: " + status.message;
     case ThumbnailError::EmptyThumbnail:

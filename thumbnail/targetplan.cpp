@@ -1,13 +1,21 @@
 #include "targetplan.h"
 
 #include "completefile.h"
+#include "filestate.h"
 
-#include <map>
+#include <functional>
 #include <optional>
+#include <unordered_map>
 
 #include <sys/stat.h>
 
 namespace {
+
+struct IdentityHash {
+    std::size_t operator()(const FileIdentity &id) const {
+        return std::hash<dev_t>()(id.device) * 31 + std::hash<ino_t>()(id.inode);
+    }
+};
 
 // The files a name stands for: the link itself, and what it leads to.
 std::vector<FileIdentity> identitiesOf(const std::string &path) {
@@ -44,20 +52,26 @@ std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &n
 
 std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
                                        const TargetNaming &naming, bool overwrite) {
+    // Looked up once per photo, so that planning stays linear in the length of the list.
     std::vector<std::optional<FileIdentity>> ids;
-    for (const std::string &source : sources)
-        ids.push_back(IdentityOfPath(source));
+    ids.reserve(sources.size());
+    std::unordered_map<FileIdentity, std::size_t, IdentityHash> firstWith;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        ids.push_back(IdentityOfPath(sources[i]));
+        if (ids.back())
+            firstWith.emplace(*ids.back(), i);
+    }
     // The photo of the batch that `target` names, through any name or link, if any.
     const auto sourceNamedBy = [&](const std::string &target) -> std::optional<std::size_t> {
         for (const FileIdentity &id : identitiesOf(target))
-            for (std::size_t i = 0; i < ids.size(); ++i)
-                if (ids[i] == id)
-                    return i;
+            if (auto it = firstWith.find(id); it != firstWith.end())
+                return it->second;
         return std::nullopt;
     };
 
     std::vector<PlannedTarget> plans;
-    std::map<std::string, std::string> claimed;
+    plans.reserve(sources.size());
+    std::unordered_map<std::string, std::size_t> claimed;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         PlannedTarget p;
         p.target = ThumbnailTargetPath(sources[i], naming);
@@ -67,13 +81,15 @@ std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
             p.plan = TargetPlan::SkipFolder;
         } else if (auto it = claimed.find(p.target); it != claimed.end()) {
             p.plan = TargetPlan::SkipDuplicate;
-            p.otherSource = it->second;
-        } else if (named && !(ids[i] && ids[*named] == ids[i])) {
+            p.otherSource = sources[it->second];
+        } else if (named && ids[i] && ids[*named] == ids[i]) {
+            p.plan = TargetPlan::RefuseSelf;
+        } else if (named) {
             p.plan = TargetPlan::SkipOtherSource;
             p.otherSource = sources[*named];
         } else {
-            claimed.emplace(p.target, sources[i]);
-            if (!overwrite && ::lstat(p.target.c_str(), &st) == 0)
+            claimed.emplace(p.target, i);
+            if (!overwrite && TargetExists(p.target))
                 p.plan = TargetPlan::SkipExisting;
         }
         plans.push_back(std::move(p));

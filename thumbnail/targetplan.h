@@ -24,7 +24,8 @@ std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &n
 enum class TargetPlan {
     Convert,
     SkipFolder,      // the source is a folder
-    SkipExisting,    // the target exists and may not be replaced
+    SkipExisting,    // the target exists (TargetExists) and may not be replaced
+    RefuseSelf,      // the target is the photo itself: a failure, found before any work
     SkipDuplicate,   // an earlier photo of the list has the same target
     SkipOtherSource, // the target is another photo of the batch
 };

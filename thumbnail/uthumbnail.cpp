@@ -46,7 +46,10 @@ ThumbnailGeometry geometryOf(int width, int height, const ThumbnailRequest &requ
 ThumbnailStatus reserve(std::uint64_t need, std::uint64_t limit, DecoderMemoryBudget *budget,
                         BudgetReservation &reservation) {
     if (need > limit || (budget && !reservation.take(*budget, need)))
-        return {ThumbnailError::TooLarge, 0, {}, need};
+        return {budget && budget->cancelled() ? ThumbnailError::Stopped : ThumbnailError::TooLarge,
+                0,
+                {},
+                need};
     return {};
 }
 
@@ -160,14 +163,18 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
     // A canvas without pixels is no thumbnail: reported, not written as an empty file.
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
-    // A turned picture is gathered at its drawn size besides.
-    const std::uint64_t need =
-        decoder.memoryNeed() + DrawingMemory(g, settings) + output.memoryNeed(g);
+    // A turned picture is gathered at its drawn size besides, and a smooth reduction holds its
+    // filter's rows.
+    const std::uint64_t decoding = decoder.memoryNeed();
+    const std::uint64_t need = decoding +
+                               DrawingMemory(decoder.width(), decoder.height(), true, g, settings) +
+                               output.memoryNeed(g);
     const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
-    decoder.setMemoryLimit(limit);
     BudgetReservation reservation;
     if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
         return refused;
+    // libjpeg may use what this picture reserved, not the budget that others share.
+    decoder.setMemoryLimit(decoding);
     ColourPlan colours = planColours(request, decoder.iccProfile(), colourRowsOf(decoder.layout()));
     settings.toSrgb = colours.toSrgb.get();
     if (ThumbnailStatus refused =
@@ -199,11 +206,14 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     const ThumbnailGeometry g = geometryOf(header.width, header.height, request, settings.turn);
     if (g.canvasWidth == 0 || g.canvasHeight == 0)
         return {ThumbnailError::EmptyThumbnail};
-    const std::uint64_t need =
-        header.memoryNeed + DrawingMemory(g, settings) + output.memoryNeed(g);
+    const std::uint64_t need = header.memoryNeed +
+                               DrawingMemory(header.width, header.height, false, g, settings) +
+                               output.memoryNeed(g);
     BudgetReservation reservation;
     if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
         return refused;
+    // The header was read within the whole budget; the decoding keeps to its own share.
+    decoder->setMemoryLimit(header.memoryNeed);
     ColourPlan colours =
         planColours(request, header.iccProfile, header.alpha ? ColourRows::Rgba : ColourRows::Rgb);
     settings.toSrgb = colours.toSrgb.get();

@@ -74,6 +74,7 @@ enum class ThumbnailError {
     Target,         // the target was refused or could not be written; `systemError` tells why
     NotEncodable,   // libjpeg could not encode the canvas; `message` tells why
     OutOfMemory,    // the system refused memory
+    Stopped,        // the batch stopped while the conversion waited for decoder memory
     Unexpected,     // anything else that went wrong; `message` holds its text
 };
 

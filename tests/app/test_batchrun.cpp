@@ -259,29 +259,43 @@ void TestBatchRun::progressButtonsAndCursorDuringARun() {
     QCOMPARE(form_->KEL_grbutton1->cursor().shape(), Qt::ArrowCursor);
 }
 
+// A link at the target, even a dangling one, exists as quillet-thumb sees it.
 void TestBatchRun::existingTarget_data() {
+    QTest::addColumn<bool>("danglingLink"); // else a file
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QStringList>("tail"); // what follows the "already exists" question
     QTest::addColumn<bool>("firstReplaced");
     QTest::addColumn<bool>("secondConverted");
 
-    QTest::newRow("overwrite") << QList<bool>{true}
+    QTest::newRow("overwrite") << false << QList<bool>{true}
                                << QStringList({"log: .. Overwriting T1", "log: Thumbnail T1 done.",
                                                "log: Converting file S2..",
                                                "log: Thumbnail T2 done.", "log: Finished (#s)."})
                                << true << true;
     QTest::newRow("skip and go on")
-        << QList<bool>{false, true}
+        << false << QList<bool>{false, true}
         << QStringList({"ask: Continue process?", "log: Converting file S2..",
                         "log: Thumbnail T2 done.", "log: Finished (#s)."})
         << false << true;
-    QTest::newRow("stop") << QList<bool>{false, false}
+    QTest::newRow("stop") << false << QList<bool>{false, false}
                           << QStringList({"ask: Continue process?", "log: Process interrupted.",
                                           "info: Process Interrupted!", "log: Finished (#s)."})
                           << false << false;
+    QTest::newRow("dangling link, overwrite")
+        << true << QList<bool>{true}
+        << QStringList({"log: .. Overwriting T1", "log: Thumbnail T1 done.",
+                        "log: Converting file S2..", "log: Thumbnail T2 done.",
+                        "log: Finished (#s)."})
+        << true << true;
+    QTest::newRow("dangling link, skip")
+        << true << QList<bool>{false, true}
+        << QStringList({"ask: Continue process?", "log: Converting file S2..",
+                        "log: Thumbnail T2 done.", "log: Finished (#s)."})
+        << false << true;
 }
 
 void TestBatchRun::existingTarget() {
+    QFETCH(bool, danglingLink);
     QFETCH(QList<bool>, answers);
     QFETCH(QStringList, tail);
     QFETCH(bool, firstReplaced);
@@ -290,10 +304,10 @@ void TestBatchRun::existingTarget() {
     const QString s1 = photo(QStringLiteral("one.jpg")), s2 = photo(QStringLiteral("two.jpg"));
     const QString t1 = out(QStringLiteral("one.jpg.thumb.jpg"));
     const QString t2 = out(QStringLiteral("two.jpg.thumb.jpg"));
-    QFile old(t1);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    if (danglingLink)
+        QVERIFY(QFile::link(out(QStringLiteral("gone")), t1));
+    else
+        writeText(t1, "old");
     add(s1);
     add(s2);
     form_->CheckBox3->setChecked(false);
@@ -305,7 +319,7 @@ void TestBatchRun::existingTarget() {
                                 "\" already exists, Overwrite file?"};
     expected << withNames(tail, t1, t2, s2);
     QCOMPARE(run(), expected);
-    QCOMPARE(readAll(t1) != "old", firstReplaced);
+    QCOMPARE(danglingLink ? !QFileInfo(t1).isSymLink() : readAll(t1) != "old", firstReplaced);
     QCOMPARE(QFile::exists(t2), secondConverted);
     QVERIFY(form_->KEL_grbutton1->Enabled() && form_->KEL_grbutton2->Enabled());
     QCOMPARE(form_->KEL_progressbar1->Position(), 0.0);

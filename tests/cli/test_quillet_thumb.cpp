@@ -157,10 +157,35 @@ TEST_F(QuilletThumb, two_sources_with_one_target_never_race) {
               ReferenceThumbnail(ReadFile(in + "/a.jpg"), 160, 180, true, clBlack, false).bytes);
 }
 
-TEST_F(QuilletThumb, a_missing_output_folder_is_reported) {
-    const Outcome r = Thumb("-o " + Quote(dir.file("nowhere")) + " " + Quote(in + "/a.jpg"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.output.find("does not exist"), std::string::npos) << r.output;
+// Missing output folders are made with their parents; what stands in the way is named with its
+// cause, and a target that is the photo itself is refused before any work.
+TEST_F(QuilletThumb, output_folders_are_made_and_targets_checked_before_the_work) {
+    fs::create_symlink(dir.file("gone"), dir.file("dangling"));
+    WriteFile(dir.file("file"), "x");
+    fs::create_symlink(dir.file("gone"), out + "/a.jpg.thumb.jpg");
+    const struct {
+        std::string args, expected, made;
+        int status;
+    } cases[] = {
+        {"-o " + Quote(dir.file("new/deeper")), "1 of 1 converted",
+         dir.file("new/deeper/a.jpg.thumb.jpg"), 0},
+        {"-o " + Quote(dir.file("file/sub")),
+         "cannot make the output folder " + dir.file("file/sub") + ": " +
+             DescribeFileError(ENOTDIR),
+         "", 1},
+        {"-o " + Quote(dir.file("dangling/sub")), "cannot make the output folder", "", 1},
+        {"-o " + Quote(out), "already exists (use --overwrite", "", 1},
+        {"--no-suffix -o " + Quote(in),
+         "failed " + in + "/a.jpg: the target " + in + "/a.jpg is the photo itself", "", 1},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = Thumb(c.args + " " + Quote(in + "/a.jpg"));
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
+        EXPECT_NE(r.output.find(c.expected), std::string::npos) << c.args << "\n" << r.output;
+        EXPECT_TRUE(c.made.empty() || fs::is_regular_file(c.made)) << c.args;
+    }
+    EXPECT_TRUE(fs::is_symlink(out + "/a.jpg.thumb.jpg"));
+    EXPECT_FALSE(fs::exists(dir.file("gone")));
 }
 
 TEST_F(QuilletThumb, usage_errors_exit_with_2) {

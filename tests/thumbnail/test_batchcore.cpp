@@ -70,15 +70,17 @@ TEST(BatchCore, results_come_in_list_order_with_their_causes) {
         }
 }
 
-// A reservation waits while the budget is held; one beyond the whole budget is refused.
+// A reservation waits while the budget is held; one beyond the whole budget is refused, and a
+// cancel (the batch stopping) wakes a waiting one with a refusal, as it refuses later ones.
 TEST(BatchCore, the_memory_budget_is_shared_and_never_exceeded) {
     const struct {
         std::uint64_t limit, first, second;
-        bool secondWaits, secondFits;
+        bool cancel, secondWaits, secondFits;
     } cases[] = {
-        {10, 6, 4, false, true},
-        {10, 6, 5, true, true},
-        {10, 0, 11, false, false},
+        {10, 6, 4, false, false, true},
+        {10, 6, 5, false, true, true},
+        {10, 0, 11, false, false, false},
+        {10, 6, 5, true, true, false},
     };
     for (const auto &c : cases) {
         DecoderMemoryBudget budget(c.limit);
@@ -89,8 +91,13 @@ TEST(BatchCore, the_memory_budget_is_shared_and_never_exceeded) {
         const bool waited =
             second.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout;
         EXPECT_EQ(waited, c.secondWaits) << c.first << "+" << c.second;
-        held.reset();
+        if (c.cancel)
+            budget.cancel();
+        else
+            held.reset();
+        ASSERT_EQ(second.wait_for(std::chrono::seconds(5)), std::future_status::ready);
         EXPECT_EQ(second.get(), c.secondFits) << c.first << "+" << c.second;
+        EXPECT_EQ(BudgetReservation().take(budget, 1), !c.cancel);
     }
 }
 

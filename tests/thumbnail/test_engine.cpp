@@ -438,6 +438,22 @@ TEST_F(Files, every_outcome_carries_its_cause) {
     }
 }
 
+// A smooth reduction's filter rows and weights count against the budget besides the decoder's
+// own: a budget of one byte refuses each conversion with what it needs.
+TEST_F(Files, the_smooth_filter_counts_against_the_memory_budget) {
+    WriteFile(dir.file("in.jpg"), WithDeclaredSize(EncodeJpeg(PatternPicture(16, 16)), 4000, 4000));
+    const auto need = [&](int side, bool smooth) {
+        DecoderMemoryBudget none(1);
+        std::string bytes;
+        const ThumbnailRequest request{
+            side, side, true, clBlack, false, false, {smooth, false, false}};
+        return MakeThumbnailBytes(dir.file("in.jpg"), bytes, request, &none).memoryNeeded;
+    };
+    for (int side : {100, 2000}) // at least six rows of filtered floats across the thumbnail
+        EXPECT_GE(need(side, true), need(side, false) + 6 * std::uint64_t(side) * 3 * sizeof(float))
+            << side;
+}
+
 TEST_F(Files, every_way_of_naming_the_source_as_target_fails_and_keeps_the_source) {
     fs::create_hard_link(source, dir.file("hard.jpg"));
     fs::create_symlink(source, dir.file("soft.jpg"));
