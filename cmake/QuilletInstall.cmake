@@ -33,8 +33,8 @@ find_program(QUILLET_GZIP gzip)
 set(quillet_component_quillet desktop)
 set(quillet_component_quillet-thumb desktop)
 set(quillet_component_quillet-update-server server)
-set(manual_quillet "batch JPEG thumbnail maker")
-set(manual_quillet-thumb "make JPEG thumbnails of JPEG photos from a shell")
+set(manual_quillet "batch photo thumbnail maker")
+set(manual_quillet-thumb "make JPEG, WebP, AVIF or PNG thumbnails of photos from a shell")
 set(manual_quillet-update-server "answer Quillet's update requests")
 if(QUILLET_HELP2MAN AND QUILLET_GZIP)
     foreach(program quillet quillet-thumb quillet-update-server)
@@ -134,7 +134,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME ${QUILLET_DEB_DESKTOP})
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION graphics)
 # The windows are laid out for Liberation Sans; qt6-wayland lets them open on Wayland. The
-# photo libraries come from dpkg-shlibdeps; libde265-0 is named because HEIC photos need
+# photo libraries (readers and writers, lcms2 too) come from dpkg-shlibdeps; libde265-0 is named because HEIC photos need
 # libheif's HEVC decoder, whatever libheif1 itself is built to depend on.
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "libheif1, libde265-0")
 if(QUILLET_GUI)
@@ -143,7 +143,8 @@ endif()
 string(JOIN "\n" CPACK_DEBIAN_DESKTOP_DESCRIPTION
        "batch photo thumbnail maker"
        "Quillet turns a batch of photos (JPEG, HEIC/HEIF, AVIF, WebP, PNG, TIFF)"
-       "into JPEG thumbnails: a window to"
+       "into JPEG, WebP, AVIF or PNG thumbnails, with transparent padding and sRGB"
+       "colours on request: a window to"
        "gather the photos and choose the size, aspect, fill colour and names, and"
        "quillet-thumb, the same engine from a shell, for large collections spread"
        "over cores and machines.")

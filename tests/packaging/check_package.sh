@@ -46,7 +46,8 @@ expected=("quillet files $share/applications/$id.desktop"
     "quillet Depends libjpeg62-turbo" "quillet Depends libc6" "quillet Depends libqt6widgets6"
     "quillet Depends fonts-liberation" "quillet Depends qt6-wayland" "quillet Depends libheif1"
     "quillet Depends libde265-0" "quillet Depends libwebp7" "quillet Depends libpng16-16"
-    "quillet Depends libtiff6")
+    "quillet Depends libtiff6" "quillet Depends libavif15" "quillet Depends libwebpmux3"
+    "quillet Depends liblcms2-2")
 for package in "${packages[@]}"; do
     expected+=("$package Version $version" "$package files $share/doc/$package/copyright"
         "$package files $share/doc/$package/changelog.gz")
