@@ -1,6 +1,11 @@
 #include "targetplan.h"
 
+#include "tempfolder.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -48,5 +53,37 @@ INSTANTIATE_TEST_SUITE_P(
         NamingCase{"/p/a", "/t", false, "", "/t/a.png", OutputFormat::Png},
         NamingCase{"/p.d/.a", "", false, "", "/p.d/.a.png", OutputFormat::Png},
         NamingCase{"/p/a.jpg", "/t", true, ".thumb.png", "/t/a.jpg.thumb.png"}));
+
+// A dangling link at a target exists; a target that is the photo itself is refused even where
+// an existing target would only be skipped.
+TEST(PlanTargets, decides_each_photo_before_any_work) {
+    namespace fs = std::filesystem;
+    TempFolder dir;
+    for (const char *folder : {"p", "q", "t", "p/dir"})
+        fs::create_directory(dir.file(folder));
+    for (const char *photo : {"p/a.jpg", "p/b.jpg", "q/b.jpg"})
+        std::ofstream(dir.file(photo)) << photo;
+    fs::create_symlink(dir.file("gone"), dir.file("t/a.jpg.t"));
+    const std::vector<std::string> sources = {dir.file("p/a.jpg"), dir.file("p/b.jpg"),
+                                              dir.file("q/b.jpg"), dir.file("p/dir")};
+    using P = TargetPlan;
+    const struct {
+        const char *folder;
+        bool addSuffix, overwrite;
+        std::vector<TargetPlan> plans;
+    } cases[] = {
+        {"t", true, false, {P::SkipExisting, P::Convert, P::SkipDuplicate, P::SkipFolder}},
+        {"t", true, true, {P::Convert, P::Convert, P::SkipDuplicate, P::SkipFolder}},
+        {"p", false, false, {P::RefuseSelf, P::RefuseSelf, P::SkipOtherSource, P::SkipFolder}},
+        {"p", false, true, {P::RefuseSelf, P::RefuseSelf, P::SkipOtherSource, P::SkipFolder}},
+    };
+    for (const auto &c : cases) {
+        const auto planned =
+            PlanTargets(sources, {dir.file(c.folder), c.addSuffix, ".t"}, c.overwrite);
+        ASSERT_EQ(planned.size(), c.plans.size());
+        for (std::size_t i = 0; i < planned.size(); ++i)
+            EXPECT_EQ(planned[i].plan, c.plans[i]) << c.folder << c.overwrite << " " << sources[i];
+    }
+}
 
 } // namespace
