@@ -3,7 +3,6 @@
 #include "atomicfile.h"
 #include "defaults.h"
 #include "inifile.h"
-#include "intconv.h"
 
 #include <filesystem>
 
@@ -12,11 +11,7 @@ namespace {
 constexpr const char *section = "settings";
 
 int readInt(const IniText &ini, const char *key, int defaultValue) {
-    std::string text = ProfileString(ini, section, key, "");
-    // The parser knows "0x" only as a prefix of its own; the file's "0x" means hexadecimal too.
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.replace(0, 2, "$");
-    return TryStrToInt(text).value_or(defaultValue);
+    return ProfileInt(ini, section, key, defaultValue);
 }
 
 bool readBool(const IniText &ini, const char *key, bool defaultValue) {

@@ -2,7 +2,9 @@
 
 #include "intconv.h"
 #include "optionparser.h"
+#include "presets.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 
@@ -83,6 +85,8 @@ struct ThumbTargets {
     ThumbOptions &options;
     bool stretch = false;
     bool crop = false;
+    std::vector<ThumbBox> sizes{}; // those given; none: the default
+    std::string repeatedSize{};
 };
 
 std::vector<CommandOption> thumbTable(ThumbTargets &t) {
@@ -91,17 +95,33 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
     const auto &d = kDefaults;
     static const std::string sizeHelp =
         "the box to fit (default: " + std::to_string(d.width.thumbCommand) + "x" +
-        std::to_string(d.height.thumbCommand) + ")";
+        std::to_string(d.height.thumbCommand) +
+        "); repeated for several sizes from\none reading of each photo, each with its own "
+        "suffix\n(.thumb-160x180.jpg)";
     static const std::string suffixHelp =
         "appended to each target name (default: " + std::string(d.suffix.thumbCommand) + ")";
     return {
+        ValueOption(0, "preset", "NAME",
+                    "start from the settings of [preset NAME] in the window's\n"
+                    "settings file; the other options change them",
+                    "a preset name", TextInto(o.preset, false)),
         ValueOption('o', "output", "DIR",
                     "target folder, made with its parents when missing\n"
                     "(default: the current folder)",
                     "a folder", TextInto(o.outputFolder, false)),
         ValueOption('s', "size", "WxH", sizeHelp,
                     "a size WxH of whole numbers from 1 to 65500, such as 160x180",
-                    [&o](const std::string &v) { return ParseBoxSize(v, o.width, o.height); }),
+                    [&t](const std::string &v) {
+                        ThumbBox box;
+                        if (!ParseBoxSize(v, box.width, box.height))
+                            return false;
+                        if (std::find(t.sizes.begin(), t.sizes.end(), box) != t.sizes.end())
+                            t.repeatedSize = v;
+                        t.sizes.push_back(box);
+                        return true;
+                    }),
+        FlagOption(0, "size-folders", "each size in a folder WxH of its own instead of a suffix",
+                   o.sizeFolders),
         FlagOption(0, "stretch", "fill the box, ignoring the aspect ratio", t.stretch),
         FlagOption(0, "crop", "keep the aspect ratio and cut the canvas down to the picture",
                    t.crop),
@@ -145,6 +165,25 @@ std::vector<CommandOption> thumbTable(ThumbTargets &t) {
                    "the fill area is transparent in WebP, AVIF and PNG (JPEG has\n"
                    "no transparency)",
                    o.transparent),
+        FlagOption(0, "only-shrink", "never enlarge a photo that fits in the box",
+                   o.extras.onlyShrink),
+        FlagOption('r', "recursive",
+                   "walk folders down their whole tree; each thumbnail keeps the\n"
+                   "photo's path relative to the folder it was found under",
+                   o.recursive),
+        FlagOption(0, "update",
+                   "skip thumbnails newer than their photo and made with the same\n"
+                   "settings, make the others anew; stamps the settings into each",
+                   o.update),
+        ValueOption(0, "files-from", "FILE",
+                    "more sources from a list (- for standard input): NUL-separated\n"
+                    "when it holds a NUL byte (find -print0), else one a line",
+                    "a file name, or - for standard input", TextInto(o.filesFrom, false)),
+        FlagOption(0, "json",
+                   "one JSON object per thumbnail on standard output: source,\n"
+                   "target, status, cause, width, height, bytes, milliseconds",
+                   o.json),
+        FlagOption('n', "dry-run", "print the plan and write nothing", o.dryRun),
         ValueOption('j', "jobs", "N", "conversions at once (default: one per core)",
                     "a number of jobs from 1 to 256", DecimalInto(o.jobs, 1, 256)),
         ValueOption(0, "memory-limit", "SIZE",
@@ -170,12 +209,21 @@ std::string ThumbUsage() {
            "\n" +
            OptionsHelp(thumbTable(targets), 21) +
            "\n"
-           "Exit status: 0 when every file was converted, 1 when any failed or was skipped,\n"
-           "2 for a usage error.\n";
+           "Exit status: 0 when every thumbnail was made or was up to date (in a dry run:\n"
+           "would be), 1 when any failed or was skipped, 2 for a usage error, 3 when the\n"
+           "--files-from list could not be read.\n";
 }
 
 ParseResult ParseThumbCommandLine(const std::vector<std::string> &args) {
     ParseResult r;
+    // A preset sets the options the command line starts from: it is looked for first.
+    ThumbOptions named;
+    ThumbTargets scout{named};
+    if (ParseCommandLine(args, thumbTable(scout)).endedBy.empty() && !named.preset.empty() &&
+        !ApplyPreset(SettingsFileToRead(), named.preset, r.options, r.error)) {
+        r.outcome = ParseOutcome::UsageError;
+        return r;
+    }
     ThumbTargets targets{r.options};
     const ParsedCommandLine line = ParseCommandLine(args, thumbTable(targets));
     r.options.sources = line.operands;
@@ -188,10 +236,16 @@ ParseResult ParseThumbCommandLine(const std::vector<std::string> &args) {
         r.error = line.error;
     else if (targets.stretch && targets.crop)
         r.error = "--stretch and --crop exclude each other";
-    else if (r.options.sources.empty())
+    else if (!targets.repeatedSize.empty())
+        r.error = "the size " + targets.repeatedSize + " is given twice";
+    else if (targets.sizes.size() > 1 && !r.options.addSuffix && !r.options.sizeFolders)
+        r.error = "several sizes need a suffix each or --size-folders, not --no-suffix";
+    else if (r.options.sources.empty() && r.options.filesFrom.empty())
         r.error = "no source photos given";
     else
         r.outcome = ParseOutcome::Run;
+    if (!targets.sizes.empty())
+        r.options.sizes = targets.sizes;
     r.options.keepAspect = !targets.stretch;
     r.options.eraseEmpty = targets.crop;
     return r;

@@ -10,10 +10,17 @@
 #include <string>
 #include <vector>
 
-struct ThumbOptions {
-    std::string outputFolder{kDefaults.targetFolder.thumbCommand};
+struct ThumbBox {
     int width = kDefaults.width.thumbCommand;
     int height = kDefaults.height.thumbCommand;
+
+    bool operator==(const ThumbBox &) const = default;
+};
+
+struct ThumbOptions {
+    std::string outputFolder{kDefaults.targetFolder.thumbCommand};
+    std::vector<ThumbBox> sizes{ThumbBox{}}; // in the order given, each once
+    bool sizeFolders = false;                // each size in a folder "WxH" of its own
     bool keepAspect = kDefaults.keepAspect.thumbCommand;
     bool eraseEmpty = kDefaults.eraseEmpty.thumbCommand;
     TColor fill = kDefaults.fill.thumbCommand;
@@ -32,7 +39,21 @@ struct ThumbOptions {
     ThumbnailExtras extras{.smooth = kDefaults.smooth.thumbCommand,
                            .upright = kDefaults.upright.thumbCommand,
                            .keepProfile = kDefaults.keepProfile.thumbCommand};
+    bool recursive = false; // folders walked, their trees mirrored
+    std::string filesFrom;  // a list of more sources ("-": standard input); empty: none
+    bool json = false;      // one JSON line per thumbnail on standard output
+    bool dryRun = false;    // the plan printed, nothing written
+    bool update = false;    // up-to-date thumbnails kept, the others made; stamps written
+    std::string preset;     // the settings file's [preset NAME] the options start from
     std::vector<std::string> sources;
+};
+
+// The exit statuses of quillet-thumb.
+enum ThumbExit {
+    kExitAllDone = 0,    // every thumbnail made or up to date (or, in a dry run, planned)
+    kExitSomeFailed = 1, // a photo failed or was skipped
+    kExitUsage = 2,
+    kExitNoList = 3, // the --files-from list could not be read
 };
 
 enum class ParseOutcome { Run, Help, Version, UsageError };

@@ -1,6 +1,7 @@
 // quillet-thumb: the thumbnail engine from a shell.
 #include "completefile.h"
 #include "makefolder.h"
+#include "namelist.h"
 #include "options.h"
 #include "thumbbatch.h"
 
@@ -71,23 +72,41 @@ int main(int argc, char **argv) {
     case ParseOutcome::UsageError:
         std::cerr << "quillet-thumb: " << parsed.error << "\n"
                   << "Try 'quillet-thumb --help' for more information.\n";
-        return 2;
+        return kExitUsage;
     case ParseOutcome::Run:
         break;
     }
 
+    ThumbOptions o = parsed.options;
+    if (!o.filesFrom.empty()) {
+        std::vector<std::string> listed;
+        if (int error = ReadNameList(o.filesFrom, listed)) {
+            std::cerr << "quillet-thumb: cannot read the list " << o.filesFrom << ": "
+                      << DescribeFileError(error) << '\n';
+            return kExitNoList;
+        }
+        o.sources.insert(o.sources.end(), listed.begin(), listed.end());
+    }
+
     // Ctrl-C or a kill never leaves a temporary file beside a thumbnail.
     DeferTerminationSignals();
-    const ThumbOptions &o = parsed.options;
-    // As `mkdir -p` would: "-o thumbs" works in a fresh folder.
-    if (const int error = MakeFolderPath(o.outputFolder)) {
+    // As `mkdir -p` would: "-o thumbs" works in a fresh folder (not in a dry run).
+    if (const int error = o.dryRun ? 0 : MakeFolderPath(o.outputFolder)) {
         std::cerr << "quillet-thumb: cannot make the output folder " << o.outputFolder << ": "
                   << DescribeFileError(error) << '\n';
-        return 1;
+        return kExitSomeFailed;
     }
-    ProgressLine line(!o.quiet && ::isatty(STDERR_FILENO));
+    ProgressLine line(!o.quiet && !o.dryRun && ::isatty(STDERR_FILENO));
     BatchReporter reporter;
-    reporter.problem = [&line](const std::string &text) { line.problem(text); };
+    reporter.outcome = [&line, &o](const ThumbOutcome &outcome) {
+        const std::string text = OutcomeLine(outcome, o.json);
+        if (o.json || outcome.status == "planned") {
+            // A line at a time, so a reader (quillet-dask) sees each thumbnail as it is done.
+            std::cout << text << std::endl;
+        } else if (!text.empty()) {
+            line.problem(text);
+        }
+    };
     reporter.progress = [&line](int done, int total) { line.progress(done, total); };
     const BatchSummary s = RunThumbBatch(o, reporter);
     line.end();
@@ -95,12 +114,15 @@ int main(int argc, char **argv) {
     if (!o.quiet) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f", s.seconds);
-        std::cerr << "quillet-thumb: " << s.converted << " of " << s.total << " converted";
+        std::cerr << "quillet-thumb: " << s.converted << " of " << s.total
+                  << (o.dryRun ? " to convert" : " converted");
+        if (s.current)
+            std::cerr << ", " << s.current << " up to date";
         if (s.skipped)
             std::cerr << ", " << s.skipped << " skipped";
         if (s.failed)
             std::cerr << ", " << s.failed << " failed";
         std::cerr << " in " << seconds << "s\n";
     }
-    return s.converted == s.total ? 0 : 1;
+    return s.converted + s.current == s.total ? kExitAllDone : kExitSomeFailed;
 }

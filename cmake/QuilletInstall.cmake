@@ -19,6 +19,11 @@ if(QUILLET_GUI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     install(FILES ${quillet_data}/${QUILLET_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    # "Make thumbnails with Quillet" in Dolphin and (with nautilus-python) in Nautilus.
+    install(FILES ${quillet_data}/filemanager/${QUILLET_APP_ID}.servicemenu.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus RENAME ${QUILLET_APP_ID}.desktop)
+    install(FILES ${quillet_data}/filemanager/quillet-nautilus.py
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
 
     foreach(size IN LISTS QUILLET_ICON_SIZES)
         install(FILES ${QUILLET_ICON_DIR}/${size}x${size}/${QUILLET_APP_ID}.png
@@ -33,12 +38,18 @@ find_program(QUILLET_GZIP gzip)
 set(quillet_component_quillet desktop)
 set(quillet_component_quillet-thumb desktop)
 set(quillet_component_quillet-update-server server)
+set(quillet_component_quillet-dask dask)
 set(manual_quillet "batch photo thumbnail maker")
 set(manual_quillet-thumb "make JPEG, WebP, AVIF or PNG thumbnails of photos from a shell")
 set(manual_quillet-update-server "answer Quillet's update requests")
+set(manual_quillet-dask "make Quillet's thumbnails on the workers of a Dask cluster")
 if(QUILLET_HELP2MAN AND QUILLET_GZIP)
-    foreach(program quillet quillet-thumb quillet-update-server)
-        if(TARGET ${program})
+    set(executable_quillet-dask ${CMAKE_BINARY_DIR}/cli/quillet-dask)
+    foreach(program quillet quillet-thumb quillet-update-server quillet-dask)
+        if(TARGET ${program} OR executable_${program})
+            if(NOT executable_${program})
+                set(executable_${program} $<TARGET_FILE:${program}>)
+            endif()
             set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
             set(include ${quillet_data}/man/${program}.h2m)
             add_custom_command(
@@ -47,9 +58,9 @@ if(QUILLET_HELP2MAN AND QUILLET_GZIP)
                 # A sanitized build's leak report at exit must not fail the page.
                 COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
                         ${QUILLET_HELP2MAN} --no-info --name=${manual_${program}}
-                        --include=${include} --output=${page} $<TARGET_FILE:${program}>
+                        --include=${include} --output=${page} ${executable_${program}}
                 COMMAND ${QUILLET_GZIP} -9nf ${page}
-                DEPENDS ${program} ${include}
+                DEPENDS ${executable_${program}} ${include}
                 VERBATIM)
             add_custom_target(quillet_manual_${program} ALL DEPENDS ${page}.gz)
             install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
@@ -64,8 +75,9 @@ endif()
 # changelog, in /usr/share/doc/<package>.
 set(QUILLET_DEB_DESKTOP quillet)
 set(QUILLET_DEB_SERVER quillet-update-server)
+set(QUILLET_DEB_DASK quillet-dask)
 set(docs)
-foreach(component desktop server)
+foreach(component desktop server dask)
     string(TOUPPER ${component} COMPONENT)
     set(PACKAGE ${QUILLET_DEB_${COMPONENT}})
     set(doc ${CMAKE_BINARY_DIR}/doc/${PACKAGE})
@@ -114,7 +126,7 @@ endif()
 # quillet holds the window and quillet-thumb; quillet-update-server the network server.
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL desktop)
+set(CPACK_COMPONENTS_ALL desktop dask)
 if(TARGET quillet-update-server)
     list(APPEND CPACK_COMPONENTS_ALL server)
 endif()
@@ -139,6 +151,7 @@ set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "libheif1, libde265-0")
 if(QUILLET_GUI)
     string(APPEND CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS ", fonts-liberation, qt6-wayland")
+    set(CPACK_DEBIAN_DESKTOP_PACKAGE_SUGGESTS "python3-nautilus")
 endif()
 string(JOIN "\n" CPACK_DEBIAN_DESKTOP_DESCRIPTION
        "batch photo thumbnail maker"
@@ -159,4 +172,14 @@ string(JOIN "\n" CPACK_DEBIAN_SERVER_DESCRIPTION
        "window: the newest build number, and the installer to download. A systemd"
        "service, not enabled at installation, runs it as a user of its own on a"
        "read-only system.")
+set(CPACK_DEBIAN_DASK_PACKAGE_NAME ${QUILLET_DEB_DASK})
+set(CPACK_DEBIAN_DASK_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_DASK_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DASK_PACKAGE_DEPENDS
+    "python3:any, python3-distributed, ${QUILLET_DEB_DESKTOP} (= ${PROJECT_VERSION})")
+string(JOIN "\n" CPACK_DEBIAN_DASK_DESCRIPTION
+       "Quillet's thumbnails on a Dask cluster"
+       "quillet-dask plans a batch as quillet-thumb would, cuts it into shards and"
+       "runs quillet-thumb on the workers of an existing Dask cluster, gathering"
+       "one report. A lost worker's shard runs again elsewhere.")
 include(CPack)

@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "atomicfile.h"
+#include "intconv.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -169,6 +170,23 @@ std::string IniText::text() const {
 std::string ProfileString(const IniText &ini, std::string_view section, std::string_view key,
                           std::string_view defaultValue) {
     return cut(ini.value(section, key).value_or(std::string(defaultValue)));
+}
+
+int ProfileInt(const IniText &ini, std::string_view section, std::string_view key,
+               int defaultValue) {
+    std::string text = ProfileString(ini, section, key, "");
+    // The parser knows "0x" only as a prefix of its own; the file's "0x" means hexadecimal too.
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.replace(0, 2, "$");
+    return TryStrToInt(text).value_or(defaultValue);
+}
+
+std::vector<std::string> IniText::sections() const {
+    std::vector<std::string> names;
+    for (const Line &line : lines_)
+        if (auto name = sectionName(line.text))
+            names.emplace_back(trimmed(*name));
+    return names;
 }
 
 std::string ReadProfileString(const std::string &fileName, std::string_view section,

@@ -37,6 +37,9 @@ public:
     // The whole text again, byte-order mark and line ends included.
     std::string text() const;
 
+    // The names of the sections, trimmed, in the order of the text.
+    std::vector<std::string> sections() const;
+
 private:
     struct Line {
         std::string text;
@@ -60,6 +63,11 @@ private:
 // key is missing; either is cut to ProfileStringMax characters.
 std::string ProfileString(const IniText &ini, std::string_view section, std::string_view key,
                           std::string_view defaultValue);
+
+// A whole number as the settings file stores it: decimal, or hexadecimal after "$", "x" or
+// "0x"; the default when the key is missing or its value is not such a number.
+int ProfileInt(const IniText &ini, std::string_view section, std::string_view key,
+               int defaultValue);
 
 // ProfileString from the file; a missing or unreadable file, or one that is no regular file
 // (a FIFO, a device), gives the default.

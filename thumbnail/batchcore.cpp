@@ -1,8 +1,13 @@
 #include "batchcore.h"
 
+#include "geometry.h"
+#include "outputformat.h"
 #include "pathparts.h"
+#include "settingsstamp.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <span>
 
 #include <sys/stat.h>
@@ -20,12 +25,32 @@ std::vector<FileIdentity> identitiesOf(const std::vector<BatchJob> &jobs) {
     return ids;
 }
 
+// Which file was read, in which version.
+void noteOpened(const SharedReadFile &file, BatchResult &result) {
+    result.source = file.identity();
+    if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
+        result.read = StateOf(st);
+}
+
 } // namespace
+
+std::string SettingsStampOf(const ThumbnailRequest &s) {
+    static const char *const modes[] = {"stretched", "padded", "cropped"};
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "1 %dx%d %s fill=%06X transparent=%d smooth=%d upright=%d profile=%d shrink=%d "
+                  "%s quality=%d srgb=%d",
+                  s.width, s.height, modes[int(ModeOf(s.keepAspect, s.eraseEmpty))],
+                  unsigned(s.fill) & 0xFFFFFFu, s.transparent, s.extras.smooth, s.extras.upright,
+                  s.extras.keepProfile, s.extras.onlyShrink,
+                  std::string(FormatName(s.format)).c_str(), s.quality, s.srgb);
+    return text;
+}
 
 ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailRequest &request,
                                const BatchOptions &options)
-    : jobs_(std::move(jobs)), request_(request), wake_(options.wake), sources_(identitiesOf(jobs_)),
-      budget_(options.memoryLimit), done_(jobs_.size()) {
+    : jobs_(std::move(jobs)), request_(request), stamp_(options.stamp), wake_(options.wake),
+      sources_(identitiesOf(jobs_)), budget_(options.memoryLimit), done_(jobs_.size()) {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int count = std::clamp(options.workers > 0 ? options.workers : cores, 1,
                                  std::max(1, int(jobs_.size())));
@@ -42,16 +67,34 @@ ThumbnailBatch::~ThumbnailBatch() {
         t.join();
 }
 
+ThumbnailRequest ThumbnailBatch::requestOf(std::size_t index) const {
+    ThumbnailRequest s = request_;
+    if (jobs_[index].width > 0) {
+        s.width = jobs_[index].width;
+        s.height = jobs_[index].height;
+    }
+    return s;
+}
+
 BatchResult ThumbnailBatch::convertNow(std::size_t index) {
+    const ThumbnailRequest s = requestOf(index);
     BatchResult result;
-    result.status = MakeThumbnailBytes(jobs_[index].source, result.bytes, request_, &budget_,
+    result.status = MakeThumbnailBytes(jobs_[index].source, result.bytes, s, &budget_,
                                        [&result](const SharedReadFile &file) {
-                                           result.source = file.identity();
-                                           if (struct stat st{}; ::fstat(file.fd(), &st) == 0)
-                                               result.read = StateOf(st);
+                                           noteOpened(file, result);
                                            return ThumbnailStatus{};
                                        });
+    finish(index, result);
     return result;
+}
+
+void ThumbnailBatch::finish(std::size_t index, BatchResult &result) const {
+    if (!result.status)
+        return;
+    if (stamp_)
+        result.bytes = AddSettingsStamp(result.bytes, SettingsStampOf(requestOf(index)));
+    EncodedPictureSize(result.bytes, result.width, result.height);
+    result.size = result.bytes.size();
 }
 
 ThumbnailStatus ThumbnailBatch::write(const std::string &target, const BatchResult &thumbnail) {
@@ -89,25 +132,19 @@ void ThumbnailBatch::work() {
         });
         if (stopping_ || next_ >= jobs_.size())
             break;
-        const std::size_t index = next_++;
+        // All sizes of one photo go to one worker, which reads the photo once for them.
+        const std::size_t first = next_;
+        do
+            ++next_;
+        while (next_ < jobs_.size() && sameGroup(first, next_));
+        const std::size_t end = next_;
         guard.unlock();
-        const BatchJob &job = jobs_[index];
-        BatchResult result;
-        if (job.convert && !job.target.empty()) {
-            // The command line's targets are known: a refused one fails before the work.
-            if (int error = CheckCompleteFileTarget(job.target, sources_))
-                result.status = {ThumbnailError::Target, error};
-            else if ((result = convertNow(index)).status)
-                result.status = write(job.target, result);
-            result.bytes.clear();
-        } else if (job.convert) {
-            result = convertNow(index);
-        }
+        std::vector<BatchResult> results = convertGroup(first, end);
         guard.lock();
-        // A photo the walk has passed over or a stopped run no longer wants.
-        if (stopping_ || index < released_)
-            continue;
-        done_[index] = std::move(result);
+        for (std::size_t index = first; index < end; ++index)
+            // A photo the walk has passed over or a stopped run no longer wants.
+            if (!stopping_ && index >= released_)
+                done_[index] = std::move(results[index - first]);
         moved_.notify_all();
         guard.unlock();
         if (wake_)
@@ -119,6 +156,64 @@ void ThumbnailBatch::work() {
     moved_.notify_all();
     if (wake_)
         wake_();
+}
+
+bool ThumbnailBatch::sameGroup(std::size_t first, std::size_t index) const {
+    const BatchJob &a = jobs_[first], &b = jobs_[index];
+    return a.convert && b.convert && !a.target.empty() && !b.target.empty() && a.source == b.source;
+}
+
+std::vector<BatchResult> ThumbnailBatch::convertGroup(std::size_t first, std::size_t end) {
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<BatchResult> results(end - first);
+    // The command line's targets are known: a refused one fails before the work.
+    std::vector<std::size_t> wanted;
+    for (std::size_t index = first; index < end; ++index) {
+        const BatchJob &job = jobs_[index];
+        if (!job.convert)
+            continue;
+        if (int error = job.target.empty() ? 0 : CheckCompleteFileTarget(job.target, sources_))
+            results[index - first].status = {ThumbnailError::Target, error};
+        else
+            wanted.push_back(index);
+    }
+    if (wanted.size() == 1) {
+        results[wanted[0] - first] = convertNow(wanted[0]);
+    } else if (!wanted.empty()) {
+        std::vector<ThumbnailBox> boxes;
+        for (std::size_t index : wanted)
+            boxes.push_back({requestOf(index).width, requestOf(index).height});
+        std::vector<std::string> thumbnails;
+        BatchResult opened;
+        const std::vector<ThumbnailStatus> statuses =
+            MakeThumbnailSizes(jobs_[first].source, request_, boxes, thumbnails, &budget_,
+                               [&opened](const SharedReadFile &f) {
+                                   noteOpened(f, opened);
+                                   return ThumbnailStatus{};
+                               });
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            BatchResult &result = results[wanted[i] - first];
+            result.status = statuses[i];
+            result.source = opened.source;
+            result.read = opened.read;
+            result.bytes = std::move(thumbnails[i]);
+            finish(wanted[i], result);
+        }
+    }
+    for (std::size_t index : wanted) {
+        BatchResult &result = results[index - first];
+        if (!jobs_[index].target.empty()) {
+            if (result.status)
+                result.status = write(jobs_[index].target, result);
+            result.bytes.clear();
+        }
+    }
+    const double milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    for (BatchResult &result : results)
+        result.milliseconds = milliseconds / double(results.size());
+    return results;
 }
 
 bool ThumbnailBatch::ready(std::size_t index) const {

@@ -4,6 +4,7 @@
 // read-ahead limit of finished photos wait for the walk, and the walk takes the results in
 // list order. The window writes each thumbnail after its questions are settled; the command
 // line lets the workers write as they go (its targets are planned before the start).
+#include "colors.h"
 #include "completefile.h"
 #include "filestate.h"
 #include "memorybudget.h"
@@ -25,12 +26,20 @@ struct BatchJob {
     // Written by the worker as soon as the thumbnail is made; empty: the front end writes.
     std::string target;
     bool convert = true; // false: passed over, its result is ready at once
+    // The box of this thumbnail when it is not the batch's (one of several sizes).
+    int width = 0;
+    int height = 0;
 };
+
+// The settings that decide a thumbnail's pixels, as the text of the stamp kept inside it.
+std::string SettingsStampOf(const ThumbnailRequest &request);
 
 struct BatchOptions {
     int workers = 0;           // 0: one per core
     std::size_t readAhead = 0; // 0: twice the workers
     std::uint64_t memoryLimit = kDefaultDecoderMemory;
+    // Each thumbnail carries the stamp of its settings (runs that skip up-to-date ones).
+    bool stamp = false;
     // Called from a worker each time a result is ready and when a worker leaves, so a front
     // end waiting in its own event loop can look again.
     std::function<void()> wake;
@@ -41,6 +50,10 @@ struct BatchResult {
     std::string bytes;                  // the thumbnail, while the front end has to write it
     std::optional<FileIdentity> source; // the file that was read
     FileState read;                     // and its version then
+    int width = 0;                      // the thumbnail's size in pixels
+    int height = 0;
+    std::size_t size = 0;    // its bytes
+    double milliseconds = 0; // making and writing it
 };
 
 class ThumbnailBatch {
@@ -82,10 +95,21 @@ public:
 
 private:
     void work();
+    // Whether job `index` is another size of the photo of job `first`, read with it.
+    bool sameGroup(std::size_t first, std::size_t index) const;
+    // Jobs first to end (one photo in its sizes): made, written when the job names its
+    // target, timed.
+    std::vector<BatchResult> convertGroup(std::size_t first, std::size_t end);
+    // A made thumbnail's stamp and size.
+    void finish(std::size_t index, BatchResult &result) const;
     void release(std::size_t index);
 
     const std::vector<BatchJob> jobs_;
+    // The request of job `index`: the batch's, with the job's own box.
+    ThumbnailRequest requestOf(std::size_t index) const;
+
     const ThumbnailRequest request_;
+    const bool stamp_;
     const std::function<void()> wake_;
     const std::vector<FileIdentity> sources_; // every photo of the batch that exists, sorted
     DecoderMemoryBudget budget_;

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace {
@@ -204,7 +205,13 @@ RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *t
 // Nearest-neighbour sampling of the turned picture: each pixel of the rectangle takes the
 // source pixel under its centre, chosen on the turned picture's axes so the result is the
 // exact thumbnail of a picture whose pixels were turned.
-RowMaker exactRows(const RowSource &source, const Plan &p) {
+// The source columns and rows exact sampling reads.
+struct ExactReads {
+    std::vector<int> columns;
+    std::vector<int> rows;
+};
+
+RowMaker exactRows(const RowSource &source, const Plan &p, ExactReads *reads = nullptr) {
     const int width = source.width, height = source.height;
     const bool swap = SwapsAxes(p.turn);
     const int turnedWidth = swap ? height : width, turnedHeight = swap ? width : height;
@@ -233,11 +240,16 @@ RowMaker exactRows(const RowSource &source, const Plan &p) {
             StoredPixel(p.turn, 0, int(SampleIndex(j, turnedHeight, p.g.height)), width, height);
         note(swap, swap ? drawn.x : drawn.y, swap ? from.x : from.y);
     }
-    if (source.readOnly) {
+    if (source.readOnly || reads) {
         std::vector<int> columns;
         for (std::uint32_t offset : columnOffset)
             columns.push_back(int(offset / std::uint32_t(source.components)));
-        source.readOnly(columns, sourceRow);
+        if (reads) { // the caller tells the decoder, once for all its drawings
+            reads->columns.insert(reads->columns.end(), columns.begin(), columns.end());
+            reads->rows.insert(reads->rows.end(), sourceRow.begin(), sourceRow.end());
+        } else {
+            source.readOnly(columns, sourceRow);
+        }
     }
     // Converted, the chosen pixels are gathered as decoded and then go through the transform
     // together: only the pixels that show are converted.
@@ -373,6 +385,88 @@ bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint
     return true;
 }
 
+// One exact canvas drawn in steps, each reading at most one source row, rows only forward,
+// so that one pass of the decoder serves several canvases. The steps are those of drawStraight
+// and drawTurned, so the canvas comes out the same.
+class SteppedDrawing {
+public:
+    // Adds the columns and rows it reads to `reads`.
+    SteppedDrawing(const RowSource &source, const ThumbnailGeometry &g,
+                   const DrawSettings &settings, RowSink &sink, ExactReads &reads)
+        : p_(g, settings.turn), firstRead_(reads.rows.size()), make_(exactRows(source, p_, &reads)),
+          reads_(reads), fill_(fillRow(g.canvasWidth, settings.fill, 3)), line_(fill_), sink_(sink),
+          turned_(settings.turn != Orientation::Normal), y_(p_.rows.first) {
+        if (turned_) {
+            stride_ = std::size_t(p_.columns.length()) * 3;
+            drawn_.resize(stride_ * std::size_t(p_.rows.length()));
+        }
+    }
+
+    bool done() const { return cy_ >= p_.g.canvasHeight; }
+
+    // The source row the next step reads; -1 when it reads none.
+    int nextSourceRow() const {
+        if (turned_)
+            return y_ < p_.rows.end ? rowOf(y_) : -1;
+        return showsPicture() ? rowOf(cy_ - p_.g.y) : -1;
+    }
+
+    bool step() {
+        if (turned_ && y_ < p_.rows.end) {
+            const bool made = make_(y_, drawn_.data() + std::size_t(y_ - p_.rows.first) * stride_);
+            ++y_;
+            return made;
+        }
+        if (turned_) { // the gathered rows need no more decoding: every canvas row at once
+            for (; cy_ < p_.g.canvasHeight; ++cy_)
+                if (!sink_.writeRow(turnedRow()))
+                    return false;
+            return true;
+        }
+        const std::uint8_t *out = fill_.data();
+        if (showsPicture()) {
+            if (!make_(cy_ - p_.g.y, line_.data() + std::size_t(p_.canvasColumns.first) * 3))
+                return false;
+            out = line_.data();
+        }
+        ++cy_;
+        return sink_.writeRow(out);
+    }
+
+private:
+    int rowOf(int y) const { return reads_.rows[firstRead_ + std::size_t(y - p_.rows.first)]; }
+
+    bool showsPicture() const {
+        return cy_ >= p_.canvasRows.first && cy_ < p_.canvasRows.end && p_.columns.length() > 0;
+    }
+
+    const std::uint8_t *turnedRow() {
+        if (cy_ < p_.canvasRows.first || cy_ >= p_.canvasRows.end || drawn_.empty())
+            return fill_.data();
+        for (int cx = p_.canvasColumns.first; cx < p_.canvasColumns.end; ++cx) {
+            const PixelPlace s = p_.stored(cx, cy_);
+            std::memcpy(line_.data() + std::size_t(cx) * 3,
+                        drawn_.data() + std::size_t(s.y - p_.rows.first) * stride_ +
+                            std::size_t(s.x - p_.columns.first) * 3,
+                        3);
+        }
+        return line_.data();
+    }
+
+    const Plan p_;
+    const std::size_t firstRead_; // where this drawing's rows start in reads_.rows
+    const RowMaker make_;
+    const ExactReads &reads_;
+    const std::vector<std::uint8_t> fill_;
+    std::vector<std::uint8_t> line_;
+    RowSink &sink_;
+    const bool turned_;
+    int y_;      // the next drawn row to gather (turned pictures)
+    int cy_ = 0; // the next canvas row to write
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t> drawn_;
+};
+
 } // namespace
 
 std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const ThumbnailGeometry &g,
@@ -488,4 +582,33 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     const RowMaker make = joinAlpha(rowsOf(colourRows, p, settings), rowsOf(alphaRows, p, settings),
                                     p.columns.length());
     return drawMade(p, make, settings, 4, encoder);
+}
+
+bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                  const DrawSettings &settings, std::span<RowSink *const> sinks) {
+    if (!decoder.start())
+        return false;
+    RowSource source = jpegRows(decoder, decoder.width(), decoder.height(), settings.toSrgb);
+    const auto readOnly = std::move(source.readOnly);
+    source.readOnly = {};
+    ExactReads reads;
+    std::vector<std::unique_ptr<SteppedDrawing>> drawings;
+    for (std::size_t i = 0; i < geometries.size(); ++i)
+        drawings.push_back(
+            std::make_unique<SteppedDrawing>(source, geometries[i], settings, *sinks[i], reads));
+    // The decoder may spare only the blocks that no canvas reads.
+    if (readOnly)
+        readOnly(reads.columns, reads.rows);
+    // Always the drawing whose next step reads the lowest row: the decoder only moves forward
+    // and decodes each source row once for all canvases.
+    for (;;) {
+        SteppedDrawing *next = nullptr;
+        for (const auto &d : drawings)
+            if (!d->done() && (!next || d->nextSourceRow() < next->nextSourceRow()))
+                next = d.get();
+        if (!next)
+            return true;
+        if (!next->step())
+            return false;
+    }
 }

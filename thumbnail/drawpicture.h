@@ -8,6 +8,7 @@
 #include "rowsink.h"
 
 #include <cstdint>
+#include <span>
 
 class ImageDecoder;
 class JpegDecoder;
@@ -38,6 +39,12 @@ std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const Thum
 // canvas row into the sink (a started encoder) and leaves the decoder to be finished.
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
                  RowSink &sink);
+
+// The exact drawing (settings.smooth is not looked at) of several canvases of one JPEG in one
+// pass of the decoder: each source row is decoded once, whatever the number of canvases, and
+// every canvas comes out byte for byte as DrawPicture draws it alone into sinks[i].
+bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                  const DrawSettings &settings, std::span<RowSink *const> sinks);
 
 // The same for a picture of another format whose decoder has read its header: exact sampling
 // of the full picture, or the smooth filter on the decoder's cheapest picture that keeps

@@ -2,6 +2,8 @@
 
 #include "numeric.h"
 
+#include <algorithm>
+
 ThumbnailMode ModeOf(bool keepAspect, bool eraseEmpty) {
     if (!keepAspect)
         return ThumbnailMode::Stretched;
@@ -58,4 +60,28 @@ ThumbnailGeometry ComputeGeometry(int sourceWidth, int sourceHeight, int boxWidt
         break;
     }
     return g;
+}
+
+ThumbnailGeometry WithoutEnlarging(const ThumbnailGeometry &g, int sourceWidth, int sourceHeight,
+                                   ThumbnailMode mode) {
+    switch (mode) {
+    case ThumbnailMode::Stretched: {
+        const int width = std::min(g.width, sourceWidth), height = std::min(g.height, sourceHeight);
+        return {width, height, 0, 0, width, height};
+    }
+    case ThumbnailMode::Padded:
+        if (g.width <= sourceWidth && g.height <= sourceHeight)
+            return g;
+        return {g.canvasWidth,
+                g.canvasHeight,
+                (g.canvasWidth - sourceWidth) / 2,
+                (g.canvasHeight - sourceHeight) / 2,
+                sourceWidth,
+                sourceHeight};
+    case ThumbnailMode::Cropped:
+        break;
+    }
+    if (g.width <= sourceWidth && g.height <= sourceHeight)
+        return g;
+    return {sourceWidth, sourceHeight, 0, 0, sourceWidth, sourceHeight};
 }

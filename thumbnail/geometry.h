@@ -24,6 +24,13 @@ struct ThumbnailGeometry {
 ThumbnailGeometry ComputeGeometry(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight,
                                   ThumbnailMode mode);
 
+// `g`, computed for a source of that size, kept from enlarging the picture: where the picture
+// would be wider or taller than the source, the source is drawn at its own size instead,
+// centred on the box canvas in the padded mode, as the whole canvas in the others (the
+// stretched mode keeps each side that the box shrinks).
+ThumbnailGeometry WithoutEnlarging(const ThumbnailGeometry &g, int sourceWidth, int sourceHeight,
+                                   ThumbnailMode mode);
+
 // Nearest-neighbour sampling: pixel i of a span of `target` pixels takes source pixel
 // floor((2i + 1) * source / (2 * target)), the source pixel under the target pixel's centre.
 inline std::uint32_t SampleIndex(std::int64_t i, std::int64_t source, std::int64_t target) {

@@ -30,13 +30,16 @@ std::vector<FileIdentity> identitiesOf(const std::string &path) {
 
 } // namespace
 
-std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming) {
+std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming,
+                                const std::string &relative) {
     const std::string name = naming.addSuffix ? source + naming.suffix : source;
     if (name.empty())
         return name;
     std::string path = naming.folder;
     if (path.empty())
         path = source.substr(0, source.rfind('/') + 1); // nothing for a bare file name
+    else if (const std::size_t slash = relative.rfind('/'); slash != std::string::npos)
+        path += "/" + relative.substr(0, slash);
     if (!path.empty() && path.back() != '/')
         path += '/';
     const std::size_t slash = name.rfind('/');
@@ -50,8 +53,29 @@ std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &n
     return path + file;
 }
 
+TargetNaming NamingForSize(const TargetNaming &naming, int width, int height, bool ownFolder) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    TargetNaming sized = naming;
+    if (ownFolder) {
+        sized.folder = (naming.folder.empty() ? std::string(".") : naming.folder) + "/" + size;
+        return sized;
+    }
+    const std::size_t dot = naming.suffix.rfind('.');
+    const std::size_t at = dot == std::string::npos || dot == 0 ? naming.suffix.size() : dot;
+    sized.suffix.insert(at, "-" + size);
+    return sized;
+}
+
 std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
                                        const TargetNaming &naming, bool overwrite) {
+    std::vector<std::string> targets;
+    for (const std::string &source : sources)
+        targets.push_back(ThumbnailTargetPath(source, naming));
+    return PlanTargets(sources, targets, overwrite);
+}
+
+std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
+                                       const std::vector<std::string> &targets, bool overwrite) {
     // Looked up once per photo, so that planning stays linear in the length of the list.
     std::vector<std::optional<FileIdentity>> ids;
     ids.reserve(sources.size());
@@ -74,7 +98,7 @@ std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
     std::unordered_map<std::string, std::size_t> claimed;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         PlannedTarget p;
-        p.target = ThumbnailTargetPath(sources[i], naming);
+        p.target = targets[i];
         const std::optional<std::size_t> named = sourceNamedBy(p.target);
         struct stat st {};
         if (::stat(sources[i].c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {

@@ -17,8 +17,15 @@ struct TargetNaming {
 // (what follows the last "/", so a "/" inside the suffix cuts too) and placed in the folder,
 // or in the photo's own folder when the folder is empty. An empty name stays empty. For a
 // format other than JPEG the name's last extension becomes the format's (added when the name
-// has none), so the file says what it holds; JPEG names are left as they are.
-std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming);
+// has none), so the file says what it holds; JPEG names are left as they are. With a folder, a
+// photo found at `relative` under a walked folder keeps the folders of that path below it.
+std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &naming,
+                                const std::string &relative = {});
+
+// The naming of one size of several: its own folder "WxH" inside the folder (inside the
+// photo's folder without one) with `ownFolder`, else its own suffix, "-WxH" put before the
+// suffix's extension (".thumb.jpg" gives ".thumb-160x180.jpg").
+TargetNaming NamingForSize(const TargetNaming &naming, int width, int height, bool ownFolder);
 
 // What a batch that asks no questions does with a photo.
 enum class TargetPlan {
@@ -37,6 +44,9 @@ struct PlannedTarget {
 };
 
 // Decided for the whole list before any conversion starts, so two photos never race for one
-// target: the first in the list wins.
+// target: the first in the list wins. `targets[i]` is the thumbnail of `sources[i]`.
+std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
+                                       const std::vector<std::string> &targets, bool overwrite);
+// The same with each target named by ThumbnailTargetPath.
 std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
                                        const TargetNaming &naming, bool overwrite);

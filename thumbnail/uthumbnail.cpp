@@ -10,6 +10,7 @@
 #include "memorybudget.h"
 #include "srgbtransform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <istream>
@@ -17,6 +18,7 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <vector>
 
 namespace {
@@ -37,8 +39,11 @@ ThumbnailStatus decodeFailure(const ImageDecoder &decoder, std::uint64_t need) {
 ThumbnailGeometry geometryOf(int width, int height, const ThumbnailRequest &request,
                              Orientation turn) {
     const bool swap = SwapsAxes(turn);
-    return ComputeGeometry(swap ? height : width, swap ? width : height, request.width,
-                           request.height, ModeOf(request.keepAspect, request.eraseEmpty));
+    const int shownWidth = swap ? height : width, shownHeight = swap ? width : height;
+    const ThumbnailMode mode = ModeOf(request.keepAspect, request.eraseEmpty);
+    const ThumbnailGeometry g =
+        ComputeGeometry(shownWidth, shownHeight, request.width, request.height, mode);
+    return request.extras.onlyShrink ? WithoutEnlarging(g, shownWidth, shownHeight, mode) : g;
 }
 
 // Takes what the decoding needs from the budget. The only size limit is memory: a picture is
@@ -190,6 +195,54 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
     return {};
 }
 
+// Several boxes of one JPEG in the exact mode from one pass of the decoder, each output
+// started and drawn as renderJpeg does it alone.
+ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailRequest> requests,
+                                DecoderMemoryBudget *budget,
+                                std::span<const std::unique_ptr<ThumbnailOutput>> outputs) {
+    const ThumbnailRequest &request = requests.front();
+    const ThumbnailExtras &extras = request.extras;
+    JpegDecoder decoder(source);
+    decoder.keepMetadata(extras.upright, extras.keepProfile || request.srgb);
+    if (!decoder.readHeader())
+        return decodeFailure(decoder, 0);
+    DrawSettings settings{false, extras.upright ? decoder.orientation() : Orientation::Normal,
+                          request.fill};
+    std::vector<ThumbnailGeometry> geometries;
+    std::uint64_t need = decoder.memoryNeed();
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const ThumbnailGeometry g =
+            geometryOf(decoder.width(), decoder.height(), requests[i], settings.turn);
+        if (g.canvasWidth == 0 || g.canvasHeight == 0)
+            return {ThumbnailError::EmptyThumbnail};
+        need += DrawingMemory(decoder.width(), decoder.height(), true, g, settings) +
+                outputs[i]->memoryNeed(g);
+        geometries.push_back(g);
+    }
+    const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
+    decoder.setMemoryLimit(limit);
+    BudgetReservation reservation;
+    if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
+        return refused;
+    ColourPlan colours = planColours(request, decoder.iccProfile(), colourRowsOf(decoder.layout()));
+    settings.toSrgb = colours.toSrgb.get();
+    std::vector<RowSink *> sinks;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (ThumbnailStatus refused =
+                outputs[i]->start(geometries[i], decoder.progressive(), colours.profile);
+            !refused)
+            return refused;
+        sinks.push_back(&outputs[i]->rows());
+    }
+    if (!DrawPictures(decoder, geometries, settings, sinks) || !decoder.finish()) {
+        for (const auto &output : outputs)
+            if (!*decoder.message() && *output->message())
+                return {ThumbnailError::NotEncodable, 0, output->message()};
+        return decodeFailure(decoder, need);
+    }
+    return {};
+}
+
 // Every other format through its decoder: the same geometry, modes and budget.
 ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
                               const ThumbnailRequest &request, DecoderMemoryBudget *budget,
@@ -304,6 +357,56 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
         std::istream stream(&in);
         return renderThumbnail(stream, Request, Budget, Thumbnail);
     });
+}
+
+std::vector<ThumbnailStatus>
+MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Request,
+                   std::span<const ThumbnailBox> Boxes, std::vector<std::string> &Thumbnails,
+                   DecoderMemoryBudget *Budget, const SourceCheck &Opened) {
+    Thumbnails.assign(Boxes.size(), {});
+    std::vector<ThumbnailRequest> requests(Boxes.size(), Request);
+    for (std::size_t i = 0; i < Boxes.size(); ++i) {
+        requests[i].width = Boxes[i].width;
+        requests[i].height = Boxes[i].height;
+    }
+    const bool invalid = std::any_of(Boxes.begin(), Boxes.end(), [](const ThumbnailBox &b) {
+        return b.width < 1 || b.height < 1;
+    });
+    std::vector<ThumbnailStatus> statuses(Boxes.size());
+    // A JPEG in the exact mode is read and decoded once for all boxes.
+    bool each = Request.extras.smooth || invalid || Boxes.size() < 2;
+    const ThumbnailStatus made = each ? ThumbnailStatus{} : guarded([&]() -> ThumbnailStatus {
+        SharedReadFile source;
+        if (!source.openForReading(SourceFileName))
+            return {ThumbnailError::Source, source.error()};
+        if (Opened)
+            if (ThumbnailStatus refused = Opened(source); !refused)
+                return refused;
+        FdStreamBuf in(source.fd());
+        std::istream stream(&in);
+        DecoderInput input(stream);
+        const PhotoFormat format = SniffFormat(input.head());
+        if (format != PhotoFormat::Jpeg && format != PhotoFormat::Unknown) {
+            each = true; // another format's decoder reads it for each box
+            return {};
+        }
+        std::istream jpeg(&input);
+        std::vector<std::unique_ptr<ThumbnailOutput>> outputs;
+        for (const ThumbnailRequest &request : requests)
+            outputs.push_back(std::make_unique<ThumbnailOutput>(request));
+        if (ThumbnailStatus failed = renderJpegSizes(jpeg, requests, Budget, outputs); !failed)
+            return failed;
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            statuses[i] = outputs[i]->finish(Thumbnails[i]);
+        return {};
+    });
+    if (!made)
+        return std::vector<ThumbnailStatus>(Boxes.size(), made);
+    if (each)
+        for (std::size_t i = 0; i < Boxes.size(); ++i)
+            statuses[i] =
+                MakeThumbnailBytes(SourceFileName, Thumbnails[i], requests[i], Budget, Opened);
+    return statuses;
 }
 
 ThumbnailStatus MakeThumbnailFile(const std::string &SourceFileName,

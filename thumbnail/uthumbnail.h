@@ -11,8 +11,10 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 class DecoderMemoryBudget;
 
@@ -25,6 +27,8 @@ struct ThumbnailExtras {
     bool upright = false;
     // The source's ICC profile copied into the thumbnail unchanged.
     bool keepProfile = false;
+    // A photo that fits in the box is drawn at its own size, never enlarged.
+    bool onlyShrink = false;
 };
 
 // What one thumbnail is to be: the box, how the picture fills it, the fill colour and the
@@ -110,6 +114,22 @@ ThumbnailStatus MakeThumbnailStream(std::istream &Source, std::ostream &Target,
 ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::string &Thumbnail,
                                    const ThumbnailRequest &Request, DecoderMemoryBudget *Budget,
                                    const SourceCheck &Opened = {});
+
+// A thumbnail's box.
+struct ThumbnailBox {
+    int width = 0;
+    int height = 0;
+};
+
+// MakeThumbnailBytes for several boxes of one source, the rest of the request shared (its own
+// box is not looked at): a JPEG in the exact mode is opened, read and decoded once for all
+// boxes, each thumbnail byte for byte what MakeThumbnailBytes makes for its box (a smooth
+// thumbnail needs a decode scaled for its box, another format its own decoder: those are read
+// for each box). `Thumbnails` and the result hold one entry a box.
+std::vector<ThumbnailStatus>
+MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Request,
+                   std::span<const ThumbnailBox> Boxes, std::vector<std::string> &Thumbnails,
+                   DecoderMemoryBudget *Budget, const SourceCheck &Opened = {});
 
 // CreateThumbnail with the reason of a failure, the decoder's memory taken from `Budget` as
 // MakeThumbnailBytes takes it. A replaced target's permissions, owner and group pass to the

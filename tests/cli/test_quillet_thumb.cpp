@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "completefile.h"
+#include "jsonline.h"
 
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -189,6 +191,7 @@ TEST_F(QuilletThumb, output_folders_are_made_and_targets_checked_before_the_work
 }
 
 TEST_F(QuilletThumb, usage_errors_exit_with_2) {
+    EXPECT_EQ(Thumb("--files-from " + Quote(dir.file("no-list"))).status, 3);
     for (const char *args : {"", "-s 0x0 a.jpg", "-s 65501x10 a.jpg", "--bogus a.jpg",
                              "--stretch --crop a.jpg", "--memory-limit 10 a.jpg"}) {
         const Outcome r = Thumb(args);
@@ -288,6 +291,128 @@ TEST_F(QuilletThumb, a_photo_of_the_batch_is_never_a_target) {
         std::string::npos)
         << r.output;
     EXPECT_EQ(ReadFile(in + "/a.jpg"), original);
+}
+
+// A library: one name in two folders, a name that is not UTF-8, a link out of the tree and a
+// link back up (a loop).
+class PhotoLibrary : public QuilletThumb {
+protected:
+    std::string cafe = in + "/2025/caf\xe9.jpg";
+
+    void SetUp() override {
+        QuilletThumb::SetUp();
+        for (const char *folder : {"/2024", "/2024/Rome", "/2024/Oslo", "/2025"})
+            fs::create_directory(in + folder);
+        fs::rename(in + "/a.jpg", in + "/2024/Rome/IMG.jpg");
+        fs::rename(in + "/b.jpg", in + "/2024/Oslo/IMG.jpg");
+        fs::copy_file(in + "/2024/Rome/IMG.jpg", cafe);
+        fs::create_directory_symlink(dir.path(), in + "/2025/out");
+        fs::create_directory_symlink("..", in + "/2025/up");
+    }
+
+    // Every file under `out`, relative to it.
+    std::set<std::string> written() const {
+        std::set<std::string> files;
+        for (const auto &e : fs::recursive_directory_iterator(out))
+            if (e.is_regular_file())
+                files.insert(fs::relative(e.path(), out).string());
+        return files;
+    }
+};
+
+struct TreeCase {
+    std::string args; // before the output folder and the tree
+    std::set<std::string> files;
+};
+
+class TreeRuns : public PhotoLibrary, public ::testing::WithParamInterface<TreeCase> {};
+
+TEST_P(TreeRuns, mirror_the_tree_in_every_size_and_skip_the_links) {
+    const Outcome r = Thumb(GetParam().args + " -o " + Quote(out) + " " + Quote(in));
+    EXPECT_EQ(r.status, 1) << r.output; // the two links are skipped
+    EXPECT_NE(r.output.find("skipped " + in + "/2025/out: a link to a folder outside the tree"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("skipped " + in + "/2025/up: a link back to a folder it is in"),
+              std::string::npos)
+        << r.output;
+    EXPECT_EQ(written(), GetParam().files);
+    // Each size is the bytes a run of that size alone makes.
+    for (const std::string &file : written()) {
+        const bool small = file.find("20x20") != std::string::npos;
+        const std::string photo =
+            file.find("Oslo") != std::string::npos ? "/2024/Oslo/IMG.jpg" : "/2024/Rome/IMG.jpg";
+        EXPECT_EQ(ReadFile(out + "/" + file),
+                  ReferenceThumbnail(ReadFile(in + photo), small ? 20 : 30, small ? 20 : 30, true,
+                                     clBlack, false)
+                      .bytes)
+            << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TreeRuns,
+    ::testing::Values(
+        TreeCase{"-r -s 30x30",
+                 {"2024/Oslo/IMG.jpg.thumb.jpg", "2024/Rome/IMG.jpg.thumb.jpg",
+                  "2025/caf\xe9.jpg.thumb.jpg"}},
+        TreeCase{"-r -s 20x20 -s 30x30",
+                 {"2024/Oslo/IMG.jpg.thumb-20x20.jpg", "2024/Oslo/IMG.jpg.thumb-30x30.jpg",
+                  "2024/Rome/IMG.jpg.thumb-20x20.jpg", "2024/Rome/IMG.jpg.thumb-30x30.jpg",
+                  "2025/caf\xe9.jpg.thumb-20x20.jpg", "2025/caf\xe9.jpg.thumb-30x30.jpg"}},
+        TreeCase{"-r --size-folders --no-suffix -s 20x20 -s 30x30",
+                 {"20x20/2024/Oslo/IMG.jpg", "20x20/2024/Rome/IMG.jpg", "20x20/2025/caf\xe9.jpg",
+                  "30x30/2024/Oslo/IMG.jpg", "30x30/2024/Rome/IMG.jpg", "30x30/2025/caf\xe9.jpg"}},
+        TreeCase{"-r --dry-run -s 30x30", {}}));
+
+struct UpdateCase {
+    const char *what;
+    std::string change; // "touch": the Rome photo changed; else options for the second run
+    std::string counts; // of the second run's summary
+};
+
+class UpdateRuns : public PhotoLibrary, public ::testing::WithParamInterface<UpdateCase> {};
+
+TEST_P(UpdateRuns, make_only_what_changed) {
+    const std::string tree = " -o " + Quote(out) + " " + Quote(in + "/2024");
+    ASSERT_EQ(Thumb("-q -r --update" + tree).status, 0);
+    const std::string rome = out + "/Rome/IMG.jpg.thumb.jpg";
+    // The stamp: a comment right after the JFIF segment.
+    EXPECT_EQ(ReadFile(rome).substr(20, 2) + ReadFile(rome).substr(24, 16),
+              "\xFF\xFEQuillet settings");
+    if (GetParam().change == "touch")
+        fs::last_write_time(in + "/2024/Rome/IMG.jpg",
+                            fs::last_write_time(rome) + std::chrono::seconds(1));
+    const std::string options = GetParam().change == "touch" ? "" : GetParam().change;
+    const Outcome r = Thumb("-r --update " + options + tree);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find(GetParam().counts), std::string::npos) << GetParam().what << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UpdateRuns,
+    ::testing::Values(UpdateCase{"nothing changed", "", ": 0 of 2 converted, 2 up to date"},
+                      UpdateCase{"a photo touched", "touch", ": 1 of 2 converted, 1 up to date"},
+                      UpdateCase{"a setting changed", "--fill '#FF0000'", ": 2 of 2 converted in"},
+                      UpdateCase{"only-shrink", "--only-shrink", ": 2 of 2 converted in"}));
+
+TEST_F(PhotoLibrary, a_nul_separated_list_of_any_bytes_gives_json_lines_and_a_plain_run_no_stamp) {
+    WriteFile(dir.file("list"), cafe + std::string(1, '\0') + in + "/2024/Rome/IMG.jpg");
+    const Outcome r = Thumb("-q --json -s 30x30 --files-from " + Quote(dir.file("list")) + " -o " +
+                            Quote(out) + " 2>/dev/null");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("{\"source\": " + JsonString(cafe) +
+                            ", \"target\": " + JsonString(out + "/caf\xe9.jpg.thumb.jpg") +
+                            ", \"status\": \"converted\", \"cause\": \"\", \"width\": 30, "
+                            "\"height\": 30, \"bytes\": "),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("caf\\udce9.jpg"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("\"source\": " + JsonString(in + "/2024/Rome/IMG.jpg")),
+              std::string::npos)
+        << r.output;
+    EXPECT_EQ(ReadFile(out + "/IMG.jpg.thumb.jpg"),
+              ReferenceThumbnail(ReadFile(cafe), 30, 30, true, clBlack, false).bytes);
 }
 
 } // namespace

@@ -2,6 +2,14 @@
 #include "statustext.h"
 #include "thumbbatch.h"
 
+#include "tempfolder.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,8 +22,7 @@ TEST(ThumbOptions, defaults_match_the_main_window) {
     const ParseResult r = Parse({"a.jpg"});
     ASSERT_EQ(r.outcome, ParseOutcome::Run);
     EXPECT_EQ(r.options.outputFolder, ".");
-    EXPECT_EQ(r.options.width, 160);
-    EXPECT_EQ(r.options.height, 180);
+    EXPECT_EQ(r.options.sizes, (std::vector<ThumbBox>{{160, 180}}));
     EXPECT_TRUE(r.options.keepAspect);
     EXPECT_FALSE(r.options.eraseEmpty);
     EXPECT_EQ(r.options.fill, clBlack);
@@ -32,7 +39,7 @@ TEST(ThumbOptions, defaults_are_the_tables_column) {
     const ThumbOptions o = Parse({"a.jpg"}).options;
     const BatchDefaults &d = kDefaults;
     EXPECT_EQ(o.outputFolder, d.targetFolder.thumbCommand);
-    EXPECT_EQ(std::pair(o.width, o.height), std::pair(d.width.thumbCommand, d.height.thumbCommand));
+    EXPECT_EQ(o.sizes, (std::vector<ThumbBox>{{d.width.thumbCommand, d.height.thumbCommand}}));
     EXPECT_EQ(o.suffix, d.suffix.thumbCommand);
     EXPECT_EQ(o.fill, d.fill.thumbCommand);
     const std::vector<bool> flags{o.addSuffix,      o.overwrite,         o.keepAspect,
@@ -52,8 +59,7 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     ASSERT_EQ(r.outcome, ParseOutcome::Run) << r.error;
     const ThumbOptions &o = r.options;
     EXPECT_EQ(o.outputFolder, "out");
-    EXPECT_EQ(o.width, 200);
-    EXPECT_EQ(o.height, 100);
+    EXPECT_EQ(o.sizes, (std::vector<ThumbBox>{{200, 100}}));
     EXPECT_TRUE(o.keepAspect);
     EXPECT_TRUE(o.eraseEmpty);
     EXPECT_EQ(o.fill, rgbColor(0xFF, 0x80, 0x00));
@@ -70,8 +76,7 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_FALSE(s.options.keepAspect);
     EXPECT_FALSE(s.options.addSuffix);
     EXPECT_EQ(s.options.outputFolder, "o");
-    EXPECT_EQ(s.options.width, 7);
-    EXPECT_EQ(s.options.height, 9);
+    EXPECT_EQ(s.options.sizes, (std::vector<ThumbBox>{{7, 9}}));
     EXPECT_TRUE(s.options.extras.smooth && s.options.extras.upright &&
                 s.options.extras.keepProfile);
     EXPECT_EQ(s.options.format, OutputFormat::Avif);
@@ -81,6 +86,70 @@ TEST(ThumbOptions, every_option_in_short_long_and_inline_forms) {
     EXPECT_EQ(r.options.quality, 90);
     EXPECT_FALSE(r.options.transparent || r.options.srgb);
 }
+
+struct LibraryCase {
+    std::vector<std::string> args;
+    std::string error; // empty: accepted
+};
+
+class LibraryOptions : public ::testing::TestWithParam<LibraryCase> {};
+
+TEST_P(LibraryOptions, sizes_and_sources_fit_together) {
+    const ParseResult r = Parse(GetParam().args);
+    EXPECT_EQ(r.error, GetParam().error);
+    EXPECT_EQ(r.outcome, GetParam().error.empty() ? ParseOutcome::Run : ParseOutcome::UsageError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LibraryOptions,
+    ::testing::Values(
+        LibraryCase{{"-s", "160x180", "-s", "320x320", "--no-suffix", "--size-folders", "a"}, ""},
+        LibraryCase{{"-s", "160x180", "-s", "320x320", "--no-suffix", "a"},
+                    "several sizes need a suffix each or --size-folders, not --no-suffix"},
+        LibraryCase{{"-s", "9x9", "-s", "9X9", "a"}, "the size 9X9 is given twice"},
+        LibraryCase{{"--files-from", "-", "-r", "--json", "-n", "--update", "--only-shrink"}, ""},
+        LibraryCase{{"-r", "--json"}, "no source photos given"}));
+
+struct PresetCase {
+    std::vector<std::string> args;
+    std::vector<ThumbBox> sizes;
+    std::string suffix;
+    bool smooth;
+    std::string error; // with FILE for the settings file's name
+};
+
+class Presets : public ::testing::TestWithParam<PresetCase> {};
+
+TEST_P(Presets, start_from_a_named_section_of_the_settings_file) {
+    TempFolder config;
+    ASSERT_EQ(::mkdir(config.file("Quillet").c_str(), 0777), 0);
+    const std::string file = config.file("Quillet/Quillet.ini");
+    std::ofstream(file) << "[settings]\nwidth=999\n[preset web]\nsizes=160x180 320x320\n"
+                           "extension=.web.jpg\nsmooth=1\n[Preset Small]\nwidth=64\nheight=0x30\n";
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const ParseResult r = Parse(GetParam().args);
+    std::string error = GetParam().error;
+    if (const std::size_t at = error.find("FILE"); at != std::string::npos)
+        error.replace(at, 4, file);
+    EXPECT_EQ(r.error, error);
+    if (!error.empty())
+        return;
+    EXPECT_EQ(r.options.sizes, GetParam().sizes);
+    EXPECT_EQ(r.options.suffix, GetParam().suffix);
+    EXPECT_EQ(r.options.extras.smooth, GetParam().smooth);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Presets,
+    ::testing::Values(
+        PresetCase{{"--preset", "web", "a"}, {{160, 180}, {320, 320}}, ".web.jpg", true, ""},
+        PresetCase{{"-s", "10x10", "--preset=web", "a"}, {{10, 10}}, ".web.jpg", true, ""},
+        PresetCase{{"--preset", "small", "a"}, {{64, 48}}, ".thumb.jpg", false, ""},
+        PresetCase{{"--preset", "none", "a"},
+                   {},
+                   "",
+                   false,
+                   "no preset none in FILE (it has: web, Small)"}));
 
 TEST(ThumbOptions, help_and_version_win_over_everything) {
     EXPECT_EQ(Parse({"--help"}).outcome, ParseOutcome::Help);

@@ -21,8 +21,10 @@ fail() {
     echo "FAIL: $*"
     status=1
 }
-server=quillet-update-server packages=(quillet)
-[[ " ${programs[*]} " == *" $server "* ]] && packages+=("$server")
+server=quillet-update-server dask=quillet-dask packages=(quillet)
+for own in $server $dask; do # programs with a package of their own
+    [[ " ${programs[*]} " == *" $own "* ]] && packages+=("$own")
+done
 
 declare -A deb
 for package in "${packages[@]}"; do
@@ -47,18 +49,22 @@ expected=("quillet files $share/applications/$id.desktop"
     "quillet Depends fonts-liberation" "quillet Depends qt6-wayland" "quillet Depends libheif1"
     "quillet Depends libde265-0" "quillet Depends libwebp7" "quillet Depends libpng16-16"
     "quillet Depends libtiff6" "quillet Depends libavif15" "quillet Depends libwebpmux3"
-    "quillet Depends liblcms2-2")
+    "quillet Depends liblcms2-2"
+    "quillet files $share/kio/servicemenus/$id.desktop"
+    "quillet files $share/nautilus-python/extensions/quillet-nautilus.py"
+    "quillet Suggests python3-nautilus" "$dask Depends python3-distributed"
+    "$dask Architecture all")
 for package in "${packages[@]}"; do
     expected+=("$package Version $version" "$package files $share/doc/$package/copyright"
         "$package files $share/doc/$package/changelog.gz")
     for program in "${programs[@]}"; do # each program in its own package only
-        [ "$program" = $server ] && own=$server || own=quillet
+        case $program in $server | $dask) own=$program ;; *) own=quillet ;; esac
         [ "$package" = "$own" ] && not= || not=!
         expected+=("$package files $not$prefix/bin/$program"
             "$package files $not$share/man/man1/$program.1.gz")
     done
 done
-if [ ${#packages[@]} = 2 ]; then
+if [[ " ${packages[*]} " == *" $server "* ]]; then
     expected+=("$server files $units/$server.service" "$server files $etc/default/$server"
         "$server files $var/lib/$server" "$server Depends libc6" "$server Depends !libqt6"
         "$server Conffiles /$etc/default/$server")
@@ -147,7 +153,8 @@ for program in "${programs[@]}"; do
     for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" FILES ENVIRONMENT EXAMPLES; do
         grep -q "^\.SH \"\?$section\"\?$" <<<"$page" || fail "$program.1 lacks $section"
     done
-    [ "$hardened" != ON ] || hardening-check "$bin/$program" >"$work/hardening.log" 2>&1 ||
+    [ "$hardened" != ON ] || [ "$(head -c4 "$bin/$program")" != $'\x7fELF' ] ||
+        hardening-check "$bin/$program" >"$work/hardening.log" 2>&1 ||
         { fail "$program is not hardened:"; cat "$work/hardening.log"; }
     [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --version)" = "$program $version" ] ||
         fail "$program --version"

@@ -96,3 +96,32 @@ TEST(Sampling, takes_the_source_pixel_under_each_centre) {
 }
 
 } // namespace
+
+struct ShrinkCase {
+    int srcW, srcH, boxW, boxH;
+    ThumbnailMode mode;
+    ThumbnailGeometry expected;
+};
+
+class OnlyShrink : public ::testing::TestWithParam<ShrinkCase> {};
+
+TEST_P(OnlyShrink, never_draws_the_picture_larger_than_the_photo) {
+    const ShrinkCase &c = GetParam();
+    const ThumbnailGeometry g = ComputeGeometry(c.srcW, c.srcH, c.boxW, c.boxH, c.mode);
+    EXPECT_EQ(WithoutEnlarging(g, c.srcW, c.srcH, c.mode), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OnlyShrink,
+    ::testing::Values(
+        // photos that fit: drawn at their own size
+        ShrinkCase{100, 50, 160, 180, ThumbnailMode::Padded, {160, 180, 30, 65, 100, 50}},
+        ShrinkCase{100, 50, 160, 180, ThumbnailMode::Cropped, {100, 50, 0, 0, 100, 50}},
+        ShrinkCase{100, 50, 160, 180, ThumbnailMode::Stretched, {100, 50, 0, 0, 100, 50}},
+        // wider than the box, shorter: the stretch still narrows it, keeps its height
+        ShrinkCase{300, 50, 160, 180, ThumbnailMode::Stretched, {160, 50, 0, 0, 160, 50}},
+        // the padded mode's landscape rule would widen 150 x 100 to 160 in a 160 x 50 box
+        ShrinkCase{150, 100, 160, 50, ThumbnailMode::Padded, {160, 50, 5, -25, 150, 100}},
+        // photos larger than the box: as ever
+        ShrinkCase{800, 600, 100, 100, ThumbnailMode::Padded, {100, 100, 0, 12, 100, 75}},
+        ShrinkCase{800, 600, 100, 100, ThumbnailMode::Cropped, {100, 75, 0, 0, 100, 75}}));
