@@ -48,8 +48,8 @@ echo "== three sizes against the largest alone (12 photos, -j2)"
 one= three=
 for r in $(seq "$rounds"); do
     rm -rf "$work/a" "$work/b"
-    one=$(best "$one" "$(seconds "$thumb" -q -j2 -s 1024x1024 -o "$work/a" "$photos")")
-    three=$(best "$three" "$(seconds "$thumb" -q -j2 -s 160x180 -s 320x320 -s 1024x1024 \
+    one=$(best "$one" "$(seconds "$thumb" -q -r -j2 -s 1024x1024 -o "$work/a" "$photos")")
+    three=$(best "$three" "$(seconds "$thumb" -q -r -j2 -s 160x180 -s 320x320 -s 1024x1024 \
         -o "$work/b" "$photos")")
 done
 cmp -s "$work/a/photo00.jpg.thumb.jpg" "$work/b/photo00.jpg.thumb-1024x1024.jpg" ||
@@ -98,8 +98,7 @@ if ! /usr/bin/python3 -c 'import distributed' 2>/dev/null; then
 fi
 many=$work/many
 mkdir -p "$many"
-for i in $(seq -w 0 47); do ln "$photos/photo$((10#$i % 12)).jpg" "$many/p$i.jpg" 2>/dev/null ||
-    cp "$photos/photo$((10#$i % 12)).jpg" "$many/p$i.jpg"; done
+for i in $(seq -w 0 47); do cp "$photos/photo$(printf %02d $((10#$i % 12))).jpg" "$many/p$i.jpg"; done
 dask-scheduler --host 127.0.0.1 --port 0 --no-dashboard --scheduler-file "$work/s.json" \
     >/dev/null 2>&1 &
 pids=($!)
@@ -117,9 +116,9 @@ address=$(/usr/bin/python3 -c 'import json,sys; print(json.load(open(sys.argv[1]
 alone= cluster=
 for r in $(seq "$rounds"); do
     rm -rf "$work/l" "$work/c"
-    alone=$(best "$alone" "$(seconds "$thumb" -q -j2 -o "$work/l" "$many")")
+    alone=$(best "$alone" "$(seconds "$thumb" -q -r -j2 -o "$work/l" "$many")")
     cluster=$(best "$cluster" "$(seconds "$dask" -q --thumb "$thumb" --scheduler "$address" \
-        -o "$work/c" "$many")")
+        -r -o "$work/c" "$many")")
 done
 diff -rq "$work/l" "$work/c" >/dev/null && same=identical || same=DIFFERENT
 printf 'quillet-thumb -j2 %.2fs, quillet-dask %.2fs: ratio %.2f (goal <= 1.3), bytes %s\n' \
