@@ -89,8 +89,9 @@ run_fuzzers() {
     for target in thumbnail inifile; do
         mkdir -p "$fuzzing/corpus/$target"
     done
+    # thumbnail-regressions holds inputs that once failed: each run replays them first.
     "$fuzzing/fuzz/fuzz_thumbnail" -max_total_time=60 -print_final_stats=1 \
-        "$fuzzing/corpus/thumbnail" "$fuzzing/seeds/thumbnail"
+        "$fuzzing/corpus/thumbnail" "$fuzzing/seeds/thumbnail" "$root/fuzz/thumbnail-regressions"
     "$fuzzing/fuzz/fuzz_inifile" -max_total_time=60 -print_final_stats=1 \
         "$fuzzing/corpus/inifile" "$root/fuzz/inifile-seeds"
     # Most of a decoder's code is its library's, already fuzzed where it is made.

@@ -129,8 +129,11 @@ namespace {
 
 // The most input pixels one output pixel reads: the kernel's support either side, and one.
 std::uint64_t widestTaps(const SmoothScaler::Axis &a) {
-    const double stretch = kernelStretch(a.extent / a.outputLength);
-    return std::uint64_t(std::clamp(int(2 * kLobes * stretch) + 2, 1, std::max(1, a.inputLength)));
+    const double limit = std::max(1, a.inputLength);
+    const double taps = 2 * kLobes * kernelStretch(a.extent / a.outputLength) + 2;
+    // Compared in floating point: a damaged header can make the stretch infinite or NaN, and
+    // such an axis reads at most every input pixel.
+    return std::uint64_t(taps < limit ? std::max(taps, 1.0) : limit);
 }
 
 // A FilterAxis's taps and weights for its produced outputs.
