@@ -223,6 +223,12 @@ bool DcScan::Suits(const JpegDecoder &decoder) {
         const auto rate = [](int largest, int own) {
             return own > 0 && (own == largest || own * 2 == largest);
         };
+        // The table numbers come from the file and are checked by libjpeg only once it
+        // decodes, so they are checked here before they index anything.
+        const auto table = [](int number, int tables) { return number >= 0 && number < tables; };
+        if (!table(comp.dc_tbl_no, NUM_HUFF_TBLS) || !table(comp.ac_tbl_no, NUM_HUFF_TBLS) ||
+            !table(comp.quant_tbl_no, NUM_QUANT_TBLS))
+            return false;
         if (!rate(c.max_h_samp_factor, comp.h_samp_factor) ||
             !rate(c.max_v_samp_factor, comp.v_samp_factor) || !c.dc_huff_tbl_ptrs[comp.dc_tbl_no] ||
             !c.ac_huff_tbl_ptrs[comp.ac_tbl_no] || !c.quant_tbl_ptrs[comp.quant_tbl_no] ||
