@@ -281,6 +281,9 @@ void TForm1::buildUpperPanel() {
     ComboBox1->addItems({QStringLiteral("JPEG"), QStringLiteral("WebP"), QStringLiteral("AVIF"),
                          QStringLiteral("PNG")});
     place->place(ComboBox1, QRect(16, 328, 66, 20), akBottomLeft);
+    // Qt names a combo box by its current text on Linux; screen readers take the label
+    // from the "labelled by" relation the buddy gives.
+    Label11->setBuddy(ComboBox1);
 }
 
 void TForm1::buildListFrame() {

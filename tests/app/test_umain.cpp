@@ -14,6 +14,7 @@
 #include "tempfolder.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -87,6 +88,7 @@ private slots:
     void windowKeepsEveryControlAtItsSmallest();
     void screenReadersLearnRoleAndName_data();
     void screenReadersLearnRoleAndName();
+    void formatChoiceIsLabelledForScreenReaders();
     void closeButtonEndsAndSaves();
 
 private:
@@ -693,6 +695,14 @@ void TestUmain::screenReadersLearnRoleAndName() {
     QVERIFY(iface);
     QCOMPARE(int(iface->role()), role);
     QCOMPARE(iface->text(QAccessible::Name), name);
+}
+
+void TestUmain::formatChoiceIsLabelledForScreenReaders() {
+    QAccessibleInterface *combo = QAccessible::queryAccessibleInterface(form_->ComboBox1);
+    QVERIFY(combo);
+    const auto labels = combo->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->text(QAccessible::Name), QStringLiteral("Format:"));
 }
 
 QUILLET_GUI_TEST_MAIN(TestUmain)
