@@ -11,7 +11,7 @@ packages=(
     xvfb xauth xdotool libx11-dev x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
     clang libclang-rt-14-dev libz-mingw-w64 libasio-dev
     desktop-file-utils appstream help2man librsvg2-bin dpkg-dev file parallel
-    lintian devscripts weston qt6-wayland python3-distributed
+    lintian devscripts weston qt6-wayland python3-distributed dbus at-spi2-core python3-pyatspi
 )
 
 # A build as a Debian package is built, as CMake arguments in the array `debian`: the prefix
