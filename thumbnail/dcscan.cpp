@@ -3,11 +3,12 @@
 #include "jpegcodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 constexpr int kLookahead = 10; // bits a symbol lookup decides on
-constexpr int kStride = 12;    // bits one step over AC coefficients decides on
+constexpr int kStride = 13;    // bits one step over AC coefficients decides on
 
 // One Huffman table: a lookahead table for the codes of up to kLookahead bits and the
 // canonical limits for the longer ones (JPEG codes have up to 16 bits).
@@ -312,6 +313,23 @@ void DcScan::decodeMcuRow() {
     const auto refill = [&]() __attribute__((always_inline)) {
         const std::uint8_t *chunk = r.chunk.data();
         std::size_t position = r.position;
+        // Most often eight bytes without an 0xFF are at hand: as many as fit go in at once.
+        if (r.end - position >= 8 && !r.stopped) {
+            std::uint64_t word;
+            std::memcpy(&word, chunk + position, 8);
+            word = __builtin_bswap64(word);
+            // A byte of all ones in `word` is a zero byte in its complement.
+            const std::uint64_t inverse = ~word;
+            if (!((inverse - 0x0101010101010101u) & ~inverse & 0x8080808080808080u)) {
+                const int taken = (64 - count) >> 3;     // count < 32 here: 4 to 8 bytes
+                const int rest = 64 - count - 8 * taken; // the part of a byte left out
+                bits |= (word >> count) >> rest << rest;
+                count += 8 * taken;
+                real += 8 * taken;
+                r.position = position + std::size_t(taken);
+                return;
+            }
+        }
         while (count <= 56) {
             if (position == r.end || chunk[position] == 0xFF || r.stopped) {
                 r.position = position;

@@ -84,9 +84,10 @@ SmoothScaler::SmoothScaler(const Axis &horizontal, const Axis &vertical)
                horizontal.end),
       rows_(vertical.inputLength, vertical.extent, vertical.outputLength, vertical.first,
             vertical.end),
-      width_(columns_.endOutput() - columns_.firstOutput()), ringRows_(rows_.widestCount()),
-      sum_(std::size_t(width_) * 3), out_(std::size_t(width_) * 3) {
-    ring_.resize(std::size_t(ringRows_) * std::size_t(width_) * 3);
+      width_(columns_.endOutput() - columns_.firstOutput()),
+      input_(std::size_t(std::max(0, horizontal.inputLength))), ringRows_(rows_.widestCount()),
+      sum_(std::size_t(width_)), out_(std::size_t(width_) * 3) {
+    ring_.resize(std::size_t(ringRows_) * std::size_t(width_));
 }
 
 const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
@@ -96,32 +97,35 @@ const std::uint8_t *SmoothScaler::row(int y, const InputRow &inputRow) {
         const std::uint8_t *in = inputRow(nextInput_);
         if (!in)
             return nullptr;
-        float *filtered =
-            ring_.data() + std::size_t(nextInput_ % ringRows_) * std::size_t(width_) * 3;
+        // Converted once, not once for each output pixel that reads it.
+        for (Pixel &p : input_) {
+            p = Pixel{float(in[0]), float(in[1]), float(in[2]), 0};
+            in += 3;
+        }
+        Pixel *filtered = ring_.data() + std::size_t(nextInput_ % ringRows_) * std::size_t(width_);
         for (int x = columns_.firstOutput(); x < columns_.endOutput(); ++x) {
-            const std::uint8_t *p = in + std::size_t(columns_.start(x)) * 3;
+            const Pixel *p = input_.data() + columns_.start(x);
             const float *w = columns_.weights(x);
-            float r = 0, g = 0, b = 0;
-            for (int i = columns_.count(x); i > 0; --i, p += 3, ++w) {
-                r += *w * p[0];
-                g += *w * p[1];
-                b += *w * p[2];
-            }
-            *filtered++ = r;
-            *filtered++ = g;
-            *filtered++ = b;
+            Pixel sum{};
+            for (int i = columns_.count(x); i > 0; --i)
+                sum += *w++ * *p++;
+            *filtered++ = sum;
         }
     }
     const float *w = rows_.weights(y);
-    const std::size_t samples = std::size_t(width_) * 3;
-    std::fill(sum_.begin(), sum_.end(), 0.0f);
-    for (int i = 0; i < count; ++i) {
-        const float *filtered = ring_.data() + std::size_t((start + i) % ringRows_) * samples;
-        for (std::size_t s = 0; s < samples; ++s)
-            sum_[s] += w[i] * filtered[s];
+    const std::size_t width = std::size_t(width_);
+    const Pixel *first = ring_.data() + std::size_t(start % ringRows_) * width;
+    for (std::size_t x = 0; x < width; ++x)
+        sum_[x] = w[0] * first[x];
+    for (int i = 1; i < count; ++i) {
+        const Pixel *filtered = ring_.data() + std::size_t((start + i) % ringRows_) * width;
+        for (std::size_t x = 0; x < width; ++x)
+            sum_[x] += w[i] * filtered[x];
     }
-    for (std::size_t s = 0; s < samples; ++s)
-        out_[s] = std::uint8_t(std::clamp(sum_[s], 0.0f, 255.0f) + 0.5f);
+    std::uint8_t *out = out_.data();
+    for (const Pixel &s : sum_)
+        for (int c = 0; c < 3; ++c)
+            *out++ = std::uint8_t(std::clamp(s[c], 0.0f, 255.0f) + 0.5f);
     return out_.data();
 }
 
@@ -146,9 +150,11 @@ std::uint64_t axisMemory(const SmoothScaler::Axis &a) {
 
 std::uint64_t SmoothScalerMemory(const SmoothScaler::Axis &horizontal,
                                  const SmoothScaler::Axis &vertical) {
-    const std::uint64_t samples = std::uint64_t(std::max(0, horizontal.end - horizontal.first)) * 3;
+    const std::uint64_t produced = std::uint64_t(std::max(0, horizontal.end - horizontal.first));
+    const std::uint64_t pixel = sizeof(SmoothScaler::Pixel);
     return axisMemory(horizontal) + axisMemory(vertical) +
-           (widestTaps(vertical) + 1) * samples * sizeof(float) + samples;
+           std::uint64_t(std::max(0, horizontal.inputLength)) * pixel +
+           (widestTaps(vertical) + 1) * produced * pixel + produced * 3;
 }
 
 int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight) {
