@@ -26,7 +26,7 @@ fi
 
 if [ ! -x "$build/cli/quillet-thumb" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_GUI=OFF -DQUILLET_TESTS=OFF
-    cmake --build "$build" --target quillet-thumb quillet_thumbnail
+    cmake --build "$build" --target quillet-thumb
 fi
 thumb=$build/cli/quillet-thumb
 export VIPS_CONCURRENCY=1
@@ -64,8 +64,11 @@ compare webp "$vips_webp"
 compare avif "$vips_avif"
 
 echo
+# The calibration calls the encoders themselves, linked in.
+cmake --build "$build" --target quillet_formats_linked >/dev/null
 g++ -std=c++20 -O2 "$root/bench/quality_calibration.cpp" -o "$work/calibration" \
-    -I"$root/thumbnail" -I"$root/platform" "$build/thumbnail/libquillet_thumbnail.a" \
+    -I"$root/thumbnail" -I"$root/platform" "$build/thumbnail/libquillet_formats_linked.a" \
+    "$build/thumbnail/libquillet_thumbnail.a" \
     "$build/platform/libquillet_platform.a" \
     $(pkg-config --libs libwebp libwebpmux libwebpdemux libavif libpng lcms2 libheif libtiff-4) \
     -ljpeg -pthread

@@ -2,21 +2,19 @@
 
 #include "atomicfile.h"
 #include "inifile.h"
+#include "programfolder.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 std::string SettingsFileToRead() {
-    std::string exe(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    exe.resize(length > 0 ? std::size_t(length) : 0);
-    const std::string beside = exe.substr(0, exe.rfind('/') + 1) + "Quillet.ini";
+    const std::string program = ProgramFolder();
+    const std::string beside = program + "Quillet.ini";
     struct stat st {};
-    if (!exe.empty() && ::stat(beside.c_str(), &st) == 0)
+    if (!program.empty() && ::stat(beside.c_str(), &st) == 0)
         return beside;
     const char *config = std::getenv("XDG_CONFIG_HOME");
     const char *home = std::getenv("HOME");

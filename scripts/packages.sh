@@ -19,7 +19,7 @@ packages=(
 # dpkg-buildflags leaves out stack-clash and control-flow protection: they are added here.
 # Every object of ours is built for control-flow protection, but bookworm's C start files
 # (crt1.o, crti.o) carry no such note, so the linker would drop the program's IBT/SHSTK
-# marking; -z ibt -z shstk keep it.
+# marking; -z ibt -z shstk keep it. The format module is linked as the programs are.
 debian_cmake_flags() {
     local extra
     flag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
@@ -29,6 +29,7 @@ debian_cmake_flags() {
         "-DCMAKE_C_FLAGS=$(flag CFLAGS) $extra"
         "-DCMAKE_CXX_FLAGS=$(flag CXXFLAGS) $extra"
         "-DCMAKE_EXE_LINKER_FLAGS=$(flag LDFLAGS) -Wl,-z,ibt -Wl,-z,shstk"
+        "-DCMAKE_MODULE_LINKER_FLAGS=$(flag LDFLAGS) -Wl,-z,ibt -Wl,-z,shstk"
     )
 }
 

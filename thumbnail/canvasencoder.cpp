@@ -1,5 +1,7 @@
 #include "canvasencoder.h"
 
+#include "formatloader.h"
+#include "formatmodule.h"
 #include "qualityscale.h"
 
 std::uint64_t CanvasEncodingMemory(OutputFormat format, std::uint64_t pixels) {
@@ -11,15 +13,8 @@ EncodedCanvas EncodeCanvas(OutputFormat format, const Canvas &canvas, int qualit
                            std::vector<std::uint8_t> iccProfile) {
     const CanvasEncoding encoding{EncoderSettingFor(format, quality), fullChroma,
                                   std::move(iccProfile)};
-    switch (format) {
-    case OutputFormat::Webp:
-        return EncodeWebp(canvas, encoding);
-    case OutputFormat::Avif:
-        return EncodeAvif(canvas, encoding);
-    case OutputFormat::Png:
-        return EncodePng(canvas, encoding);
-    case OutputFormat::Jpeg:
-        break;
-    }
-    return {{}, "JPEG is encoded row by row, not from a canvas"};
+    const FormatModule &module = LoadedFormatModule();
+    if (!module.table)
+        return {{}, module.problem};
+    return module.table->encode(format, canvas, encoding);
 }

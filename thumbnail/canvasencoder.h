@@ -32,6 +32,7 @@ struct EncodedCanvas {
     explicit operator bool() const { return cause.empty(); }
 };
 
+// The encoders of the format module (formatmodule.h).
 // `setting`: WebP's quality, 0 to 100.
 EncodedCanvas EncodeWebp(const Canvas &canvas, const CanvasEncoding &encoding);
 // `setting`: the AV1 quantizer, 0 (best) to 63.
@@ -43,6 +44,7 @@ EncodedCanvas EncodePng(const Canvas &canvas, const CanvasEncoding &encoding);
 // copies of it and, for AVIF, the AV1 encoder's own state.
 std::uint64_t CanvasEncodingMemory(OutputFormat format, std::uint64_t pixels);
 
-// The canvas in `format` (not JPEG) at `quality` on our shared scale.
+// The canvas in `format` (not JPEG) at `quality` on our shared scale, by the format module
+// (formatloader.h); without the module, a failure with the reason.
 EncodedCanvas EncodeCanvas(OutputFormat format, const Canvas &canvas, int quality, bool fullChroma,
                            std::vector<std::uint8_t> iccProfile);

@@ -1,10 +1,5 @@
 #include "imagedecoder.h"
 
-#include "heifdecoder.h"
-#include "pngdecoder.h"
-#include "tiffdecoder.h"
-#include "webpdecoder.h"
-
 #include <algorithm>
 #include <cstring>
 #include <istream>
@@ -113,21 +108,6 @@ bool ImageDecoder::fail(std::string why, bool memory) {
 
 bool ImageDecoder::fits(std::uint64_t bytes) {
     return bytes <= limit_ || fail("the picture needs more memory than the decoder may use", true);
-}
-
-std::unique_ptr<ImageDecoder> MakeImageDecoder(PhotoFormat format, DecoderInput &input) {
-    switch (format) {
-    case PhotoFormat::Png:
-        return std::make_unique<PngDecoder>(input);
-    case PhotoFormat::WebP:
-        return std::make_unique<WebPDecoder>(input);
-    case PhotoFormat::Heif:
-        return std::make_unique<HeifDecoder>(input);
-    case PhotoFormat::Tiff:
-        return std::make_unique<TiffDecoder>(input);
-    default:
-        return nullptr;
-    }
 }
 
 Orientation OrientationOfExif(std::span<const std::uint8_t> exif) {

@@ -98,7 +98,8 @@ protected:
     bool tooLarge_ = false;
 };
 
-// The decoder for `format` (not Jpeg or Unknown) over `input`, which must outlive it.
+// The decoder for `format` (not Jpeg or Unknown) over `input`, which must outlive it, from the
+// format module (formatloader.h); without the module, one that fails with the reason.
 std::unique_ptr<ImageDecoder> MakeImageDecoder(PhotoFormat format, DecoderInput &input);
 
 // The orientation in an EXIF block as the containers hold it, with or without the "Exif\0\0"

@@ -1,4 +1,5 @@
 // The command-line tool end to end: real processes, real files in a temporary folder.
+#include "formatfixtures.h"
 #include "jpegfixtures.h"
 #include "tempfolder.h"
 
@@ -35,8 +36,8 @@ std::string Quote(const std::string &s) {
 }
 
 // Guarded by a timeout, so a run that waits forever (on a FIFO) fails instead of hanging.
-Outcome Thumb(const std::string &args) {
-    const std::string command = "timeout 30 " + Quote(QUILLET_THUMB_PATH) + " " + args + " 2>&1";
+Outcome RunProgram(const std::string &program, const std::string &args) {
+    const std::string command = "timeout 30 " + Quote(program) + " " + args + " 2>&1";
     FILE *pipe = popen(command.c_str(), "r");
     Outcome r{-1, {}};
     if (!pipe)
@@ -48,6 +49,10 @@ Outcome Thumb(const std::string &args) {
     const int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+Outcome Thumb(const std::string &args) {
+    return RunProgram(QUILLET_THUMB_PATH, args);
 }
 
 // Starts quillet-thumb, sends `signal` after `delayMs` milliseconds and waits for its end.
@@ -188,6 +193,55 @@ TEST_F(QuilletThumb, output_folders_are_made_and_targets_checked_before_the_work
     }
     EXPECT_TRUE(fs::is_symlink(out + "/a.jpg.thumb.jpg"));
     EXPECT_FALSE(fs::exists(dir.file("gone")));
+}
+
+// A copy of the program with the format module where an installation puts it, damaged, or
+// left out: JPEG never needs the module; another format says what is wrong with it.
+TEST_F(QuilletThumb, the_format_module_serves_the_other_formats_or_its_fault_is_named) {
+    WriteFile(in + "/c.png", EncodePng(PatternPicture(64, 48)));
+    const fs::path built = QUILLET_FORMATS_PATH;
+    const fs::path fromProgram = fs::relative(built, fs::path(QUILLET_THUMB_PATH).parent_path());
+    const struct {
+        const char *module; // "built", "junk" or "" (none)
+        const char *format;
+        std::string png, jpeg; // what the line of each photo holds; empty: converted
+    } cases[] = {
+        {"built", "jpeg", "", ""},
+        {"built", "webp", "", ""},
+        {"", "jpeg", "the photo cannot be decoded: the format module {} is missing: ", ""},
+        {"", "png", "the photo cannot be decoded: the format module {} is missing: ",
+         "the thumbnail cannot be encoded: the format module {} is missing: "},
+        {"junk", "jpeg",
+         "the photo cannot be decoded: the format module {} cannot be loaded: ", ""},
+    };
+    for (const auto &c : cases) {
+        const TempFolder install;
+        const fs::path program = fs::path(install.file("bin")) / "quillet-thumb";
+        const fs::path module = (program.parent_path() / fromProgram).lexically_normal();
+        fs::create_directories(module.parent_path());
+        fs::create_directories(program.parent_path());
+        fs::copy_file(QUILLET_THUMB_PATH, program);
+        if (c.module == std::string("built"))
+            fs::copy_file(built, module);
+        else if (c.module == std::string("junk"))
+            WriteFile(module, "not a module");
+        const std::string photos = Quote(in + "/c.png") + " " + Quote(in + "/a.jpg");
+        const Outcome r = RunProgram(program, "--overwrite --format " + std::string(c.format) +
+                                                  " -o " + Quote(out) + " " + photos);
+        const std::string label = std::string(c.module) + " " + c.format + "\n" + r.output;
+        EXPECT_EQ(r.status, c.png.empty() && c.jpeg.empty() ? 0 : 1) << label;
+        for (const auto &[photo, expected] : {std::pair{"c.png", c.png}, {"a.jpg", c.jpeg}}) {
+            std::string line =
+                expected.empty() ? "" : "failed " + in + "/" + photo + ": " + expected;
+            if (const std::size_t at = line.find("{}"); at != std::string::npos)
+                line.replace(at, 2, module.string());
+            const std::string made = out + "/" + photo + ".thumb." +
+                                     (c.format == std::string("jpeg") ? "jpg" : c.format);
+            EXPECT_EQ(fs::exists(made), expected.empty()) << photo << " " << label;
+            EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << label;
+            fs::remove(made);
+        }
+    }
 }
 
 TEST_F(QuilletThumb, usage_errors_exit_with_2) {

@@ -162,5 +162,13 @@ done
 convert -size 320x240 gradient:orange-navy "$work/photo.jpg"
 "$bin/quillet-thumb" -q -o "$work" "$work/photo.jpg" || fail "quillet-thumb on a photo"
 [ "$(identify -format '%wx%h' "$work/photo.jpg.thumb.jpg")" = "160x180" ] || fail "thumbnail size"
+# The other formats come from the format module, found where the package put it.
+module=$(find "$work/root" -name quillet-formats.so)
+[ -n "$module" ] || fail "no format module"
+[ "$hardened" != ON ] || [ -z "$module" ] || hardening-check "$module" >"$work/hardening.log" 2>&1 ||
+    { fail "the format module is not hardened:"; cat "$work/hardening.log"; }
+convert -size 320x240 gradient:orange-navy "$work/photo.png"
+"$bin/quillet-thumb" -q --format webp -o "$work" "$work/photo.png" || fail "quillet-thumb on a PNG"
+[ "$(identify -format '%wx%h' "$work/photo.png.thumb.webp")" = "160x180" ] || fail "WebP thumbnail"
 [ $status -eq 0 ] && echo "packages ${packages[*]} are complete"
 exit $status
