@@ -26,7 +26,18 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
     // Desktops find the launcher, its name and icon through the desktop entry's name: the
     // Wayland app id, and the X11 hint window managers group windows by.
     setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
-    setWindowIcon(applicationIcon());
+    // The icon waits for the first window's first paint: looking it up in the icon theme and
+    // decoding every size of it (X11 takes them all) would keep that window from showing.
+    installEventFilter(this);
+}
+
+bool TApplication::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Paint) {
+        removeEventFilter(this);
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowIcon(applicationIcon()); }, Qt::QueuedConnection);
+    }
+    return QApplication::eventFilter(watched, event);
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event) {

@@ -1,7 +1,7 @@
 #pragma once
 // The application object: an exception that escapes an event handler reaches the general
 // error report instead of ending the program, and the next event is handled as usual. Its
-// windows carry the program's icon and belong to its desktop entry.
+// windows carry the program's icon (from the first paint on) and belong to its desktop entry.
 #include <QApplication>
 
 class TApplication : public QApplication {
@@ -11,4 +11,7 @@ public:
 
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

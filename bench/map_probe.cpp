@@ -1,7 +1,8 @@
 // Starts a program and waits, as one X client listening for map events on the root window,
 // until a top-level window with the given title is mapped. Prints the milliseconds from
-// launch to that event and the program's process id; the program is left running, its
-// standard output discarded.
+// launch to that event and the program's process id; the program is left stopped (SIGSTOP at
+// the event, so the CPU time it has used can be read as it was then: continue it with
+// SIGCONT), its standard output discarded.
 //
 //   map_probe TITLE PROGRAM [ARGUMENT...]
 //
@@ -80,6 +81,7 @@ int main(int argc, char **argv) {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type == MapNotify && HasTitle(display, event.xmap.window, title)) {
+                kill(pid, SIGSTOP);
                 std::printf("%.2f %d\n", MillisecondsSince(start), int(pid));
                 return 0;
             }

@@ -15,8 +15,12 @@ runs=${2:-15}
 display=${3:-}
 work=$(mktemp -d)
 
+# Built as Debian builds the package a user installs: its flags, bind-now included.
 if [ ! -x "$build/app/quillet" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF
+    source "$root/scripts/packages.sh"
+    debian_cmake_flags
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_TESTS=OFF \
+        "${debian[@]}"
     cmake --build "$build" --target quillet
 fi
 # A copy in a folder of its own, so the settings file it writes on exit lands there.
@@ -51,13 +55,15 @@ cpu_us() {
 
 # One launch: prints "milliseconds-to-visible rss-kB-when-idle cpu-microseconds-to-visible".
 # The probe is a single X client waiting for the window's map event, so the timing is not
-# blurred by polling, nor is the second core busy with it.
+# blurred by polling, nor is the second core busy with it; it stops the program at the event,
+# so the CPU time read is what the program spent until then, not what it does next.
 measure() { # window-title program [argument...]
     local line pid
     line=$("$work/map_probe" "$@" 2>"$work/stderr") || { cat "$work/stderr" >&2; exit 1; }
     pid=${line#* }
     local cpu
     cpu=$(cpu_us "$pid")
+    kill -CONT "$pid"
     sleep 1 # idle: the first paint and the start-up work are over
     local rss
     rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")

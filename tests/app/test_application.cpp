@@ -1,5 +1,6 @@
 // The application object's general error report: an exception escaping an event handler is
 // shown in a critical box titled "Quillet" with the full-stop rule, and the program goes on.
+// Its windows get the program's icon once the first of them has painted.
 #include "application.h"
 
 #include <QAbstractButton>
@@ -36,8 +37,18 @@ struct Shown {
 class TestApplication : public QObject {
     Q_OBJECT
 private slots:
+    void theIconComesWithTheFirstPaint();
     void escapingErrorIsReportedAndTheProgramGoesOn();
 };
+
+void TestApplication::theIconComesWithTheFirstPaint() {
+    QVERIFY(QApplication::windowIcon().isNull());
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // No icon theme holds it here: the sizes built into the program.
+    QTRY_VERIFY(window.windowIcon().availableSizes().contains(QSize(48, 48)));
+}
 
 void TestApplication::escapingErrorIsReportedAndTheProgramGoesOn() {
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillet"));
