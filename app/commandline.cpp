@@ -44,8 +44,9 @@ std::string QuilletUsage() {
     return "Usage: quillet [options] [PHOTO|FOLDER]...\n"
            "Turns a batch of photos into JPEG thumbnails. Opens the Quillet window with the\n"
            "given photos in its list; a folder adds the photo files inside it (.jpg .jpeg .jpe\n"
-           ".heic .heif .avif .webp .png .tif .tiff in any case), sorted by name. A path that\n"
-           "does not exist is skipped with a message.\n"
+           ".heic .heif .avif .webp .png .tif .tiff in any case), sorted by name, or with the\n"
+           "window's \"Include subfolders\" on those of its whole tree. A path that does not\n"
+           "exist is skipped with a message.\n"
            "\n" +
            OptionsHelp(quilletTable(platform, display), 21) +
            "\n"
@@ -105,13 +106,11 @@ QStringList PhotoFilesIn(const QString &folder) {
     return files;
 }
 
-QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems) {
+QStringList CheckStartPaths(const QStringList &paths, QStringList &problems) {
     QStringList files;
     for (const QString &path : paths) {
         const NameKind kind = KindOf(path);
-        if (kind == NameKind::Folder)
-            files << PhotoFilesIn(path);
-        else if (kind == NameKind::File)
+        if (kind == NameKind::Folder || kind == NameKind::File)
             files << AbsoluteName(path);
         else if (kind == NameKind::Other)
             problems << QStringLiteral("%1: not a file or folder, skipped").arg(path);
@@ -141,7 +140,7 @@ std::optional<int> AnswerInfoRequest(const TCommandLine &line, const char *versi
 
 QStringList StartFiles(const QStringList &paths) {
     QStringList problems;
-    const QStringList files = ExpandStartPaths(paths, problems);
+    const QStringList files = CheckStartPaths(paths, problems);
     for (const QString &problem : problems)
         std::fprintf(stderr, "quillet: %s\n", qPrintable(problem));
     return files;

@@ -26,17 +26,17 @@ TCommandLine ReadCommandLine(const QStringList &arguments);
 // ones left out), as absolute paths sorted by name as a file manager lists them.
 QStringList PhotoFilesIn(const QString &folder);
 
-// The files that the paths stand for, in the form "Add file(s)" lists them: a file as its
-// absolute path whatever its type, a folder as PhotoFilesIn lists it. A path that is neither
-// adds a line to `problems`.
-QStringList ExpandStartPaths(const QStringList &paths, QStringList &problems);
+// The files and folders among the paths, as absolute paths, for the window to list (a folder
+// as its photos, as the window's "Include subfolders" says). A path that is neither adds a line
+// to `problems`.
+QStringList CheckStartPaths(const QStringList &paths, QStringList &problems);
 
 // --help (-h) and --version, answered on standard output, and a usage error, answered with
 // the usage on standard error (status 2), all before any window or display exists. The exit
 // status to end with, or nothing to start.
 std::optional<int> AnswerInfoRequest(const TCommandLine &line, const char *version);
 
-// The files to start with; skipped paths are reported on standard error.
+// The files and folders to start with; skipped paths are reported on standard error.
 QStringList StartFiles(const QStringList &paths);
 
 // The text of --help.

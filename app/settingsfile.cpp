@@ -47,6 +47,8 @@ std::optional<TSettings> LoadSettings(const std::string &fileName) {
     s.format = ProfileString(ini, section, "format", FormatName(d.format.missingKey));
     s.quality = readInt(ini, "quality", d.quality.missingKey);
     s.srgb = readBool(ini, "srgb", d.srgb.missingKey);
+    s.subfolders = readBool(ini, "subfolders", d.recursive.missingKey);
+    s.update = readBool(ini, "update", d.update.missingKey);
     return s;
 }
 
@@ -67,6 +69,8 @@ void SaveSettings(const std::string &fileName, const TSettings &s) {
         {"format", s.format},
         {"quality", std::to_string(s.quality)},
         {"srgb", flag(s.srgb)},
+        {"subfolders", flag(s.subfolders)},
+        {"update", flag(s.update)},
     };
     if (!WriteProfileStrings(fileName, section, entries))
         throw ESettingsWriteError("Unable to write to " + fileName);

@@ -24,6 +24,9 @@ struct TSettings {
     std::string format{};
     int quality = 0;
     bool srgb = false;
+    // Folders added with their whole tree; up-to-date thumbnails skipped.
+    bool subfolders = false;
+    bool update = false;
 };
 
 // A write that the system refused; what() reads "Unable to write to <file>".

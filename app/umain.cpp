@@ -11,10 +11,13 @@
 #include "filefilter.h"
 #include "filenames.h"
 #include "outputformat.h"
+#include "photoformats.h"
+#include "presetfile.h"
 #include "previewimage.h"
 #include "prompt.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
+#include "sourcewalk.h"
 #include "windowaccessible.h"
 
 #include <QAction>
@@ -27,18 +30,19 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QUrl>
 
 #include <exception>
 
 namespace {
 
-// The local files among dropped items, in the order they were dropped, a folder standing for
-// the photos inside it as on the command line. The path is taken from its percent-encoded
-// bytes: a name that is not UTF-8 keeps its bytes.
+// The local files and folders among dropped items, in the order they were dropped. The path
+// is taken from its percent-encoded bytes: a name that is not UTF-8 keeps its bytes.
 QStringList droppedFiles(const QMimeData *mime) {
     QStringList files;
     if (mime == nullptr)
@@ -49,13 +53,14 @@ QStringList droppedFiles(const QMimeData *mime) {
         const QString name =
             NameFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
         const NameKind kind = KindOf(name);
-        if (kind == NameKind::File)
+        if (kind == NameKind::File || kind == NameKind::Folder)
             files << name;
-        else if (kind == NameKind::Folder)
-            files << PhotoFilesIn(name);
     }
     return files;
 }
+
+// A row's photo when the row shows its path under a walked folder instead.
+constexpr int kPathRole = Qt::UserRole;
 
 } // namespace
 
@@ -94,6 +99,14 @@ TForm1::~TForm1() {
 
 void TForm1::connectHandlers() {
     connect(Addfiles1, &QAction::triggered, this, &TForm1::Addfiles1Click);
+    connect(Addfolder1, &QAction::triggered, this, &TForm1::Addfolder1Click);
+    connect(ComboBox2, &QComboBox::activated, this, &TForm1::applyPreset);
+    // The quality means nothing to a lossless format.
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this](int format) {
+        const bool lossy = FormatIsLossy(OutputFormat(format));
+        Label12->setEnabled(lossy);
+        SpinBox1->setEnabled(lossy);
+    });
     connect(Deleteselected1, &QAction::triggered, this, &TForm1::Deleteselected1Click);
     connect(KEL_grbutton1, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton1Click);
     connect(KEL_grbutton2, &TKEL_grbutton::OnClick, this, &TForm1::KEL_grbutton2Click);
@@ -139,9 +152,12 @@ void TForm1::FormCreate() {
     CheckBox7->setChecked(d.upright.firstStart);
     CheckBox8->setChecked(d.keepProfile.firstStart);
     ComboBox1->setCurrentIndex(int(d.format.firstStart));
-    quality_ = d.quality.firstStart;
+    SpinBox1->setValue(d.quality.firstStart);
     CheckBox9->setChecked(d.srgb.firstStart);
+    CheckBox10->setChecked(d.recursive.firstStart);
+    CheckBox11->setChecked(d.update.firstStart);
     loadSettings();
+    listPresets();
 }
 
 void TForm1::FormDestroy() {
@@ -167,8 +183,10 @@ void TForm1::loadSettings() {
     // An unknown format name or a quality out of range gives the default, as a bad number does.
     const BatchDefaults &d = kDefaults;
     ComboBox1->setCurrentIndex(int(FormatNamed(s->format).value_or(d.format.missingKey)));
-    quality_ = s->quality >= 1 && s->quality <= 100 ? s->quality : d.quality.missingKey;
+    SpinBox1->setValue(s->quality >= 1 && s->quality <= 100 ? s->quality : d.quality.missingKey);
     CheckBox9->setChecked(s->srgb);
+    CheckBox10->setChecked(s->subfolders);
+    CheckBox11->setChecked(s->update);
 }
 
 void TForm1::saveSettings() {
@@ -186,15 +204,112 @@ void TForm1::saveSettings() {
     s.upright = CheckBox7->isChecked();
     s.keepprofile = CheckBox8->isChecked();
     s.format = FormatName(OutputFormat(ComboBox1->currentIndex()));
-    s.quality = quality_;
+    s.quality = SpinBox1->value();
     s.srgb = CheckBox9->isChecked();
+    s.subfolders = CheckBox10->isChecked();
+    s.update = CheckBox11->isChecked();
     CreateSettingsFolder(settingsFileName_);
     SaveSettings(NativeName(settingsFileName_), s);
 }
 
 void TForm1::appendFiles(const QStringList &fileNames) {
-    for (const QString &name : fileNames)
-        KEL_listbox1->AddItem(name);
+    for (const QString &name : fileNames) {
+        if (KindOf(name) != NameKind::Folder)
+            KEL_listbox1->AddItem(name);
+        else if (CheckBox10->isChecked())
+            appendTree(name);
+        else
+            for (const QString &photo : PhotoFilesIn(name))
+                KEL_listbox1->AddItem(photo);
+    }
+}
+
+// The walk of quillet-thumb -r: the same photos, paths and refusals of links and loops.
+void TForm1::appendTree(const QString &folder) {
+    for (const SourceEntry &entry :
+         ListSources({NativeName(AbsoluteName(folder))}, true, HasPhotoExtension)) {
+        const QString path = NameFromBytes(entry.path);
+        if (!entry.skipped.empty()) {
+            WriteLog(QStringLiteral("Skipped folder ") + path + QStringLiteral(": ") +
+                     NameFromBytes(entry.skipped) + QLatin1Char('.'));
+            continue;
+        }
+        KEL_listbox1->AddItem(NameFromBytes(entry.relative));
+        QListWidgetItem *row = KEL_listbox1->item(KEL_listbox1->ItemCount() - 1);
+        row->setData(kPathRole, path);
+        // A screen reader reads the row as shown, then the whole path, as a tool tip shows it.
+        row->setData(Qt::AccessibleDescriptionRole, path);
+        row->setToolTip(path);
+    }
+}
+
+QString TForm1::PhotoPath(int row) const {
+    const QListWidgetItem *item = KEL_listbox1->item(row);
+    const QVariant path = item ? item->data(kPathRole) : QVariant();
+    return path.isValid() ? path.toString() : KEL_listbox1->ItemText(row);
+}
+
+std::string TForm1::photoRelative(int row) const {
+    const QListWidgetItem *item = KEL_listbox1->item(row);
+    return item && item->data(kPathRole).isValid() ? NativeName(item->text()) : std::string();
+}
+
+QStringList TForm1::photoPaths() const {
+    QStringList paths;
+    for (int row = 0; row < KEL_listbox1->ItemCount(); ++row)
+        paths << PhotoPath(row);
+    return paths;
+}
+
+void TForm1::listPresets() {
+    ComboBox2->clear();
+    for (const std::string &name : PresetNames(NativeName(settingsFileName_)))
+        ComboBox2->addItem(NameFromBytes(name));
+    const bool any = ComboBox2->count() > 0;
+    ComboBox2->setCurrentIndex(-1);
+    ComboBox2->setPlaceholderText(any ? QStringLiteral("Preset") : QStringLiteral("No presets"));
+    ComboBox2->setEnabled(any);
+}
+
+// The preset fills the controls, and the list names it as the last one chosen; what the user
+// changes afterwards changes the controls only, never the preset's section.
+void TForm1::applyPreset(int index) {
+    const QString name = ComboBox2->itemText(index);
+    PresetValues v;
+    v.sizes = {{KEL_edit3->IntegerValue(), KEL_edit4->IntegerValue()}};
+    v.suffix = NativeName(KEL_edit6->Text());
+    v.targetFolder = NativeName(KEL_edit5->Text());
+    v.addSuffix = CheckBox4->isChecked();
+    v.overwrite = CheckBox3->isChecked();
+    v.fill = Panel1->Color();
+    v.keepAspect = CheckBox1->isChecked();
+    v.transparent = CheckBox2->isChecked();
+    v.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
+    v.format = OutputFormat(ComboBox1->currentIndex());
+    v.quality = SpinBox1->value();
+    v.srgb = CheckBox9->isChecked();
+    std::string error;
+    if (!ApplyPresetFile(NativeName(settingsFileName_), NativeName(name), v, error)) {
+        WriteLog(NameFromBytes(error)); // the file changed since the list was read
+        return;
+    }
+    // The window makes one size: a preset's first.
+    KEL_edit3->setText(QString::number(v.sizes.front().width));
+    KEL_edit4->setText(QString::number(v.sizes.front().height));
+    KEL_edit6->setText(NameFromBytes(v.suffix));
+    KEL_edit5->setText(NameFromBytes(v.targetFolder));
+    CheckBox4->setChecked(v.addSuffix);
+    CheckBox3->setChecked(v.overwrite);
+    Panel1->setColor(v.fill);
+    CheckBox1->setChecked(v.keepAspect);
+    CheckBox2->setChecked(v.transparent);
+    CheckBox6->setChecked(v.extras.smooth);
+    CheckBox7->setChecked(v.extras.upright);
+    CheckBox8->setChecked(v.extras.keepProfile);
+    ComboBox1->setCurrentIndex(int(v.format));
+    SpinBox1->setValue(v.quality);
+    CheckBox9->setChecked(v.srgb);
+    WriteLog(QStringLiteral("Settings of preset ") + name + QStringLiteral(" applied."));
 }
 
 void TForm1::Addfiles1Click() {
@@ -211,9 +326,16 @@ void TForm1::Addfiles1Click() {
     appendFiles(files);
 }
 
+void TForm1::Addfolder1Click() {
+    const QString folder =
+        KEL_files1->BrowseFolder(QStringLiteral("Add the photos of.."), QString(), false);
+    if (!folder.isEmpty())
+        appendFiles({folder});
+}
+
 void TForm1::Deleteselected1Click() {
     KEL_listbox1->DeleteSelected();
-    Image1->KeepOnly(KEL_listbox1->Items());
+    Image1->KeepOnly(photoPaths());
 }
 
 void TForm1::KEL_grbutton2Click() {
@@ -251,7 +373,7 @@ void TForm1::KEL_listbox1Click() {
     const int row = KEL_listbox1->ItemIndex();
     if (row < 0)
         return;
-    const QString fileName = KEL_listbox1->ItemText(row);
+    const QString fileName = PhotoPath(row);
     // A file that has gone leaves the preview as it was.
     if (KindOf(fileName) == NameKind::File)
         Image1->LoadFromFile(fileName);

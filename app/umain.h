@@ -18,6 +18,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QSpinBox;
 class TColorPanel;
 class TImage;
 class TKEL_edit;
@@ -53,8 +54,11 @@ public:
     // per core.
     void setBatchWorkers(int count) { batchWorkers_ = count; }
 
-    // Appends the files to the list exactly as "Add file(s)" does.
+    // Appends files, and the photos of folders, to the list exactly as a drop does.
     void AddFiles(const QStringList &fileNames) { appendFiles(fileNames); }
+    // The photo of a row of the list, which the row shows as its path under the folder it was
+    // found in when a walk of that folder (Include subfolders) found it.
+    QString PhotoPath(int row) const;
 
     // The window the About button shows modally; none, and the button opens nothing.
     void setAboutWindow(QDialog *about);
@@ -99,6 +103,11 @@ public:
     QCheckBox *CheckBox9; // colours converted to sRGB
     QLabel *Label11;
     QComboBox *ComboBox1; // output format, in the order of OutputFormat
+    QLabel *Label12;
+    QSpinBox *SpinBox1;    // quality of the lossy formats
+    QCheckBox *CheckBox10; // folders added with their subfolders
+    QCheckBox *CheckBox11; // up-to-date thumbnails skipped
+    QComboBox *ComboBox2;  // the settings file's presets, applied when chosen
     QLabel *Label2;
     TKEL_progressbar *KEL_progressbar1;
     QPlainTextEdit *Memo1;
@@ -107,12 +116,14 @@ public:
     TKEL_files *KEL_files1;
     QMenu *PopupMenu1;
     QAction *Addfiles1;
+    QAction *Addfolder1;
     QAction *Deleteselected1;
     QAction *Cancel1;
     // OpenDialog1 and ColorDialog1 are made on first use (openDialog(), colorDialog()).
 
 public slots:
     void Addfiles1Click();
+    void Addfolder1Click();
     void Deleteselected1Click();
     void KEL_grbutton1Click();
     void KEL_grbutton2Click();
@@ -156,7 +167,16 @@ private:
     TargetDecision settleTarget(const QString &target, ThumbnailBatch &batch, int index,
                                 BatchResult &thumbnail);
 
+    // Files as they are, folders as their photos: with Include subfolders on, down the whole
+    // tree (each row showing its path under the folder), else the photos directly inside.
     void appendFiles(const QStringList &fileNames);
+    void appendTree(const QString &folder);
+    // The row's path under its walked folder; empty for a photo added otherwise.
+    std::string photoRelative(int row) const;
+    QStringList photoPaths() const;
+    // The presets of the settings file into ComboBox2; choosing one sets the controls.
+    void listPresets();
+    void applyPreset(int index);
 
     QString exeFolder_;
     QString settingsFileName_;
@@ -175,6 +195,4 @@ private:
         SkipAll
     } existingTargets_ = ExistingTargets::Ask;
     int batchWorkers_ = 0;
-    // The quality of lossy formats: kept in the settings file, no control of its own.
-    int quality_ = 0;
 };

@@ -12,6 +12,7 @@
 #include "offthread.h"
 #include "prompt.h"
 #include "runinput.h"
+#include "settingsstamp.h"
 #include "statustext.h"
 #include "targetplan.h"
 
@@ -20,6 +21,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 
 #include <atomic>
 #include <string>
@@ -66,10 +68,6 @@ void TForm1::KEL_grbutton1Click() {
     const OutputFormat format = OutputFormat(ComboBox1->currentIndex());
     const TargetNaming naming{NativeName(KEL_edit5->Text()), CheckBox4->isChecked(),
                               NativeName(KEL_edit6->Text()), format};
-    const int n = KEL_listbox1->ItemCount();
-    std::vector<BatchJob> jobs;
-    for (int i = 0; i < n; ++i)
-        jobs.push_back({NativeName(KEL_listbox1->ItemText(i)), {}, true});
     // The settings cannot change while the run holds the window; the fill colour is resolved
     // here because the palette belongs to this thread.
     ThumbnailRequest request;
@@ -81,11 +79,26 @@ void TForm1::KEL_grbutton1Click() {
     request.eraseEmpty = CheckBox5->isChecked();
     request.extras = {CheckBox6->isChecked(), CheckBox7->isChecked(), CheckBox8->isChecked()};
     request.format = format;
-    request.quality = quality_;
+    request.quality = SpinBox1->value();
     request.srgb = CheckBox9->isChecked();
+    // Up-to-date thumbnails are found before the start, so their photos are never read.
+    const bool update = CheckBox11->isChecked();
+    const std::string stamp = update ? SettingsStampOf(request) : std::string();
+    const int n = KEL_listbox1->ItemCount();
+    std::vector<BatchJob> jobs;
+    QStringList targets;
+    std::vector<bool> current;
+    for (int i = 0; i < n; ++i) {
+        const std::string source = NativeName(PhotoPath(i));
+        const std::string target = ThumbnailTargetPath(source, naming, photoRelative(i));
+        targets << NameFromBytes(target);
+        current.push_back(update && ThumbnailIsCurrent(source, target, stamp));
+        jobs.push_back({source, {}, !current.back()});
+    }
     BatchOptions options;
     options.workers = batchWorkers_;
     options.wake = WakeGuiThread;
+    options.stamp = update;
     ThumbnailBatch batch(std::move(jobs), request, options);
 
     for (int i = 0; i < n; ++i) {
@@ -95,9 +108,14 @@ void TForm1::KEL_grbutton1Click() {
         }
         KEL_progressbar1->setPosition(double(i) / KEL_listbox1->ItemCount() * 100);
         KEL_progressbar1->repaint();
-        const QString source = KEL_listbox1->ItemText(i);
+        const QString source = PhotoPath(i);
         WriteLog(QStringLiteral("Converting file ") + source + QStringLiteral(".."));
-        const QString target = NameFromBytes(ThumbnailTargetPath(NativeName(source), naming));
+        const QString &target = targets[i];
+        if (current[std::size_t(i)]) {
+            batch.discard(std::size_t(i));
+            WriteLog(QStringLiteral("Skipped ") + target + QStringLiteral(", up to date."));
+            continue;
+        }
 
         BatchResult thumbnail;
         const TargetDecision decision = settleTarget(target, batch, i, thumbnail);
@@ -107,8 +125,14 @@ void TForm1::KEL_grbutton1Click() {
             interruptRun();
             break;
         }
-        const ThumbnailStatus status =
-            thumbnail.status ? batch.write(NativeName(target), thumbnail) : thumbnail.status;
+        ThumbnailStatus status = thumbnail.status;
+        // A walked folder's tree is mirrored in the target folder as it is written.
+        if (status) {
+            if (int error = MakeTargetFolders(naming.folder, NativeName(target)))
+                status = {ThumbnailError::Target, error};
+            else
+                status = batch.write(NativeName(target), thumbnail);
+        }
         if (status) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
             continue;
@@ -172,7 +196,8 @@ TForm1::TargetDecision TForm1::afterKeepingTarget() {
 
 TForm1::TargetDecision TForm1::settleTarget(const QString &target, ThumbnailBatch &batch, int index,
                                             BatchResult &thumbnail) {
-    const bool overwrite = CheckBox3->isChecked();
+    // As quillet-thumb --update: what is not up to date is made anew without a question.
+    const bool overwrite = CheckBox3->isChecked() || CheckBox11->isChecked();
     const auto next = std::size_t(index);
     bool taken = false;
     for (;;) {

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -141,6 +142,7 @@ void TForm1::buildWindow() {
 
     PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
     Addfiles1 = Named(PopupMenu1->addAction(QStringLiteral("Add file(s)")), "Addfiles1");
+    Addfolder1 = Named(PopupMenu1->addAction(QStringLiteral("Add folder")), "Addfolder1");
     Deleteselected1 =
         Named(PopupMenu1->addAction(QStringLiteral("Delete selected")), "Deleteselected1");
     Cancel1 = Named(PopupMenu1->addAction(QStringLiteral("Cancel")), "Cancel1");
@@ -155,6 +157,12 @@ void TForm1::setMinimumSizes() {
              Label5, CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
              CheckBox8, CheckBox9})
         rightmost = std::max(rightmost, w->x() + w->width());
+    // The boxes beside right-anchored neighbours keep their distance to them.
+    rightmost = std::max(rightmost, Label5->x() + Label5->width() + CheckBox10->width() +
+                                        (upperDesign.width() - 403));
+    constexpr int closeLeft = 328; // the Close button's design place
+    rightmost = std::max(rightmost,
+                         CheckBox11->x() + CheckBox11->width() + (lowerDesign.width() - closeLeft));
     const int width = std::max(clientSize.width(), rightmost + 8);
     Panel2->setMinimumWidth(width);
     Panel4->setMinimumSize(width, lowerMinHeight);
@@ -164,9 +172,10 @@ void TForm1::setMinimumSizes() {
 // Tab goes down the left column of settings, then down the right one, then to the log; the
 // graphic buttons take no focus and answer their own keys.
 void TForm1::setKeyboardOrder() {
-    QWidget *const order[] = {KEL_listbox1, KEL_edit5, KEL_edit3, KEL_edit4, CheckBox1, Panel1,
-                              CheckBox2,    CheckBox5, ComboBox1, CheckBox9, CheckBox6, CheckBox7,
-                              CheckBox4,    KEL_edit6, CheckBox3, CheckBox8, Memo1};
+    QWidget *const order[] = {KEL_listbox1, CheckBox10, KEL_edit5, ComboBox2, KEL_edit3, KEL_edit4,
+                              SpinBox1,     CheckBox1,  Panel1,    CheckBox2, CheckBox5, ComboBox1,
+                              CheckBox9,    CheckBox6,  CheckBox7, CheckBox4, KEL_edit6, CheckBox3,
+                              CheckBox8,    Memo1,      CheckBox11};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     const QKeySequence colorKeys(Qt::ALT | Qt::Key_F);
@@ -190,6 +199,8 @@ void TForm1::nameForScreenReaders() {
         {KEL_edit6, "File extension"},
         {Panel1, "Fill color"},
         {ComboBox1, "Format"},
+        {SpinBox1, "Quality"},
+        {ComboBox2, "Preset"},
         {KEL_progressbar1, "Progress"},
         {Memo1, "Log"},
     };
@@ -246,6 +257,17 @@ void TForm1::buildUpperPanel() {
     place->place(Label8, QRect(88, 237, 0, 0), akBottomLeft);
     KEL_edit4 = modeEdit(Panel2, "KEL_edit4", mNumEdit);
     place->place(KEL_edit4, QRect(128, 237, 80, 19), akBottomLeft);
+    // The quality under the size's label, where the left column has room. Made here, where
+    // the tab order puts it: moved to here from the end of the focus chain, the spin box did
+    // not keep its place.
+    Label12 = label(Panel2, "Label12", "Quality:");
+    place->place(Label12, QRect(16, 237, 0, 0), akBottomLeft);
+    SpinBox1 = Named(new QSpinBox(Panel2), "SpinBox1");
+    SpinBox1->setRange(1, 100);
+    SpinBox1->setAlignment(Qt::AlignRight);
+    SpinBox1->setToolTip(QStringLiteral("The same number looks about the same in JPEG, WebP and "
+                                        "AVIF; PNG is lossless"));
+    place->place(SpinBox1, QRect(16, 253, 66, 20), akBottomLeft);
 
     CheckBox1 = checkBox(Panel2, "CheckBox1", "Maintain aspect ratio");
     place->place(CheckBox1, QRect(88, 264, 0, 0), akBottomLeft);
@@ -284,6 +306,15 @@ void TForm1::buildUpperPanel() {
     // Qt names a combo box by its current text on Linux; screen readers take the label
     // from the "labelled by" relation the buddy gives.
     Label11->setBuddy(ComboBox1);
+    // The presets beside the heading of the settings they set.
+    ComboBox2 = Named(new QComboBox(Panel2), "ComboBox2");
+    ComboBox2->setToolTip(
+        QStringLiteral("Sets the controls from a [preset NAME] section of the settings file"));
+    place->place(ComboBox2, QRect(72, 194, 136, 19), akBottomLeft);
+    // How folders join the list, beside its heading.
+    CheckBox10 = checkBox(Panel2, "CheckBox10", "Include subfolders");
+    place->place(CheckBox10, QRect(403 - CheckBox10->sizeHint().width(), 6, 0, 0),
+                 Anchors(Anchor::Right) | Anchor::Top);
 }
 
 void TForm1::buildListFrame() {
@@ -365,6 +396,9 @@ void TForm1::buildLowerPanel() {
     place->place(KEL_grbutton1, QRect(8, 112, 80, 25), akBottomLeft);
     giveShortcut(KEL_grbutton1, Qt::Key_C, QStringLiteral("Convert every listed photo"),
                  ConvertKeys().toString(QKeySequence::NativeText));
+    // What Convert does with thumbnails it made before, between the two buttons.
+    CheckBox11 = checkBox(Panel4, "CheckBox11", "Skip thumbnails that are up to date");
+    place->place(CheckBox11, QRect(96, 116, 0, 0), akBottomLeft);
     KEL_grbutton2 = graphicButton(Panel4, "KEL_grbutton2", "Close");
     place->place(KEL_grbutton2, QRect(328, 112, 80, 25), akBottomRight);
     // Alt+C is Convert's; "Close" has no other letter as plain to see.

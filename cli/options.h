@@ -1,5 +1,6 @@
 #pragma once
 // The command line of quillet-thumb.
+#include "boxsize.h"
 #include "colors.h"
 #include "defaults.h"
 #include "memorybudget.h"
@@ -39,12 +40,13 @@ struct ThumbOptions {
     ThumbnailExtras extras{.smooth = kDefaults.smooth.thumbCommand,
                            .upright = kDefaults.upright.thumbCommand,
                            .keepProfile = kDefaults.keepProfile.thumbCommand};
-    bool recursive = false; // folders walked, their trees mirrored
-    std::string filesFrom;  // a list of more sources ("-": standard input); empty: none
-    bool json = false;      // one JSON line per thumbnail on standard output
-    bool dryRun = false;    // the plan printed, nothing written
-    bool update = false;    // up-to-date thumbnails kept, the others made; stamps written
-    std::string preset;     // the settings file's [preset NAME] the options start from
+    bool recursive = kDefaults.recursive.thumbCommand; // folders walked, their trees mirrored
+    std::string filesFrom; // a list of more sources ("-": standard input); empty: none
+    bool json = false;     // one JSON line per thumbnail on standard output
+    bool dryRun = false;   // the plan printed, nothing written
+    // Up-to-date thumbnails kept, the others made; stamps written.
+    bool update = kDefaults.update.thumbCommand;
+    std::string preset; // the settings file's [preset NAME] the options start from
     std::vector<std::string> sources;
 };
 
@@ -68,10 +70,6 @@ ParseResult ParseThumbCommandLine(const std::vector<std::string> &args);
 
 // "#RRGGBB", or a whole number in the stored colour form 0x00BBGGRR ("$FF0000", "255").
 bool ParseFillColor(const std::string &text, TColor &colour);
-// The largest side a JPEG can have.
-constexpr int kMaxBoxSide = 65500;
-// "WxH" with both sides whole numbers from 1 to kMaxBoxSide.
-bool ParseBoxSize(const std::string &text, int &width, int &height);
 // A number of bytes, optionally followed by K, M or G (times 1024, 1024^2, 1024^3), from 1M
 // to 1024G.
 bool ParseMemorySize(const std::string &text, std::uint64_t &bytes);

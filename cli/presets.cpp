@@ -1,12 +1,9 @@
 #include "presets.h"
 
-#include "atomicfile.h"
-#include "inifile.h"
+#include "presetfile.h"
 #include "programfolder.h"
 
-#include <cctype>
 #include <cstdlib>
-#include <sstream>
 
 #include <sys/stat.h>
 
@@ -26,48 +23,35 @@ std::string SettingsFileToRead() {
 
 bool ApplyPreset(const std::string &fileName, const std::string &name, ThumbOptions &o,
                  std::string &error) {
-    const IniText ini(ReadWholeFile(fileName).value_or(""));
-    const std::string section = "preset " + name;
-    const auto lower = [](std::string text) {
-        for (char &c : text)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    bool found = false;
-    std::string known;
-    for (const std::string &s : ini.sections())
-        if (lower(s).rfind("preset ", 0) == 0) {
-            found = found || lower(s) == lower(section); // names are case-insensitive
-            known += (known.empty() ? "" : ", ") + s.substr(7);
-        }
-    if (!found) {
-        error = "no preset " + name + " in " + fileName +
-                (known.empty() ? std::string(" (it has none)") : " (it has: " + known + ")");
+    PresetValues v;
+    for (const ThumbBox &box : o.sizes)
+        v.sizes.push_back({box.width, box.height});
+    v.suffix = o.suffix;
+    v.targetFolder = o.outputFolder;
+    v.addSuffix = o.addSuffix;
+    v.overwrite = o.overwrite;
+    v.fill = o.fill;
+    v.keepAspect = o.keepAspect;
+    v.transparent = o.transparent;
+    v.extras = o.extras;
+    v.format = o.format;
+    v.quality = o.quality;
+    v.srgb = o.srgb;
+    if (!ApplyPresetFile(fileName, name, v, error))
         return false;
-    }
-    const auto flag = [&](const char *key, bool &target) {
-        target = ProfileInt(ini, section, key, target ? 1 : 0) != 0;
-    };
-    ThumbBox box = o.sizes.front();
-    box.width = ProfileInt(ini, section, "width", box.width);
-    box.height = ProfileInt(ini, section, "height", box.height);
-    o.sizes = {box};
-    std::istringstream sizes(ProfileString(ini, section, "sizes", ""));
-    std::vector<ThumbBox> listed;
-    for (std::string size; sizes >> size;)
-        if (ParseBoxSize(size, box.width, box.height))
-            listed.push_back(box);
-    if (!listed.empty())
-        o.sizes = listed;
-    o.suffix = ProfileString(ini, section, "extension", o.suffix);
-    if (const std::string folder = ProfileString(ini, section, "targetfolder", ""); !folder.empty())
-        o.outputFolder = folder;
-    flag("addextension", o.addSuffix);
-    flag("overwrite", o.overwrite);
-    o.fill = ProfileInt(ini, section, "fillcolor", o.fill);
-    flag("maintainaspect", o.keepAspect);
-    flag("smooth", o.extras.smooth);
-    flag("upright", o.extras.upright);
-    flag("keepprofile", o.extras.keepProfile);
+    o.sizes.clear();
+    for (const ThumbnailBox &box : v.sizes)
+        o.sizes.push_back({box.width, box.height});
+    o.suffix = v.suffix;
+    o.outputFolder = v.targetFolder;
+    o.addSuffix = v.addSuffix;
+    o.overwrite = v.overwrite;
+    o.fill = v.fill;
+    o.keepAspect = v.keepAspect;
+    o.transparent = v.transparent;
+    o.extras = v.extras;
+    o.format = v.format;
+    o.quality = v.quality;
+    o.srgb = v.srgb;
     return true;
 }

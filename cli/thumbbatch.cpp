@@ -3,7 +3,6 @@
 #include "batchcore.h"
 #include "completefile.h"
 #include "jsonline.h"
-#include "makefolders.h"
 #include "pathparts.h"
 #include "photoformats.h"
 #include "settingsstamp.h"
@@ -135,9 +134,7 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
         // The folders of the output tree, made once each before the workers write there.
         const std::string folder = FolderOf(p.target);
         if (convert && madeFolders.count(folder) == 0) {
-            const std::string &base = thumbs[i].base;
-            if (int error =
-                    MakeFoldersBelow(base, folder.substr(std::min(folder.size(), base.size())))) {
+            if (int error = MakeTargetFolders(thumbs[i].base, p.target)) {
                 convert = false;
                 out.status = "failed";
                 out.cause = "cannot make the folder " + folder + ": " + DescribeFileError(error);

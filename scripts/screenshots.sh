@@ -38,10 +38,14 @@ unset WAYLAND_DISPLAY XDG_CONFIG_HOME
 convert -size 1600x1200 -seed 3 plasma:fractal -quality 92 "$work/photos/beach.jpg"
 convert -size 1200x1600 gradient:orange-navy -quality 92 "$work/photos/garden.jpg"
 convert -size 400x300 radial-gradient:yellow-green -quality 92 "$work/photos/small.jpg"
+# A subfolder, listed by its path under the folder ("Include subfolders" is on).
+mkdir -p "$work/photos/2024/Rome"
+convert -size 1024x768 -seed 5 plasma:tomato-steelblue -quality 92 "$work/photos/2024/Rome/forum.jpg"
 # The program reads its settings beside itself: a copy of it, with the first start's values
-# and a target folder.
+# a target folder, folders walked with their subfolders and a preset.
 cp "$build/app/quillet" "$work/program/"
-printf '[settings]\nwidth=160\nheight=180\ntargetfolder=%s\ntransparent=0\n' "$work/thumbs" \
+printf '[settings]\nwidth=160\nheight=180\ntargetfolder=%s\ntransparent=0\nsubfolders=1\n%b' \
+    "$work/thumbs" '[preset web]\nsizes=320x320\nformat=webp\nquality=80\nsmooth=1\n' \
     >"$work/program/Quillet.ini"
 
 shoot() { # WINDOW FILE: the window alone, without the screen's canvas around it

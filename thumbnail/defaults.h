@@ -32,5 +32,7 @@ inline constexpr struct BatchDefaults {
     DefaultRow<OutputFormat>     format      {OutputFormat::Jpeg, OutputFormat::Jpeg, OutputFormat::Jpeg};
     DefaultRow<int>              quality     {kDefaultQuality, kDefaultQuality, kDefaultQuality};
     DefaultRow<bool>             srgb        {false,        false,        false};
+    DefaultRow<bool>             recursive   {false,        false,        false};
+    DefaultRow<bool>             update      {false,        false,        false};
 } kDefaults{};
 // clang-format on

@@ -2,6 +2,10 @@
 
 #include "completefile.h"
 #include "filestate.h"
+#include "makefolders.h"
+#include "pathparts.h"
+
+#include <algorithm>
 
 #include <functional>
 #include <optional>
@@ -119,4 +123,11 @@ std::vector<PlannedTarget> PlanTargets(const std::vector<std::string> &sources,
         plans.push_back(std::move(p));
     }
     return plans;
+}
+
+int MakeTargetFolders(const std::string &base, const std::string &target) {
+    if (base.empty())
+        return 0;
+    const std::string folder = FolderOf(target);
+    return MakeFoldersBelow(base, folder.substr(std::min(folder.size(), base.size())));
 }

@@ -27,6 +27,11 @@ std::string ThumbnailTargetPath(const std::string &source, const TargetNaming &n
 // suffix's extension (".thumb.jpg" gives ".thumb-160x180.jpg").
 TargetNaming NamingForSize(const TargetNaming &naming, int width, int height, bool ownFolder);
 
+// Makes the folders of `target`'s own folder below `base`, the naming's folder (a walked
+// folder's tree mirrored there), following no link inside it. Nothing to make without a base:
+// the thumbnail then goes beside its photo. 0, or the errno of the step that failed.
+int MakeTargetFolders(const std::string &base, const std::string &target);
+
 // What a batch that asks no questions does with a photo.
 enum class TargetPlan {
     Convert,

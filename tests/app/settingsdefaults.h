@@ -22,5 +22,6 @@ inline const QByteArray KeysAfterWidth = [] {
            "\nkeepprofile=" + flag(d.keepProfile.missingKey) +
            "\nformat=" + QByteArray::fromStdString(std::string(FormatName(d.format.missingKey))) +
            "\nquality=" + QByteArray::number(d.quality.missingKey) +
-           "\nsrgb=" + flag(d.srgb.missingKey) + "\n";
+           "\nsrgb=" + flag(d.srgb.missingKey) + "\nsubfolders=" + flag(d.recursive.missingKey) +
+           "\nupdate=" + flag(d.update.missingKey) + "\n";
 }();

@@ -8,18 +8,23 @@
 #include "logtext.h"
 #include "offthread.h"
 #include "scriptedprompt.h"
+#include "settingsstamp.h"
+#include "thumbbatch.h"
 #include "umain.h"
 
 #include "tempfolder.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -81,6 +86,27 @@ std::map<QString, QByteArray> filesIn(const QString &folder) {
     return files;
 }
 
+// Every file below a folder by its path there, links not followed.
+std::map<QString, QByteArray> treeOf(const QString &folder) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!it.fileInfo().isSymLink())
+            files[QDir(folder).relativeFilePath(path)] = readAll(path);
+    }
+    return files;
+}
+
+// The journal's lines that begin with `start`, without it.
+QStringList linesFrom(const QStringList &journal, const QString &start) {
+    QStringList lines;
+    for (const QString &line : journal)
+        if (line.startsWith(start))
+            lines << line.mid(start.size());
+    return lines;
+}
+
 } // namespace
 
 class TestBatchRun : public QObject {
@@ -118,6 +144,10 @@ private slots:
     void targetChangedMeanwhileIsAskedAgain();
     void photoChangedAfterReadingAheadIsReadAgain();
     void batchStaysWithinItsReadAhead();
+    void subfoldersMirrorTheTree_data();
+    void subfoldersMirrorTheTree();
+    void upToDateThumbnailsAreSkipped_data();
+    void upToDateThumbnailsAreSkipped();
 
 private:
     QString photo(const QString &name, QSize size = QSize(64, 48));
@@ -866,6 +896,126 @@ void TestBatchRun::batchStaysWithinItsReadAhead() {
     batch.stop();
     KeepPaintingUntil([&] { return batch.finished(); });
     QCOMPARE(converted(), std::size_t(0));
+}
+
+// A tree with one name twice, a loop and a link out of it, added as a folder: with "Include
+// subfolders" the list shows each photo's path under the folder and the thumbnails mirror the
+// tree byte for byte as quillet-thumb -r makes them; without it only the photos directly inside.
+void TestBatchRun::subfoldersMirrorTheTree_data() {
+    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<bool>("intoTargetFolder");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("skippedFolders");
+    const QStringList tree{"2024/Rome/IMG_0001.jpg", "2025/IMG_0001.jpg", "top.jpg"};
+    QTest::newRow("tree into the target folder") << true << true << tree << 2;
+    QTest::newRow("tree beside the photos") << true << false << tree << 2;
+    QTest::newRow("folder alone") << false << true << QStringList{"lib/top.jpg"} << 0;
+}
+
+void TestBatchRun::subfoldersMirrorTheTree() {
+    QFETCH(bool, subfolders);
+    QFETCH(bool, intoTargetFolder);
+    QFETCH(QStringList, shown);
+    QFETCH(int, skippedFolders);
+    QVERIFY(QDir(srcDir_->qPath()).mkpath(QStringLiteral("lib/2024/Rome")) &&
+            QDir(srcDir_->qPath()).mkpath(QStringLiteral("lib/2025")));
+    for (const char *name : {"lib/2024/Rome/IMG_0001.jpg", "lib/2025/IMG_0001.jpg", "lib/top.jpg"})
+        photo(QLatin1String(name));
+    const QString lib = srcDir_->filePath(QStringLiteral("lib"));
+    QVERIFY(QFile::link(lib, lib + QStringLiteral("/2025/loop")) &&
+            QFile::link(outDir_->qPath(), lib + QStringLiteral("/out")));
+    form_->CheckBox10->setChecked(subfolders);
+    form_->KEL_edit5->setText(intoTargetFolder ? outDir_->qPath() : QString());
+    const std::map<QString, QByteArray> before = treeOf(lib);
+    form_->AddFiles({lib});
+    QStringList rows = form_->KEL_listbox1->Items(), photos;
+    for (int row = 0; row < rows.size(); ++row)
+        photos << QDir(srcDir_->qPath()).relativeFilePath(form_->PhotoPath(row));
+    if (!subfolders)
+        rows = photos;
+    QCOMPARE(rows, shown);
+    for (QString &p : photos)
+        p.remove(0, 4); // "lib/"
+    QCOMPARE(photos, subfolders ? shown : QStringList{"top.jpg"});
+    // A screen reader hears the row as shown, then the whole path.
+    QAccessibleInterface *row =
+        QAccessible::queryAccessibleInterface(form_->KEL_listbox1)->child(0);
+    QCOMPARE(row->text(QAccessible::Description), subfolders ? form_->PhotoPath(0) : QString());
+    const QStringList journal = run();
+    QCOMPARE(linesFrom(journal, QStringLiteral("log: Skipped folder ")).size(), skippedFolders);
+    std::map<QString, QByteArray> made = treeOf(intoTargetFolder ? outDir_->qPath() : lib);
+    if (!intoTargetFolder)
+        for (const auto &[name, bytes] : before)
+            made.erase(name);
+    QCOMPARE(made.size(), std::size_t(shown.size()));
+    if (subfolders && intoTargetFolder) {
+        // quillet-thumb -r with the same folder and settings.
+        TempFolder cliOut;
+        ThumbOptions o;
+        o.recursive = true;
+        o.outputFolder = cliOut.path();
+        o.sources = {lib.toStdString()};
+        QCOMPARE(RunThumbBatch(o, {}).converted, int(made.size()));
+        QVERIFY(made == treeOf(cliOut.qPath()));
+    }
+    for (const QString &name : shown)
+        QVERIFY2(made.count(name.section(QLatin1Char('/'), subfolders ? 0 : 1) +
+                            QStringLiteral(".thumb.jpg")),
+                 qPrintable(name));
+}
+
+// With "Skip thumbnails that are up to date" a second run makes only what changed since the
+// first, and asks nothing about the targets it replaces.
+void TestBatchRun::upToDateThumbnailsAreSkipped_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("remade");
+    QTest::newRow("nothing changed") << "" << QStringList{};
+    QTest::newRow("one photo touched") << "touch b" << QStringList{"b"};
+    QTest::newRow("quality changed") << "quality" << QStringList{"a", "b"};
+    QTest::newRow("a target not made by a stamped run") << "replace a" << QStringList{"a"};
+}
+
+void TestBatchRun::upToDateThumbnailsAreSkipped() {
+    QFETCH(QString, change);
+    QFETCH(QStringList, remade);
+    form_->CheckBox3->setChecked(false);
+    form_->CheckBox11->setChecked(true);
+    QStringList names;
+    for (const char *name : {"a", "b"}) {
+        // Taken a minute ago: a thumbnail made now is newer even on a coarse file clock.
+        QFile taken(photo(QLatin1String(name) + QStringLiteral(".jpg")));
+        QVERIFY(taken.open(QIODevice::ReadWrite) &&
+                taken.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFile::FileModificationTime));
+        add(taken.fileName());
+        names << out(QLatin1String(name) + QStringLiteral(".jpg.thumb.jpg"));
+    }
+    run();
+    for (const QString &name : names)
+        QVERIFY(!ReadSettingsStamp(name.toStdString()).empty());
+    const QDateTime later = QDateTime::currentDateTime().addSecs(10);
+    if (change == QLatin1String("touch b")) {
+        QFile b(srcDir_->filePath(QStringLiteral("b.jpg")));
+        QVERIFY(b.open(QIODevice::ReadWrite) && b.setFileTime(later, QFile::FileModificationTime));
+    } else if (change == QLatin1String("quality")) {
+        form_->SpinBox1->setValue(80);
+    } else if (change == QLatin1String("replace a")) {
+        writeText(names[0], "not a thumbnail");
+    }
+    prompt_.journal.clear();
+    const QStringList journal = run();
+    QStringList made, skipped;
+    for (const QString &name : names) {
+        const QString letter = QFileInfo(name).fileName().left(1);
+        if (journal.contains(QStringLiteral("log: Thumbnail ") + name + QStringLiteral(" done.")))
+            made << letter;
+        if (journal.contains(QStringLiteral("log: Skipped ") + name +
+                             QStringLiteral(", up to date.")))
+            skipped << letter;
+    }
+    QCOMPARE(made, remade);
+    QCOMPARE(made.size() + skipped.size(), 2);
+    QVERIFY(linesFrom(journal, QStringLiteral("ask: ")).isEmpty());
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -80,11 +81,14 @@ void TestCommandLine::expand() {
     const QString cafe = NameFromBytes("caf\xe9.jpg");
     QVERIFY(QDir::setCurrent(dir.qPath()));
     QStringList problems;
-    const QStringList files =
-        ExpandStartPaths({QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),
+    QStringList files;
+    // A folder stands for its photos, as the window lists them without its subfolders.
+    for (const QString &path :
+         CheckStartPaths({QStringLiteral("x.jpg"), root.filePath(QStringLiteral("photos")),
                           QStringLiteral("gone.jpg"), QStringLiteral("./readme.txt"),
                           QStringLiteral("x.jpg"), cafe, QStringLiteral("card")},
-                         problems);
+                         problems))
+        files << (QFileInfo(path).isDir() ? PhotoFilesIn(path) : QStringList{path});
     const QString p = root.absolutePath();
     QCOMPARE(files,
              (QStringList{p + "/x.jpg", p + "/photos/a.jpg", p + "/photos/B.JPG",

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -117,9 +118,10 @@ QString windowValues(const TForm1 &f) {
     for (const int v :
          {int(s.addExtension), int(s.overwrite), s.fillColor, int(s.aspect), int(s.transparent)})
         values << QString::number(v);
-    for (const QCheckBox *box : {f.CheckBox5, f.CheckBox6, f.CheckBox7, f.CheckBox8, f.CheckBox9})
+    for (const QCheckBox *box : {f.CheckBox5, f.CheckBox6, f.CheckBox7, f.CheckBox8, f.CheckBox9,
+                                 f.CheckBox10, f.CheckBox11})
         values << QString::number(box->isChecked());
-    values << QString::number(f.ComboBox1->currentIndex());
+    values << QString::number(f.ComboBox1->currentIndex()) << QString::number(f.SpinBox1->value());
     return values.join(QLatin1Char('|'));
 }
 
@@ -136,7 +138,8 @@ QString tableValues(bool firstStart) {
     for (const int v :
          {int(pick(d.addSuffix)), int(pick(d.overwrite)), pick(d.fill), int(pick(d.keepAspect)),
           int(pick(d.transparent)), int(pick(d.eraseEmpty)), int(pick(d.smooth)),
-          int(pick(d.upright)), int(pick(d.keepProfile)), int(pick(d.srgb)), int(pick(d.format))})
+          int(pick(d.upright)), int(pick(d.keepProfile)), int(pick(d.srgb)), int(pick(d.recursive)),
+          int(pick(d.update)), int(pick(d.format)), pick(d.quality)})
         values << QString::number(v);
     return values.join(QLatin1Char('|'));
 }
@@ -180,7 +183,9 @@ void TestSettings::firstStartWritesEveryKey() {
                                        "keepprofile=0\n"
                                        "format=jpeg\n"
                                        "quality=90\n"
-                                       "srgb=0\n"));
+                                       "srgb=0\n"
+                                       "subfolders=0\n"
+                                       "update=0\n"));
     QVERIFY(prompt_.errors.isEmpty());
 }
 
@@ -266,7 +271,7 @@ void TestSettings::longFolderIsCutTo2047Characters() {
 // saved through its own box, the format through its choice (in any case), the quality as it is.
 void TestSettings::bytesAndTheLaterKeysGoBothWays() {
     writeAll(ini_, "[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\nsmooth=1\n"
-                   "keepprofile=1\nformat=WebP\nquality=70\nsrgb=1\n");
+                   "keepprofile=1\nformat=WebP\nquality=70\nsrgb=1\nupdate=1\n");
     {
         TForm1 form(ini_, &prompt_);
         QCOMPARE(form.KEL_edit6->Text(), NameFromBytes(".p\xe9.jpg"));
@@ -276,6 +281,10 @@ void TestSettings::bytesAndTheLaterKeysGoBothWays() {
                  QList<bool>({true, false, true}));
         QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("WebP"));
         QVERIFY(form.CheckBox9->isChecked());
+        QCOMPARE(form.SpinBox1->value(), 70);
+        QVERIFY(form.CheckBox11->isChecked());
+        form.SpinBox1->setValue(55);
+        form.CheckBox10->setChecked(true);
         form.CheckBox6->setChecked(false);
         form.CheckBox7->setChecked(true);
         form.ComboBox1->setCurrentIndex(2);
@@ -284,8 +293,9 @@ void TestSettings::bytesAndTheLaterKeysGoBothWays() {
     // Keys keep their places in the file; the missing one is added at the end.
     const QByteArray saved = readAll(ini_);
     QVERIFY2(saved.startsWith("[settings]\nextension=.p\xe9.jpg\ntargetfolder=/card/caf\xe9\n"
-                              "smooth=0\nkeepprofile=1\nformat=avif\nquality=70\nsrgb=0\n") &&
-                 saved.endsWith("\nupright=1\n"),
+                              "smooth=0\nkeepprofile=1\nformat=avif\nquality=55\nsrgb=0\n"
+                              "update=1\n") &&
+                 saved.endsWith("\nupright=1\nsubfolders=1\n"),
              saved.constData());
 }
 
@@ -392,6 +402,8 @@ void TestSettings::keepsMarkLineEndsAndSpelling() {
                                        "format=jpeg\r\n"
                                        "quality=90\r\n"
                                        "srgb=0\r\n"
+                                       "subfolders=0\r\n"
+                                       "update=0\r\n"
                                        "[other]\n"
                                        "x=1\n"));
 }

@@ -14,11 +14,11 @@
 #include "tempfolder.h"
 
 #include <QAccessible>
-#include <QComboBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -90,6 +91,8 @@ private slots:
     void screenReadersLearnRoleAndName();
     void formatChoiceIsLabelledForScreenReaders();
     void closeButtonEndsAndSaves();
+    void presetChosenByKeysSetsTheControls_data();
+    void presetChosenByKeysSetsTheControls();
 
 private:
     QString photo(const QString &name, QSize size);
@@ -291,7 +294,7 @@ void TestUmain::popupMenuEntries() {
     QStringList texts;
     for (QAction *a : form_->PopupMenu1->actions())
         texts << a->text();
-    QCOMPARE(texts, QStringList({"Add file(s)", "Delete selected", "Cancel"}));
+    QCOMPARE(texts, QStringList({"Add file(s)", "Add folder", "Delete selected", "Cancel"}));
 }
 
 void TestUmain::addFilesAppendsInDialogOrder() {
@@ -569,12 +572,13 @@ void TestUmain::tabFollowsTheTwoColumnsAndLeavesTheLog() {
     form_->KEL_listbox1->setFocus();
     const auto focused = [this] {
         QWidget *w = form_->focusWidget();
-        while (w && w->objectName().isEmpty())
-            w = w->parentWidget(); // a mode edit's own text box
+        // A mode edit's or a spin box's own text box.
+        while (w && (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))))
+            w = w->parentWidget();
         return w ? w->objectName() : QString();
     };
     QStringList order{focused()};
-    for (int i = 0; i < 17; ++i) {
+    for (int i = 0; i < 20; ++i) {
         if (focused() == QLatin1String("Memo1")) {
             const QString log = form_->Memo1->toPlainText();
             for (const char c : {'t', 'y', 'p', 'e', 'd'})
@@ -587,10 +591,13 @@ void TestUmain::tabFollowsTheTwoColumnsAndLeavesTheLog() {
         QTest::keyClick(form_->windowHandle(), Qt::Key_Tab);
         order << focused();
     }
-    QCOMPARE(order, QStringList({"KEL_listbox1", "KEL_edit5", "KEL_edit3", "KEL_edit4", "CheckBox1",
-                                 "Panel1", "CheckBox2", "CheckBox5", "ComboBox1", "CheckBox9",
-                                 "CheckBox6", "CheckBox7", "CheckBox4", "KEL_edit6", "CheckBox3",
-                                 "CheckBox8", "Memo1", "KEL_listbox1"}));
+    // The presets' list is passed over while the settings file has none.
+    QCOMPARE(order,
+             QStringList({"KEL_listbox1", "CheckBox10", "KEL_edit5", "KEL_edit3", "KEL_edit4",
+                          "SpinBox1",     "CheckBox1",  "Panel1",    "CheckBox2", "CheckBox5",
+                          "ComboBox1",    "CheckBox9",  "CheckBox6", "CheckBox7", "CheckBox4",
+                          "KEL_edit6",    "CheckBox3",  "CheckBox8", "Memo1",     "CheckBox11",
+                          "KEL_listbox1"}));
 }
 
 // The swatch opens the colour dialog from the keyboard, and its tool tip names the keys.
@@ -703,6 +710,50 @@ void TestUmain::formatChoiceIsLabelledForScreenReaders() {
     const auto labels = combo->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
     QCOMPARE(labels.front().first->text(QAccessible::Name), QStringLiteral("Format:"));
+}
+
+// Each Down on the presets' list applies the next preset over the controls; a key a preset
+// lacks leaves its control, the quality follows the format, and the file keeps the presets.
+void TestUmain::presetChosenByKeysSetsTheControls_data() {
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("several sizes: the first")
+        << 1 << "320x240 WebP quality 70 on, smooth .thumb.jpg";
+    QTest::newRow("then a lossless one") << 2 << "1024x768 PNG quality 70 off, smooth .print.jpg";
+}
+
+void TestUmain::presetChosenByKeysSetsTheControls() {
+    QFETCH(int, downs);
+    QFETCH(QString, shown);
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("simulated keys need a Wayland seat");
+    const QString ini = form_->SettingsFileName();
+    form_.reset();
+    const QByteArray presets = "[preset web]\nsizes=320x240 640x480\nformat=webp\nquality=70\n"
+                               "smooth=1\n[Preset Print]\nwidth=1024\nheight=0x300\nformat=png\n"
+                               "extension=.print.jpg\n";
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::Append) && file.write(presets) == presets.size());
+    file.close();
+    form_ = std::make_unique<TForm1>(ini, &prompt_);
+    form_->show();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QCOMPARE(form_->ComboBox2->count(), 2);
+    QCOMPARE(form_->ComboBox2->itemText(1), QStringLiteral("Print"));
+    form_->ComboBox2->setFocus();
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(form_->windowHandle(), Qt::Key_Down);
+    const TForm1 &f = *form_;
+    QCOMPARE(QStringLiteral("%1x%2 %3 quality %4 %5, %6 %7")
+                 .arg(f.KEL_edit3->Text(), f.KEL_edit4->Text(), f.ComboBox1->currentText())
+                 .arg(f.SpinBox1->value())
+                 .arg(f.SpinBox1->isEnabled() ? "on" : "off",
+                      f.CheckBox6->isChecked() ? "smooth" : "sharp", f.KEL_edit6->Text()),
+             shown);
+    form_.reset();
+    QFile saved(ini);
+    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll().contains(presets));
 }
 
 QUILLET_GUI_TEST_MAIN(TestUmain)
