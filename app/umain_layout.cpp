@@ -169,8 +169,9 @@ void TForm1::setMinimumSizes() {
     Splitter1->setMinimumExtents(upperMinHeight, lowerMinHeight);
 }
 
-// Tab goes down the left column of settings, then down the right one, then to the log; the
-// graphic buttons take no focus and answer their own keys.
+// Tab goes from the list to its subfolders box, down the left column of settings, then down
+// the right one, then to the log and the box beside Convert; the graphic buttons take no focus
+// and answer their own keys.
 void TForm1::setKeyboardOrder() {
     QWidget *const order[] = {KEL_listbox1, CheckBox10, KEL_edit5, ComboBox2, KEL_edit3, KEL_edit4,
                               SpinBox1,     CheckBox1,  Panel1,    CheckBox2, CheckBox5, ComboBox1,

@@ -91,6 +91,8 @@ private slots:
     void screenReadersLearnRoleAndName();
     void formatChoiceIsLabelledForScreenReaders();
     void closeButtonEndsAndSaves();
+    void addFolderFollowsIncludeSubfolders_data();
+    void addFolderFollowsIncludeSubfolders();
     void presetChosenByKeysSetsTheControls_data();
     void presetChosenByKeysSetsTheControls();
 
@@ -182,6 +184,12 @@ void TestUmain::everyPartIsNamed_data() {
         {"Addfiles1", "QAction"},
         {"Deleteselected1", "QAction"},
         {"Cancel1", "QAction"},
+        {"Label12", "QLabel"},
+        {"SpinBox1", "QSpinBox"},
+        {"ComboBox2", "QComboBox"},
+        {"CheckBox10", "QCheckBox"},
+        {"CheckBox11", "QCheckBox"},
+        {"Addfolder1", "QAction"},
     };
     for (const auto &part : parts)
         QTest::newRow(part[0]) << QString::fromLatin1(part[0]) << QString::fromLatin1(part[1]);
@@ -214,6 +222,9 @@ void TestUmain::captionsAndTexts_data() {
         {"CheckBox2", "Transparent", false},
         {"CheckBox3", "Allow overwrite existing files", false},
         {"CheckBox5", "Erase empty area", false},
+        {"Label12", "Quality:", false},
+        {"CheckBox10", "Include subfolders", false},
+        {"CheckBox11", "Skip thumbnails that are up to date", false},
     };
     for (const auto &[name, text, bold] : rows)
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << bold;
@@ -230,9 +241,9 @@ void TestUmain::captionsAndTexts() {
     // It fits whatever face the system has: it runs into neither the control to its right nor
     // its panel's edge (ctest runs this again with DejaVu alone, a face wider than the layout's).
     static const QHash<QString, QString> rightOf = {
-        {"Label1", "Label5"},      {"Label4", "Label7"}, {"Label7", "KEL_edit3"},
-        {"Label8", "KEL_edit4"},   {"Label9", "Panel1"}, {"CheckBox1", "CheckBox4"},
-        {"CheckBox2", "CheckBox3"}};
+        {"Label1", "Label5"},       {"Label4", "Label7"},  {"Label7", "KEL_edit3"},
+        {"Label8", "KEL_edit4"},    {"Label9", "Panel1"},  {"CheckBox1", "CheckBox4"},
+        {"CheckBox2", "CheckBox3"}, {"Label12", "Label8"}, {"CheckBox11", "KEL_grbutton2"}};
     const QWidget *next = form_->findChild<QWidget *>(rightOf.value(name, QStringLiteral("-")));
     const int needed = w->sizeHint().width(), room = next ? next->x() : w->parentWidget()->width();
     QVERIFY2(w->width() >= needed && w->x() + needed <= room,
@@ -710,6 +721,34 @@ void TestUmain::formatChoiceIsLabelledForScreenReaders() {
     const auto labels = combo->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
     QCOMPARE(labels.front().first->text(QAccessible::Name), QStringLiteral("Format:"));
+}
+
+// "Add folder" lists the chosen folder's photos: down its tree, each by its path there, with
+// "Include subfolders" on; else those directly inside, by their whole paths.
+void TestUmain::addFolderFollowsIncludeSubfolders_data() {
+    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("with subfolders") << true << QStringList{"a.jpg", "sub/b.jpg"};
+    QTest::newRow("without") << false << QStringList{"lib/a.jpg"};
+}
+
+void TestUmain::addFolderFollowsIncludeSubfolders() {
+    QFETCH(bool, subfolders);
+    QFETCH(QStringList, rows);
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("dialogs with a focused text box need a Wayland seat");
+    QVERIFY(QDir(dir_->qPath()).mkpath(QStringLiteral("lib/sub")));
+    photo(QStringLiteral("lib/a.jpg"), {8, 8});
+    photo(QStringLiteral("lib/sub/b.jpg"), {8, 8});
+    form_->CheckBox10->setChecked(subfolders);
+    whenModal([this](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        dialog->setDirectory(dir_->filePath(QStringLiteral("lib")));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->clear();
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    form_->Addfolder1->trigger();
+    QCOMPARE(form_->KEL_listbox1->Items().replaceInStrings(dir_->qPath() + "/", QString()), rows);
 }
 
 // Each Down on the presets' list applies the next preset over the controls; a key a preset
