@@ -269,6 +269,7 @@ void TForm1::buildUpperPanel() {
     SpinBox1->setToolTip(QStringLiteral("The same number looks about the same in JPEG, WebP and "
                                         "AVIF; PNG is lossless"));
     place->place(SpinBox1, QRect(16, 253, 66, 20), akBottomLeft);
+    Label12->setBuddy(SpinBox1); // its name for screen readers, as the format's
 
     CheckBox1 = checkBox(Panel2, "CheckBox1", "Maintain aspect ratio");
     place->place(CheckBox1, QRect(88, 264, 0, 0), akBottomLeft);
