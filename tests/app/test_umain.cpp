@@ -185,12 +185,6 @@ void TestUmain::everyPartIsNamed_data() {
         {"Addfiles1", "QAction"},
         {"Deleteselected1", "QAction"},
         {"Cancel1", "QAction"},
-        {"Label12", "QLabel"},
-        {"SpinBox1", "QSpinBox"},
-        {"ComboBox2", "QComboBox"},
-        {"CheckBox10", "QCheckBox"},
-        {"CheckBox11", "QCheckBox"},
-        {"Addfolder1", "QAction"},
     };
     for (const auto &part : parts)
         QTest::newRow(part[0]) << QString::fromLatin1(part[0]) << QString::fromLatin1(part[1]);
