@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -106,8 +107,8 @@ RowSource boxShrunk(RowSource full, int k) {
     const int width = (full.width + k - 1) / k;
     RowSource shrunk{width,
                      (full.height + k - 1) / k,
-                     full.width / double(k),
-                     full.height / double(k),
+                     full.extentWidth / k,
+                     full.extentHeight / k,
                      PixelLayout::Rgb,
                      3,
                      {},
@@ -142,6 +143,55 @@ RowSource boxShrunk(RowSource full, int k) {
     };
     return shrunk;
 }
+
+// How many decoded pixels a side boxShrunk averages for drawing `p` from width x height of
+// them: as many as leave three times the drawn pixels on each axis.
+int boxFactor(int width, int height, const Plan &p) {
+    return std::max(1, std::min(width / std::max(1, 3 * p.storedWidth),
+                                height / std::max(1, 3 * p.storedHeight)));
+}
+
+RowSource dcRows(DcScan &scan, const JpegDecoder &decoder) {
+    return {scan.width(),
+            scan.height(),
+            decoder.width() / 8.0,
+            decoder.height() / 8.0,
+            PixelLayout::Rgb,
+            3,
+            [&scan](int y) { return scan.row(y); },
+            {},
+            nullptr};
+}
+
+// One JPEG decode shared by several smooth drawings: at the largest scale any of them needs,
+// and for each the factor it is averaged by first (1 at its own scale).
+struct SharedDecode {
+    int eighths = 1;
+    int width; // of the decoded picture
+    int height;
+    double extentWidth;
+    double extentHeight;
+    std::vector<int> boxes;
+
+    SharedDecode(int width, int height, std::span<const ThumbnailGeometry> geometries,
+                 Orientation turn) {
+        std::vector<int> own;
+        for (const ThumbnailGeometry &g : geometries) {
+            const Plan p(g, turn);
+            own.push_back(SmoothDecodeEighths(width, height, p.storedWidth, p.storedHeight));
+            eighths = std::max(eighths, own.back());
+        }
+        // libjpeg rounds a scaled side up.
+        this->width = int((std::int64_t(width) * eighths + 7) / 8);
+        this->height = int((std::int64_t(height) * eighths + 7) / 8);
+        extentWidth = width * eighths / 8.0;
+        extentHeight = height * eighths / 8.0;
+        for (std::size_t i = 0; i < geometries.size(); ++i)
+            boxes.push_back(own[i] == eighths
+                                ? 1
+                                : boxFactor(this->width, this->height, Plan(geometries[i], turn)));
+    }
+};
 
 // Each alpha row read, as grey RGB, until the alpha drawing takes it: both drawings read the
 // decoded rows in the same order, so the queue stays a few rows long.
@@ -278,36 +328,88 @@ RowMaker exactRows(const RowSource &source, const Plan &p, ExactReads *reads = n
     };
 }
 
+// A decoded row as RGB: the row itself when it is RGB already, else converted into `rgb`
+// (to sRGB when the source says so).
+const std::uint8_t *rgbRow(const RowSource &source, const std::uint8_t *src, std::uint8_t *rgb) {
+    // Converted before filtering, as the photo's colours are meant.
+    if (src && source.toSrgb) {
+        source.toSrgb->convert(src, rgb, source.width);
+        return rgb;
+    }
+    if (!src || source.layout == PixelLayout::Rgb)
+        return src;
+    const int step = source.components;
+    std::uint8_t *dst = rgb;
+    for (int x = source.width; x > 0; --x, src += step, dst += 3)
+        PixelToRgb(dst, src, source.layout);
+    return rgb;
+}
+
+// The filter's axes for drawing `p` from width x height decoded pixels that cover
+// extentWidth x extentHeight pixel widths of the picture.
+std::pair<SmoothScaler::Axis, SmoothScaler::Axis>
+smoothAxes(int width, int height, double extentWidth, double extentHeight, const Plan &p) {
+    return {{width, extentWidth, p.storedWidth, p.columns.first, p.columns.end},
+            {height, extentHeight, p.storedHeight, p.rows.first, p.rows.end}};
+}
+
+// What a smooth drawing reads of its source, for drawings that share one.
+struct SmoothReads {
+    std::function<int(int y)> through; // how many source rows drawn rows up to y read
+    int window = 0;                    // the most source rows one drawn row reads
+};
+
 // A Lanczos-3 reduction of the decoded rows (for JPEG, a scaled decode).
-RowMaker smoothRows(const RowSource &source, const Plan &p) {
-    const SmoothScaler::Axis across{source.width, source.extentWidth, p.storedWidth,
-                                    p.columns.first, p.columns.end};
-    const SmoothScaler::Axis down{source.height, source.extentHeight, p.storedHeight, p.rows.first,
-                                  p.rows.end};
+RowMaker smoothRows(const RowSource &source, const Plan &p, SmoothReads *reads = nullptr) {
+    const auto [across, down] =
+        smoothAxes(source.width, source.height, source.extentWidth, source.extentHeight, p);
     auto scaler = std::make_shared<SmoothScaler>(across, down);
+    if (reads)
+        *reads = {[scaler](int y) { return scaler->inputsThrough(y); },
+                  int(SmoothScalerRowsRead(down))};
     auto rgb = std::make_shared<std::vector<std::uint8_t>>(std::size_t(across.inputLength) * 3);
     return [&source, scaler, rgb, width = p.columns.length()](int y, std::uint8_t *out) {
-        const std::uint8_t *row = scaler->row(y, [&source, &rgb](int n) -> const std::uint8_t * {
-            const std::uint8_t *src = source.row(n);
-            const PixelLayout layout = source.layout;
-            // Converted before filtering, as the photo's colours are meant.
-            if (src && source.toSrgb) {
-                source.toSrgb->convert(src, rgb->data(), source.width);
-                return rgb->data();
-            }
-            if (!src || layout == PixelLayout::Rgb)
-                return src;
-            const int step = source.components;
-            std::uint8_t *dst = rgb->data();
-            for (int x = source.width; x > 0; --x, src += step, dst += 3)
-                PixelToRgb(dst, src, layout);
-            return rgb->data();
-        });
+        const std::uint8_t *row = scaler->row(
+            y, [&source, &rgb](int n) { return rgbRow(source, source.row(n), rgb->data()); });
         if (!row)
             return false;
         std::memcpy(out, row, std::size_t(width) * 3);
         return true;
     };
+}
+
+// The rows of `source` as RGB, the last `*kept` of them held (set before the first row is
+// read), so that drawings at different scales can each read them in their own order.
+RowSource keptRows(RowSource source, const std::shared_ptr<int> &kept) {
+    RowSource rows{source.width,
+                   source.height,
+                   source.extentWidth,
+                   source.extentHeight,
+                   PixelLayout::Rgb,
+                   3,
+                   {},
+                   {},
+                   nullptr};
+    const std::size_t stride = std::size_t(source.width) * 3;
+    auto held = std::make_shared<std::vector<std::uint8_t>>();
+    auto decoded = std::make_shared<int>(0);
+    rows.row = [source = std::move(source), kept, held, decoded,
+                stride](int y) -> const std::uint8_t * {
+        if (held->empty())
+            held->resize(stride * std::size_t(*kept));
+        if (y < *decoded - *kept) // no longer held: the drawings' order went wrong
+            return nullptr;
+        for (; *decoded <= y; ++*decoded) {
+            std::uint8_t *slot = held->data() + std::size_t(*decoded % *kept) * stride;
+            const std::uint8_t *rgb = rgbRow(source, source.row(*decoded), slot);
+            if (!rgb)
+                return nullptr;
+            if (rgb != slot)
+                std::memcpy(slot, rgb, stride);
+        }
+        return held->data() + std::size_t(y % *kept) * stride;
+    };
+    return rows;
 }
 
 // The fill colour; with four channels a pixel, fully transparent.
@@ -385,16 +487,19 @@ bool drawTurned(const Plan &p, const RowMaker &make, const std::vector<std::uint
     return true;
 }
 
-// One exact canvas drawn in steps, each reading at most one source row, rows only forward,
-// so that one pass of the decoder serves several canvases. The steps are those of drawStraight
-// and drawTurned, so the canvas comes out the same.
+// Makes the drawn rows of a plan, and sets how many source rows, from the first, drawn rows
+// up to y read.
+using StepMaker = std::function<RowMaker(const Plan &, std::function<int(int y)> &through)>;
+
+// One canvas drawn in steps, each reading source rows only forward, so that one pass of the
+// decoder serves several canvases. The steps are those of drawStraight and drawTurned, so the
+// canvas comes out the same.
 class SteppedDrawing {
 public:
-    // Adds the columns and rows it reads to `reads`.
-    SteppedDrawing(const RowSource &source, const ThumbnailGeometry &g,
-                   const DrawSettings &settings, RowSink &sink, ExactReads &reads)
-        : p_(g, settings.turn), firstRead_(reads.rows.size()), make_(exactRows(source, p_, &reads)),
-          reads_(reads), fill_(fillRow(g.canvasWidth, settings.fill, 3)), line_(fill_), sink_(sink),
+    SteppedDrawing(const ThumbnailGeometry &g, const DrawSettings &settings, RowSink &sink,
+                   const StepMaker &maker)
+        : p_(g, settings.turn), make_(maker(p_, through_)),
+          fill_(fillRow(g.canvasWidth, settings.fill, 3)), line_(fill_), sink_(sink),
           turned_(settings.turn != Orientation::Normal), y_(p_.rows.first) {
         if (turned_) {
             stride_ = std::size_t(p_.columns.length()) * 3;
@@ -404,7 +509,7 @@ public:
 
     bool done() const { return cy_ >= p_.g.canvasHeight; }
 
-    // The source row the next step reads; -1 when it reads none.
+    // The last source row the next step reads; -1 when it reads none.
     int nextSourceRow() const {
         if (turned_)
             return y_ < p_.rows.end ? rowOf(y_) : -1;
@@ -434,7 +539,7 @@ public:
     }
 
 private:
-    int rowOf(int y) const { return reads_.rows[firstRead_ + std::size_t(y - p_.rows.first)]; }
+    int rowOf(int y) const { return through_(y) - 1; }
 
     bool showsPicture() const {
         return cy_ >= p_.canvasRows.first && cy_ < p_.canvasRows.end && p_.columns.length() > 0;
@@ -454,9 +559,8 @@ private:
     }
 
     const Plan p_;
-    const std::size_t firstRead_; // where this drawing's rows start in reads_.rows
+    std::function<int(int)> through_;
     const RowMaker make_;
-    const ExactReads &reads_;
     const std::vector<std::uint8_t> fill_;
     std::vector<std::uint8_t> line_;
     RowSink &sink_;
@@ -469,12 +573,28 @@ private:
 
 } // namespace
 
+namespace {
+
+std::uint64_t turnedMemory(const Plan &p, const DrawSettings &settings) {
+    if (settings.turn == Orientation::Normal)
+        return 0;
+    return std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
+}
+
+// What smoothRows holds for drawing `p` from width x height decoded pixels: the filter, and a
+// decoded row turned into RGB.
+std::uint64_t smoothMemory(int width, int height, double extentWidth, double extentHeight,
+                           const Plan &p) {
+    const auto [across, down] = smoothAxes(width, height, extentWidth, extentHeight, p);
+    return SmoothScalerMemory(across, down) + std::uint64_t(width) * 3;
+}
+
+} // namespace
+
 std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const ThumbnailGeometry &g,
                             const DrawSettings &settings) {
     const Plan p(g, settings.turn);
-    std::uint64_t bytes = 0;
-    if (settings.turn != Orientation::Normal)
-        bytes += std::uint64_t(p.columns.length()) * std::uint64_t(p.rows.length()) * 3;
+    std::uint64_t bytes = turnedMemory(p, settings);
     if (settings.smooth) {
         // The axes smoothRows builds, from the size libjpeg gives a scaled decode; other
         // decoders may deliver the whole picture.
@@ -483,13 +603,35 @@ std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const Thum
         const auto scaled = [eighths](int side) {
             return int((std::int64_t(side) * eighths + 7) / 8);
         };
-        bytes += SmoothScalerMemory({scaled(width), width * eighths / 8.0, p.storedWidth,
-                                     p.columns.first, p.columns.end},
-                                    {scaled(height), height * eighths / 8.0, p.storedHeight,
-                                     p.rows.first, p.rows.end}) +
-                 std::uint64_t(scaled(width)) * 3; // a decoded row turned into RGB
+        bytes += smoothMemory(scaled(width), scaled(height), width * eighths / 8.0,
+                              height * eighths / 8.0, p);
     }
     return bytes;
+}
+
+std::uint64_t DrawingsMemory(int width, int height, std::span<const ThumbnailGeometry> geometries,
+                             const DrawSettings &settings) {
+    std::uint64_t bytes = 0;
+    if (!settings.smooth) {
+        for (const ThumbnailGeometry &g : geometries)
+            bytes += DrawingMemory(width, height, true, g, settings);
+        return bytes;
+    }
+    const SharedDecode shared(width, height, geometries, settings.turn);
+    std::uint64_t kept = 1;
+    for (std::size_t i = 0; i < geometries.size(); ++i) {
+        const Plan p(geometries[i], settings.turn);
+        const int k = shared.boxes[i];
+        const int w = (shared.width + k - 1) / k, h = (shared.height + k - 1) / k;
+        const double extentWidth = shared.extentWidth / k, extentHeight = shared.extentHeight / k;
+        bytes += turnedMemory(p, settings) + smoothMemory(w, h, extentWidth, extentHeight, p);
+        if (k > 1) // boxShrunk's sums and row
+            bytes += std::uint64_t(w) * 3 * (sizeof(std::uint32_t) + 1);
+        const std::uint64_t read =
+            SmoothScalerRowsRead(smoothAxes(w, h, extentWidth, extentHeight, p).second);
+        kept = std::max(kept, std::uint64_t(k) * (read + 1));
+    }
+    return bytes + kept * std::uint64_t(shared.width) * 3;
 }
 
 namespace {
@@ -525,16 +667,7 @@ bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSet
     // decode; its rows are RGB, so a conversion to sRGB takes libjpeg's route.
     if (eighths == 1 && !settings.toSrgb && DcScan::Suits(decoder)) {
         DcScan scan(decoder);
-        const RowSource rows{scan.width(),
-                             scan.height(),
-                             decoder.width() / 8.0,
-                             decoder.height() / 8.0,
-                             PixelLayout::Rgb,
-                             3,
-                             [&scan](int y) { return scan.row(y); },
-                             {},
-                             nullptr};
-        return drawRows(rows, p, settings, encoder);
+        return drawRows(dcRows(scan, decoder), p, settings, encoder);
     }
     return decoder.startScaled(eighths) &&
            drawRows(jpegRows(decoder, decoder.width() * eighths / 8.0,
@@ -555,11 +688,7 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
                              decoder.outputHeight() != decoder.header().height))
         return false;
     // Smooth: first averaged k x k, as a scaled JPEG decode would be.
-    const int k =
-        settings.smooth
-            ? std::max(1, std::min(decoder.outputWidth() / std::max(1, 3 * p.storedWidth),
-                                   decoder.outputHeight() / std::max(1, 3 * p.storedHeight)))
-            : 1;
+    const int k = settings.smooth ? boxFactor(decoder.outputWidth(), decoder.outputHeight(), p) : 1;
     const auto shrunk = [k](RowSource rows) {
         return k > 1 ? boxShrunk(std::move(rows), k) : rows;
     };
@@ -584,23 +713,11 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     return drawMade(p, make, settings, 4, encoder);
 }
 
-bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
-                  const DrawSettings &settings, std::span<RowSink *const> sinks) {
-    if (!decoder.start())
-        return false;
-    RowSource source = jpegRows(decoder, decoder.width(), decoder.height(), settings.toSrgb);
-    const auto readOnly = std::move(source.readOnly);
-    source.readOnly = {};
-    ExactReads reads;
-    std::vector<std::unique_ptr<SteppedDrawing>> drawings;
-    for (std::size_t i = 0; i < geometries.size(); ++i)
-        drawings.push_back(
-            std::make_unique<SteppedDrawing>(source, geometries[i], settings, *sinks[i], reads));
-    // The decoder may spare only the blocks that no canvas reads.
-    if (readOnly)
-        readOnly(reads.columns, reads.rows);
-    // Always the drawing whose next step reads the lowest row: the decoder only moves forward
-    // and decodes each source row once for all canvases.
+namespace {
+
+// Always the drawing whose next step reads the lowest row: the decoder only moves forward
+// and decodes each source row once for all canvases.
+bool stepInTurn(const std::vector<std::unique_ptr<SteppedDrawing>> &drawings) {
     for (;;) {
         SteppedDrawing *next = nullptr;
         for (const auto &d : drawings)
@@ -611,4 +728,76 @@ bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geome
         if (!next->step())
             return false;
     }
+}
+
+// Smooth canvases from one decode at the largest scale any of them needs, each drawn as
+// DrawPicture draws it alone when that is its own scale; one that needs less detail has the
+// decode averaged k x k first, as DrawDecodedPicture does with other formats.
+bool drawSmoothPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                        const DrawSettings &settings, std::span<RowSink *const> sinks) {
+    const SharedDecode shared(decoder.width(), decoder.height(), geometries, settings.turn);
+    std::unique_ptr<DcScan> scan;
+    RowSource decoded;
+    if (shared.eighths == 1 && !settings.toSrgb && DcScan::Suits(decoder)) {
+        scan = std::make_unique<DcScan>(decoder);
+        decoded = dcRows(*scan, decoder);
+    } else {
+        if (!decoder.startScaled(shared.eighths))
+            return false;
+        decoded = jpegRows(decoder, shared.extentWidth, shared.extentHeight, settings.toSrgb);
+    }
+    auto kept = std::make_shared<int>(1);
+    const RowSource rows = keptRows(std::move(decoded), kept);
+    std::deque<RowSource> shrunk; // what the drawings read, kept in place
+    std::vector<std::unique_ptr<SteppedDrawing>> drawings;
+    for (std::size_t i = 0; i < geometries.size(); ++i) {
+        const int k = shared.boxes[i];
+        const RowSource &source = k > 1 ? shrunk.emplace_back(boxShrunk(rows, k)) : rows;
+        drawings.push_back(
+            std::make_unique<SteppedDrawing>(geometries[i], settings, *sinks[i],
+                                             [&source, k, &kept, height = rows.height](
+                                                 const Plan &p, std::function<int(int)> &through) {
+                                                 SmoothReads reads;
+                                                 RowMaker make = smoothRows(source, p, &reads);
+                                                 through = [reads, k, height](int y) {
+                                                     return std::min(height, k * reads.through(y));
+                                                 };
+                                                 // The drawing that reads lowest steps next, so no
+                                                 // other is further ahead than the rows one drawn
+                                                 // row reads.
+                                                 *kept = std::max(*kept, k * (reads.window + 1));
+                                                 return make;
+                                             }));
+    }
+    return stepInTurn(drawings);
+}
+
+} // namespace
+
+bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                  const DrawSettings &settings, std::span<RowSink *const> sinks) {
+    if (settings.smooth)
+        return drawSmoothPictures(decoder, geometries, settings, sinks);
+    if (!decoder.start())
+        return false;
+    RowSource source = jpegRows(decoder, decoder.width(), decoder.height(), settings.toSrgb);
+    const auto readOnly = std::move(source.readOnly);
+    source.readOnly = {};
+    ExactReads reads;
+    std::vector<std::unique_ptr<SteppedDrawing>> drawings;
+    for (std::size_t i = 0; i < geometries.size(); ++i)
+        drawings.push_back(std::make_unique<SteppedDrawing>(
+            geometries[i], settings, *sinks[i],
+            [&source, &reads](const Plan &p, std::function<int(int)> &through) {
+                const std::size_t first = reads.rows.size();
+                RowMaker make = exactRows(source, p, &reads);
+                through = [&reads, first, top = p.rows.first](int y) {
+                    return reads.rows[first + std::size_t(y - top)] + 1;
+                };
+                return make;
+            }));
+    // The decoder may spare only the blocks that no canvas reads.
+    if (readOnly)
+        readOnly(reads.columns, reads.rows);
+    return stepInTurn(drawings);
 }

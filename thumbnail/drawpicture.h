@@ -40,9 +40,15 @@ std::uint64_t DrawingMemory(int width, int height, bool scaledDecode, const Thum
 bool DrawPicture(JpegDecoder &decoder, const ThumbnailGeometry &g, const DrawSettings &settings,
                  RowSink &sink);
 
-// The exact drawing (settings.smooth is not looked at) of several canvases of one JPEG in one
-// pass of the decoder: each source row is decoded once, whatever the number of canvases, and
-// every canvas comes out byte for byte as DrawPicture draws it alone into sinks[i].
+// What DrawPictures holds for these canvases, as DrawingMemory for one.
+std::uint64_t DrawingsMemory(int width, int height, std::span<const ThumbnailGeometry> geometries,
+                             const DrawSettings &settings);
+
+// Several canvases of one JPEG in one pass of the decoder: each source row is decoded once,
+// whatever the number of canvases. Exact canvases come out byte for byte as DrawPicture draws
+// each alone into sinks[i]. Smooth ones share the scaled decode of the canvas that needs the
+// most detail: those that need as much come out as DrawPicture draws them alone, the others
+// from that decode averaged k x k first (never less detail than their own scale keeps).
 bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
                   const DrawSettings &settings, std::span<RowSink *const> sinks);
 

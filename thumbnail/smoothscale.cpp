@@ -157,6 +157,10 @@ std::uint64_t SmoothScalerMemory(const SmoothScaler::Axis &horizontal,
            (widestTaps(vertical) + 1) * produced * pixel + produced * 3;
 }
 
+std::uint64_t SmoothScalerRowsRead(const SmoothScaler::Axis &vertical) {
+    return widestTaps(vertical);
+}
+
 int SmoothDecodeEighths(int width, int height, int outputWidth, int outputHeight) {
     return EighthsCovering(width, height, 3 * std::int64_t(outputWidth),
                            3 * std::int64_t(outputHeight));

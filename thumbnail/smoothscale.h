@@ -58,6 +58,8 @@ public:
     // returns the row as RGB, or null on failure (then this returns null too).
     using InputRow = std::function<const std::uint8_t *(int)>;
     const std::uint8_t *row(int y, const InputRow &inputRow);
+    // How many input rows, from the first, output rows up to `y` read.
+    int inputsThrough(int y) const { return rows_.start(y) + rows_.count(y); }
 
     // Pixels as four floats (RGB and one unused), so that each filter step is one vector
     // operation whatever the compiler's vectoriser makes of the loops.
@@ -80,6 +82,8 @@ private:
 // the decoder's memory budget.
 std::uint64_t SmoothScalerMemory(const SmoothScaler::Axis &horizontal,
                                  const SmoothScaler::Axis &vertical);
+// The most input rows that one output row of such a vertical axis reads.
+std::uint64_t SmoothScalerRowsRead(const SmoothScaler::Axis &vertical);
 
 // The scaled decode for a smooth reduction of a width x height picture to outputWidth x
 // outputHeight: the smallest number of eighths of its size (libjpeg's scaled IDCT offers 1

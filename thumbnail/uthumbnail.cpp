@@ -195,8 +195,8 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
     return {};
 }
 
-// Several boxes of one JPEG in the exact mode from one pass of the decoder, each output
-// started and drawn as renderJpeg does it alone.
+// Several boxes of one JPEG from one pass of the decoder, each output started as renderJpeg
+// starts it alone.
 ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailRequest> requests,
                                 DecoderMemoryBudget *budget,
                                 std::span<const std::unique_ptr<ThumbnailOutput>> outputs) {
@@ -206,8 +206,8 @@ ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailR
     decoder.keepMetadata(extras.upright, extras.keepProfile || request.srgb);
     if (!decoder.readHeader())
         return decodeFailure(decoder, 0);
-    DrawSettings settings{false, extras.upright ? decoder.orientation() : Orientation::Normal,
-                          request.fill};
+    DrawSettings settings{
+        extras.smooth, extras.upright ? decoder.orientation() : Orientation::Normal, request.fill};
     std::vector<ThumbnailGeometry> geometries;
     std::uint64_t need = decoder.memoryNeed();
     for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -215,10 +215,10 @@ ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailR
             geometryOf(decoder.width(), decoder.height(), requests[i], settings.turn);
         if (g.canvasWidth == 0 || g.canvasHeight == 0)
             return {ThumbnailError::EmptyThumbnail};
-        need += DrawingMemory(decoder.width(), decoder.height(), true, g, settings) +
-                outputs[i]->memoryNeed(g);
+        need += outputs[i]->memoryNeed(g);
         geometries.push_back(g);
     }
+    need += DrawingsMemory(decoder.width(), decoder.height(), geometries, settings);
     const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
     decoder.setMemoryLimit(limit);
     BudgetReservation reservation;
@@ -373,8 +373,8 @@ MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Re
         return b.width < 1 || b.height < 1;
     });
     std::vector<ThumbnailStatus> statuses(Boxes.size());
-    // A JPEG in the exact mode is read and decoded once for all boxes.
-    bool each = Request.extras.smooth || invalid || Boxes.size() < 2;
+    // A JPEG is read and decoded once for all boxes.
+    bool each = invalid || Boxes.size() < 2;
     const ThumbnailStatus made = each ? ThumbnailStatus{} : guarded([&]() -> ThumbnailStatus {
         SharedReadFile source;
         if (!source.openForReading(SourceFileName))

@@ -122,10 +122,10 @@ struct ThumbnailBox {
 };
 
 // MakeThumbnailBytes for several boxes of one source, the rest of the request shared (its own
-// box is not looked at): a JPEG in the exact mode is opened, read and decoded once for all
-// boxes, each thumbnail byte for byte what MakeThumbnailBytes makes for its box (a smooth
-// thumbnail needs a decode scaled for its box, another format its own decoder: those are read
-// for each box). `Thumbnails` and the result hold one entry a box.
+// box is not looked at): a JPEG is opened, read and decoded once for all boxes, each exact
+// thumbnail byte for byte what MakeThumbnailBytes makes for its box, each smooth one too when
+// its box needs as much detail as the largest (DrawPictures); another format's decoder reads
+// the photo for each box. `Thumbnails` and the result hold one entry a box.
 std::vector<ThumbnailStatus>
 MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Request,
                    std::span<const ThumbnailBox> Boxes, std::vector<std::string> &Thumbnails,
