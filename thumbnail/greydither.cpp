@@ -6,15 +6,23 @@
 namespace {
 
 constexpr int kLevels = 236;
-// Eight samples at a time: the compiler's vector extensions give SSE2 or NEON code at -O2.
-constexpr int kLanes = 8;
+// Sixteen samples at a time: the compiler's vector extensions give SSE2 or NEON code at -O2.
+constexpr int kLanes = 16;
 typedef std::int16_t Int16x8 __attribute__((vector_size(16)));
 typedef std::uint8_t Uint8x8 __attribute__((vector_size(8)));
+typedef std::uint8_t Uint8x16 __attribute__((vector_size(16)));
 
-Int16x8 load8(const std::uint8_t *p) {
-    Uint8x8 v;
+Uint8x16 load16(const std::uint8_t *p) {
+    Uint8x16 v;
     std::memcpy(&v, p, sizeof v);
-    return __builtin_convertvector(v, Int16x8);
+    return v;
+}
+
+// Eight bytes of `v` from `first` on, widened.
+Int16x8 widen(const Uint8x16 &v, int first) {
+    Uint8x8 half;
+    std::memcpy(&half, reinterpret_cast<const std::uint8_t *>(&v) + first, sizeof half);
+    return __builtin_convertvector(half, Int16x8);
 }
 
 std::size_t padded(int width) {
@@ -70,11 +78,16 @@ void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
         const std::uint8_t *src = in + c;
         if (w - c < kLanes)
             src = static_cast<const std::uint8_t *>(std::memcpy(tail, src, std::size_t(w - c)));
-        const Int16x8 sum =
-            load8(shift + c - walked) + 5 * load8(shift + c) + 3 * load8(shift + c + walked);
-        // Each shift is 8 (error + 1), so the sum is 8 (below + 9).
-        const Int16x8 base = (load8(src) << 4) + (sum >> 3) + std::int16_t(8 - 9 + offset_);
-        std::memcpy(base_.data() + c, &base, sizeof base);
+        // Each shift is 8 (error + 1), so the sum is 8 (below + 9): at most 144, a byte's worth.
+        const Uint8x16 below =
+            (load16(shift + c - walked) + 5 * load16(shift + c) + 3 * load16(shift + c + walked)) >>
+            3;
+        const Uint8x16 pixels = load16(src);
+        for (int half = 0; half < kLanes; half += kLanes / 2) {
+            const Int16x8 base =
+                (widen(pixels, half) << 4) + widen(below, half) + std::int16_t(8 - 9 + offset_);
+            std::memcpy(base_.data() + c + half, &base, sizeof base);
+        }
     }
     // Serpentine order: even rows left to right, odd rows right to left. The first pixel has
     // no error before it; the zero error on each side of the row is 8 (0 + 1) too. The entry's

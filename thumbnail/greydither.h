@@ -10,7 +10,7 @@ public:
     explicit GreyDither(int width);
 
     // Dithers the next row. `out`, when given, receives each pixel's output grey value.
-    // Rows are walked in vectors of eight: the tables are padded to match.
+    // Rows are walked in vectors of sixteen: the tables are padded to match.
     void row(const std::uint8_t *in, std::uint8_t *out);
 
 private:
