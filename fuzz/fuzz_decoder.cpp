@@ -1,6 +1,7 @@
 // Fuzz target for one photo decoder, built once per format (FUZZ_FORMAT names it): the input
 // is the file itself, and the first byte chooses a cover size for the cheaper route a smooth
-// reduction may take. Every row is read, as the smooth mode reads them.
+// reduction may take, and with its top bit ink rows where the picture has them (as for a
+// profile's conversion). Every row is read, as the smooth mode reads them.
 #include "imagedecoder.h"
 
 #include <cstddef>
@@ -23,7 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto decoder = MakeImageDecoder(PhotoFormat::FUZZ_FORMAT, input);
     // What a header may claim is weighed before anything is allocated for it.
     decoder->setMemoryLimit(std::uint64_t(256) << 20);
-    if (!decoder->readHeader() || !decoder->start(cover, cover))
+    if (!decoder->readHeader())
+        return 0;
+    if (data[0] & 0x80)
+        decoder->deliverInk();
+    if (!decoder->start(cover, cover))
         return 0;
     for (int y = 0; y < decoder->outputHeight(); ++y)
         if (!decoder->row(y))

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 int main(int argc, char **argv) {
     if (argc != 2) {
@@ -23,6 +24,11 @@ int main(int argc, char **argv) {
     turnedWithProfile.iccProfile = std::string(200, 'p');
     FormatOptions lossy;
     lossy.lossless = false;
+    FormatOptions ink;
+    ink.cmyk = true;
+    FormatOptions inkPlanes16 = ink;
+    inkPlanes16.planes = inkPlanes16.sixteenBits = inkPlanes16.tiled = true;
+    const Picture cmyk = PatternPicture(21, 13, 4);
     const struct {
         const char *format;
         const char *name;
@@ -37,12 +43,16 @@ int main(int argc, char **argv) {
         {"tiff", "strips", EncodeTiff(picture, turnedWithProfile)},
         {"tiff", "tiles16", EncodeTiff(picture, tiles)},
         {"tiff", "alpha", EncodeTiff(alpha)},
+        {"tiff", "cmyk", EncodeTiff(cmyk, ink)},
+        {"tiff", "cmykplanes16", EncodeTiff(cmyk, inkPlanes16)},
         {"heif", "heic", EncodeHeif(picture, false, turnedWithProfile, PatternPicture(9, 6))},
         {"heif", "avif", EncodeHeif(alpha, true)},
     };
     for (const auto &s : seeds) {
         std::filesystem::create_directories(folder + "/" + s.format);
-        WriteFile(folder + "/" + s.format + "/" + s.name + ".bin", std::string("\x08", 1) + s.file);
+        WriteFile(folder + "/" + s.format + "/" + s.name + ".bin",
+                  std::string(std::string_view(s.name).starts_with("cmyk") ? "\x88" : "\x08", 1) +
+                      s.file);
     }
     return 0;
 }

@@ -31,6 +31,10 @@ EncodedCanvas EncodeAvif(const Canvas &canvas, const CanvasEncoding &encoding) {
     image->yuvRange = AVIF_RANGE_FULL;
     if (!encoding.iccProfile.empty())
         avifImageSetProfileICC(image.get(), encoding.iccProfile.data(), encoding.iccProfile.size());
+    if (!encoding.xmp.empty())
+        avifImageSetMetadataXMP(image.get(),
+                                reinterpret_cast<const std::uint8_t *>(encoding.xmp.data()),
+                                encoding.xmp.size());
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, image.get());
     rgb.format = canvas.channels == 4 ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_RGB;

@@ -32,24 +32,16 @@ void noteOpened(const SharedReadFile &file, BatchResult &result) {
         result.read = StateOf(st);
 }
 
-} // namespace
-
-std::string SettingsStampOf(const ThumbnailRequest &s) {
-    static const char *const modes[] = {"stretched", "padded", "cropped"};
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "1 %dx%d %s fill=%06X transparent=%d smooth=%d upright=%d profile=%d shrink=%d "
-                  "%s quality=%d srgb=%d",
-                  s.width, s.height, modes[int(ModeOf(s.keepAspect, s.eraseEmpty))],
-                  unsigned(s.fill) & 0xFFFFFFu, s.transparent, s.extras.smooth, s.extras.upright,
-                  s.extras.keepProfile, s.extras.onlyShrink,
-                  std::string(FormatName(s.format)).c_str(), s.quality, s.srgb);
-    return text;
+ThumbnailRequest stampedAsAsked(ThumbnailRequest request, bool stamp) {
+    request.stamped = stamp;
+    return request;
 }
+
+} // namespace
 
 ThumbnailBatch::ThumbnailBatch(std::vector<BatchJob> jobs, const ThumbnailRequest &request,
                                const BatchOptions &options)
-    : jobs_(std::move(jobs)), request_(request), stamp_(options.stamp), wake_(options.wake),
+    : jobs_(std::move(jobs)), request_(stampedAsAsked(request, options.stamp)), wake_(options.wake),
       sources_(identitiesOf(jobs_)), budget_(options.memoryLimit), done_(jobs_.size()) {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int count = std::clamp(options.workers > 0 ? options.workers : cores, 1,
@@ -84,15 +76,13 @@ BatchResult ThumbnailBatch::convertNow(std::size_t index) {
                                            noteOpened(file, result);
                                            return ThumbnailStatus{};
                                        });
-    finish(index, result);
+    finish(result);
     return result;
 }
 
-void ThumbnailBatch::finish(std::size_t index, BatchResult &result) const {
+void ThumbnailBatch::finish(BatchResult &result) {
     if (!result.status)
         return;
-    if (stamp_)
-        result.bytes = AddSettingsStamp(result.bytes, SettingsStampOf(requestOf(index)));
     EncodedPictureSize(result.bytes, result.width, result.height);
     result.size = result.bytes.size();
 }
@@ -197,7 +187,7 @@ std::vector<BatchResult> ThumbnailBatch::convertGroup(std::size_t first, std::si
             result.source = opened.source;
             result.read = opened.read;
             result.bytes = std::move(thumbnails[i]);
-            finish(wanted[i], result);
+            finish(result);
         }
     }
     for (std::size_t index : wanted) {

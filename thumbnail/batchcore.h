@@ -8,6 +8,7 @@
 #include "completefile.h"
 #include "filestate.h"
 #include "memorybudget.h"
+#include "settingsstamp.h"
 #include "uthumbnail.h"
 
 #include <condition_variable>
@@ -30,9 +31,6 @@ struct BatchJob {
     int width = 0;
     int height = 0;
 };
-
-// The settings that decide a thumbnail's pixels, as the text of the stamp kept inside it.
-std::string SettingsStampOf(const ThumbnailRequest &request);
 
 struct BatchOptions {
     int workers = 0;           // 0: one per core
@@ -100,16 +98,15 @@ private:
     // Jobs first to end (one photo in its sizes): made, written when the job names its
     // target, timed.
     std::vector<BatchResult> convertGroup(std::size_t first, std::size_t end);
-    // A made thumbnail's stamp and size.
-    void finish(std::size_t index, BatchResult &result) const;
+    // A made thumbnail's size.
+    static void finish(BatchResult &result);
     void release(std::size_t index);
 
     const std::vector<BatchJob> jobs_;
     // The request of job `index`: the batch's, with the job's own box.
     ThumbnailRequest requestOf(std::size_t index) const;
 
-    const ThumbnailRequest request_;
-    const bool stamp_;
+    const ThumbnailRequest request_; // stamped as the options ask
     const std::function<void()> wake_;
     const std::vector<FileIdentity> sources_; // every photo of the batch that exists, sorted
     DecoderMemoryBudget budget_;

@@ -23,6 +23,7 @@ struct CanvasEncoding {
     // Keep the chroma at full resolution where the format can (a filtered picture).
     bool fullChroma = false;
     std::vector<std::uint8_t> iccProfile; // embedded when not empty
+    std::string xmp;                      // WebP and AVIF: embedded when not empty
 };
 
 struct EncodedCanvas {
@@ -47,4 +48,4 @@ std::uint64_t CanvasEncodingMemory(OutputFormat format, std::uint64_t pixels);
 // The canvas in `format` (not JPEG) at `quality` on our shared scale, by the format module
 // (formatloader.h); without the module, a failure with the reason.
 EncodedCanvas EncodeCanvas(OutputFormat format, const Canvas &canvas, int quality, bool fullChroma,
-                           std::vector<std::uint8_t> iccProfile);
+                           std::vector<std::uint8_t> iccProfile, std::string xmp = {});

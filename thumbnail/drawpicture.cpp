@@ -197,6 +197,11 @@ struct SharedDecode {
 // decoded rows in the same order, so the queue stays a few rows long.
 using AlphaQueue = std::deque<std::vector<std::uint8_t>>;
 
+// The transform was chosen from the header; rows of another layout stay as they are.
+const SrgbTransform *transformFor(const ImageDecoder &decoder, const SrgbTransform *toSrgb) {
+    return toSrgb && toSrgb->inputChannels() == decoder.channels() ? toSrgb : nullptr;
+}
+
 // Another format's rows, converted to sRGB when asked and their alpha laid over the fill (the
 // same as filtering the premultiplied picture and laying that over the fill). With `alpha`,
 // each row's alpha also goes there.
@@ -212,12 +217,11 @@ RowSource decodedRows(ImageDecoder &decoder, TColor fill, const SrgbTransform *t
                    {},
                    {},
                    nullptr};
-    const bool alpha = decoder.channels() == 4;
-    // The transform was chosen from the header; rows of another layout stay as they are.
-    if (toSrgb && toSrgb->outputChannels() != decoder.channels())
-        toSrgb = nullptr;
+    toSrgb = transformFor(decoder, toSrgb);
+    const int channels = toSrgb ? toSrgb->outputChannels() : decoder.channels();
+    const bool alpha = channels == 4;
     auto converted = std::make_shared<std::vector<std::uint8_t>>(
-        toSrgb ? std::size_t(width) * std::size_t(decoder.channels()) : 0);
+        toSrgb ? std::size_t(width) * std::size_t(channels) : 0);
     const auto source = [&decoder, converted, toSrgb, width](int y) -> const std::uint8_t * {
         const std::uint8_t *src = decoder.row(y);
         if (!src || !toSrgb)
@@ -692,7 +696,8 @@ bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
     const auto shrunk = [k](RowSource rows) {
         return k > 1 ? boxShrunk(std::move(rows), k) : rows;
     };
-    if (!settings.keepAlpha || decoder.channels() != 4)
+    const SrgbTransform *toSrgb = transformFor(decoder, settings.toSrgb);
+    if (!settings.keepAlpha || (toSrgb ? toSrgb->outputChannels() : decoder.channels()) != 4)
         return drawRows(shrunk(decodedRows(decoder, settings.fill, settings.toSrgb)), p, settings,
                         encoder);
     auto queue = std::make_shared<AlphaQueue>();

@@ -5,6 +5,9 @@
 #include <istream>
 #include <string_view>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 bool startsWith(std::span<const std::uint8_t> head, std::string_view magic, std::size_t at = 0) {
@@ -45,7 +48,7 @@ PhotoFormat SniffFormat(std::span<const std::uint8_t> head) {
     return PhotoFormat::Unknown;
 }
 
-DecoderInput::DecoderInput(std::istream &source) : source_(source) {
+DecoderInput::DecoderInput(std::istream &source, int file) : source_(source), file_(file) {
     auto *bytes = reinterpret_cast<char *>(head_.data());
     try {
         source_.read(bytes, std::streamsize(head_.size()));
@@ -95,6 +98,17 @@ bool DecoderInput::readAll(std::vector<std::uint8_t> &out, std::uint64_t limit) 
             return true;
         chunk = std::min<std::size_t>(chunk * 2, 64 << 20);
     }
+}
+
+bool DecoderInput::readTail(std::vector<std::uint8_t> &out, std::size_t most) const {
+    struct stat st {};
+    if (file_ < 0 || ::fstat(file_, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const std::size_t size = std::size_t(std::min<std::uint64_t>(std::uint64_t(st.st_size), most));
+    out.resize(size);
+    const ssize_t got = ::pread(file_, out.data(), size, off_t(st.st_size) - off_t(size));
+    out.resize(got > 0 ? std::size_t(got) : 0);
+    return got == ssize_t(size);
 }
 
 bool ImageDecoder::fail(std::string why, bool memory) {

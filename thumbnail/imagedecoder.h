@@ -28,19 +28,25 @@ PhotoFormat SniffFormat(std::span<const std::uint8_t> head);
 // read and readAll.
 class DecoderInput : public std::streambuf {
 public:
-    explicit DecoderInput(std::istream &source);
+    // `file`, when not -1, is the same source as an open file read from its start: a decoder
+    // may then look at the file's end before reading through to it.
+    explicit DecoderInput(std::istream &source, int file = -1);
     // Up to kSniffBytes first bytes (fewer in a shorter source).
     std::span<const std::uint8_t> head() const { return {head_.data(), headLength_}; }
     // Up to `count` bytes; fewer only at the end (or when the stream fails).
     std::size_t read(void *out, std::size_t count);
     // Everything left into `out`; false when there is more than `limit` bytes of it.
     bool readAll(std::vector<std::uint8_t> &out, std::uint64_t limit);
+    // The file's last `most` bytes (all of a shorter file) into `out`, the stream untouched;
+    // false for a source that is not a file.
+    bool readTail(std::vector<std::uint8_t> &out, std::size_t most) const;
 
 protected:
     int_type underflow() override;
 
 private:
     std::istream &source_;
+    int file_;
     std::array<std::uint8_t, kSniffBytes> head_{};
     std::size_t headLength_ = 0;
     std::vector<char> buffer_;
@@ -53,6 +59,8 @@ struct DecodedHeader {
     // What the EXIF block asks for; applied only when the user asks for upright photos.
     Orientation orientation = Orientation::Normal;
     std::vector<std::uint8_t> iccProfile;
+    // Stored as CMYK ink (TIFF): delivered as RGB by a plain conversion unless asked for as ink.
+    bool ink = false;
     // What decoding the full picture takes, estimated from the header.
     std::uint64_t memoryNeed = 0;
 };
@@ -69,8 +77,11 @@ public:
     // Starts decoding. A smooth reduction may pass the size it needs covered: a format with a
     // cheaper picture of at least that size (HEIF's embedded thumbnail) delivers that instead.
     virtual bool start(int coverWidth = 0, int coverHeight = 0) = 0;
+    // Before start, for a header with ink: rows of the ink itself (255 is full ink), for the
+    // photo's own profile to convert.
+    void deliverInk() { deliverInk_ = header_.ink; }
     // What row() delivers after start: its size, and 3 (RGB) or 4 (RGBA, straight alpha)
-    // bytes a pixel.
+    // bytes a pixel; with ink delivered, 4 (CMYK) or 5 (CMYK and straight alpha).
     int outputWidth() const { return outputWidth_; }
     int outputHeight() const { return outputHeight_; }
     int channels() const { return channels_; }
@@ -93,6 +104,7 @@ protected:
     int outputWidth_ = 0;
     int outputHeight_ = 0;
     int channels_ = 3;
+    bool deliverInk_ = false;
     bool failed_ = false;
     std::string message_;
     bool tooLarge_ = false;

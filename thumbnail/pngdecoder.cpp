@@ -1,7 +1,10 @@
 #include "pngdecoder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,6 +22,26 @@ void onWarning(png_structp, png_const_charp) {}
 void onRead(png_structp png, png_bytep out, png_size_t count) {
     if (decoderOf(png)->input_.read(out, count) != count)
         png_error(png, "Read Error: the file ends before the picture does");
+}
+
+std::uint32_t bigEndian(const std::uint8_t *at) {
+    return std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 |
+           at[3];
+}
+
+// Whether the chunks from `at` follow each other to an IEND that ends `tail` exactly: what
+// makes a chunk found by its name in the tail a real one, not bytes of the picture's data.
+bool chunksEndAtIend(std::span<const std::uint8_t> tail, std::size_t at) {
+    for (int chunk = 0; chunk < 64 && at + 12 <= tail.size(); ++chunk) {
+        const std::uint32_t length = bigEndian(&tail[at]);
+        if (std::memcmp(&tail[at + 4], "IEND", 4) == 0)
+            return length == 0 && at + 12 == tail.size();
+        if (length > tail.size() ||
+            !std::all_of(&tail[at + 4], &tail[at + 8], [](auto c) { return std::isalpha(c) != 0; }))
+            return false;
+        at += 12 + std::size_t(length);
+    }
+    return false;
 }
 
 } // namespace
@@ -69,9 +92,26 @@ bool PngDecoder::trappedHeader() {
     return true;
 }
 
+// An eXIf chunk may also follow the picture's data, where libpng finds it only after the last
+// row; the orientation must be known before the first is drawn, so the file's end is looked
+// at first (one read, of a file only).
+Orientation PngDecoder::orientationAtEnd() {
+    std::vector<std::uint8_t> tail;
+    if (!input_.readTail(tail, 64 * 1024))
+        return Orientation::Normal;
+    for (std::size_t at = 0; at + 12 <= tail.size(); ++at)
+        if (std::memcmp(&tail[at + 4], "eXIf", 4) == 0 && chunksEndAtIend(tail, at))
+            return OrientationOfExif({&tail[at + 8], bigEndian(&tail[at])});
+    return Orientation::Normal;
+}
+
 bool PngDecoder::readHeader() {
     if (failed_ || !failed(trappedHeader()))
         return false;
+    png_bytep exif = nullptr;
+    png_uint_32 exifLength = 0;
+    if (!png_get_eXIf_1(png_, info_, &exifLength, &exif))
+        header_.orientation = orientationAtEnd();
     header_.width = int(png_get_image_width(png_, info_));
     header_.height = int(png_get_image_height(png_, info_));
     channels_ = png_get_channels(png_, info_);

@@ -26,6 +26,7 @@ private:
     bool trappedReadRow();
     bool trappedEnd();
     bool failed(bool ok);
+    Orientation orientationAtEnd();
 
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;

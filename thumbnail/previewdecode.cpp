@@ -166,7 +166,7 @@ std::optional<PreviewPicture> DecodePreview(const std::string &path, PixelSize b
         return std::nullopt;
     StoppableStreamBuf buffer(file.fd(), stop);
     std::istream in(&buffer);
-    DecoderInput input(in);
+    DecoderInput input(in, file.fd());
     const PhotoFormat format = SniffFormat(input.head());
     Orientation orientation = Orientation::Normal;
     PreviewPicture picture;

@@ -1,8 +1,12 @@
 #include "settingsstamp.h"
 
+#include "geometry.h"
+#include "outputformat.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,9 +16,12 @@ namespace {
 
 // A JPEG comment or the text of a PNG chunk holds the settings after this word.
 constexpr std::string_view kKeyword = "Quillet settings";
+// In XMP, the settings are this attribute's value.
+constexpr std::string_view kXmpAttribute = "quillet:settings=\"";
 constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
-// Enough for the file's signature, its first segment and the stamp.
-constexpr std::size_t kHeaderBytes = 4096;
+// Enough for the file's signature, its first segment and the stamp (AVIF: its header boxes,
+// a kept profile among them, and the XMP that libavif puts first in the data).
+constexpr std::size_t kHeaderBytes = 16384;
 
 std::uint32_t bigEndian(std::string_view s, std::size_t at, int bytes) {
     std::uint32_t value = 0;
@@ -46,6 +53,21 @@ bool isJpeg(std::string_view s) {
 
 bool isPng(std::string_view s) {
     return s.size() >= 33 && s.substr(0, 8) == kPngSignature;
+}
+
+bool isWebp(std::string_view s) {
+    return s.size() >= 12 && s.substr(0, 4) == "RIFF" && s.substr(8, 4) == "WEBP";
+}
+
+bool isAvif(std::string_view s) {
+    return s.size() >= 12 && s.substr(4, 8) == "ftypavif";
+}
+
+std::uint32_t littleEndian(const char *s) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(s[i]);
+    return value;
 }
 
 std::string payload(std::string_view stamp) {
@@ -88,7 +110,75 @@ std::string pngStamp(std::string_view s) {
     return std::string(body.substr(kKeyword.size() + 1));
 }
 
+// The attribute's value in an XMP packet, its five entities replaced.
+std::string xmpStamp(std::string_view xmp) {
+    const std::size_t start = xmp.find(kXmpAttribute);
+    if (start == std::string_view::npos)
+        return {};
+    const std::size_t from = start + kXmpAttribute.size(), end = xmp.find('"', from);
+    if (end == std::string_view::npos)
+        return {};
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    for (std::size_t at = from; at < end; ++at) {
+        const auto entity =
+            std::find_if(std::begin(kEntities), std::end(kEntities),
+                         [&](const auto &e) { return xmp.substr(at, e.first.size()) == e.first; });
+        if (entity == std::end(kEntities)) {
+            out += xmp[at];
+        } else {
+            out += entity->second;
+            at += entity->first.size() - 1;
+        }
+    }
+    return out;
+}
+
+// WebP keeps XMP after the picture: the chunks' headers lead there without reading the rest.
+std::string webpStamp(int fd) {
+    off_t at = 12;
+    for (int chunk = 0; chunk < 8; ++chunk) {
+        char header[8];
+        if (::pread(fd, header, 8, at) != 8)
+            return {};
+        const std::uint32_t size = littleEndian(header + 4);
+        if (std::string_view(header, 4) == "XMP ") {
+            std::string xmp(std::min<std::size_t>(size, kHeaderBytes), '\0');
+            const ssize_t got = ::pread(fd, xmp.data(), xmp.size(), at + 8);
+            return got == ssize_t(xmp.size()) ? xmpStamp(xmp) : std::string();
+        }
+        at += 8 + off_t(size) + off_t(size & 1);
+    }
+    return {};
+}
+
 } // namespace
+
+std::string SettingsStampOf(const ThumbnailRequest &s) {
+    static const char *const modes[] = {"stretched", "padded", "cropped"};
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "1 %dx%d %s fill=%06X transparent=%d smooth=%d upright=%d profile=%d shrink=%d "
+                  "%s quality=%d srgb=%d",
+                  s.width, s.height, modes[int(ModeOf(s.keepAspect, s.eraseEmpty))],
+                  unsigned(s.fill) & 0xFFFFFFu, s.transparent, s.extras.smooth, s.extras.upright,
+                  s.extras.keepProfile, s.extras.onlyShrink,
+                  std::string(FormatName(s.format)).c_str(), s.quality, s.srgb);
+    return text;
+}
+
+std::string SettingsXmp(std::string_view stamp) {
+    std::string value;
+    for (const char c : stamp)
+        value += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '"' ? "&quot;" : std::string(1, c);
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
+           "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description rdf:about=\"\" "
+           "xmlns:quillet=\"https://github.com/quillet/quillet/ns/1/\" " +
+           std::string(kXmpAttribute) + value + "\"/></rdf:RDF></x:xmpmeta><?xpacket end=\"r\"?>";
+}
 
 std::string AddSettingsStamp(std::string_view encoded, std::string_view stamp) {
     const std::string body = payload(stamp);
@@ -115,9 +205,14 @@ std::string ReadSettingsStamp(const std::string &path) {
     ssize_t got = 0;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
         got = ::pread(fd, buffer.data(), buffer.size(), 0);
-    ::close(fd);
     const std::string_view head(buffer.data(), got > 0 ? std::size_t(got) : 0);
-    return isPng(head) ? pngStamp(head) : isJpeg(head) ? jpegStamp(head) : std::string();
+    std::string stamp = isPng(head)    ? pngStamp(head)
+                        : isJpeg(head) ? jpegStamp(head)
+                        : isWebp(head) ? webpStamp(fd)
+                        : isAvif(head) ? xmpStamp(head)
+                                       : std::string();
+    ::close(fd);
+    return stamp;
 }
 
 bool EncodedPictureSize(std::string_view s, int &width, int &height) {

@@ -20,6 +20,8 @@ RowsFormat formatOf(ColourRows rows) {
         return {cmsSigCmykData, TYPE_CMYK_8, TYPE_RGB_8};
     case ColourRows::InvertedCmyk:
         return {cmsSigCmykData, TYPE_CMYK_8_REV, TYPE_RGB_8};
+    case ColourRows::CmykAlpha:
+        return {cmsSigCmykData, TYPE_CMYKA_8, TYPE_RGBA_8};
     case ColourRows::Rgb:
         break;
     }
@@ -52,9 +54,9 @@ std::unique_ptr<SrgbTransform> SrgbTransform::Create(const std::vector<std::uint
     const ProfileHandle srgb{cmsCreate_sRGBProfile()};
     // Perceptual where the profile has tables for it (CMYK); matrix profiles fall back to
     // relative colorimetric, as every colour manager does.
-    const cmsHTRANSFORM transform =
-        cmsCreateTransform(source.profile, format.input, srgb.profile, format.output,
-                           INTENT_PERCEPTUAL, rows == ColourRows::Rgba ? cmsFLAGS_COPY_ALPHA : 0);
+    const cmsHTRANSFORM transform = cmsCreateTransform(
+        source.profile, format.input, srgb.profile, format.output, INTENT_PERCEPTUAL,
+        rows == ColourRows::Rgba || rows == ColourRows::CmykAlpha ? cmsFLAGS_COPY_ALPHA : 0);
     if (!transform) {
         cause = "the colour profile cannot be converted to sRGB";
         return nullptr;
@@ -68,6 +70,10 @@ SrgbTransform::~SrgbTransform() {
 
 void SrgbTransform::convert(const std::uint8_t *in, std::uint8_t *out, int pixels) const {
     cmsDoTransform(static_cast<cmsHTRANSFORM>(transform_), in, out, cmsUInt32Number(pixels));
+}
+
+int SrgbTransform::inputChannels() const {
+    return int(T_CHANNELS(formatOf(rows_).input) + T_EXTRA(formatOf(rows_).input));
 }
 
 const std::vector<std::uint8_t> &CompactSrgbProfile() {

@@ -13,6 +13,7 @@ enum class ColourRows {
     Rgba,         // straight alpha, passed through unchanged
     Cmyk,         // 255 is full ink
     InvertedCmyk, // as Adobe writes it: 255 is no ink
+    CmykAlpha,    // Cmyk and straight alpha, passed through unchanged
 };
 
 class SrgbTransform {
@@ -25,11 +26,15 @@ public:
     SrgbTransform(const SrgbTransform &) = delete;
     SrgbTransform &operator=(const SrgbTransform &) = delete;
 
-    // Converts `pixels` pixels from `in` to `out`: RGB, or RGBA for Rgba rows. In and out
-    // may be the same row when they have the same layout.
+    // Converts `pixels` pixels from `in` to `out`: RGB, or RGBA for rows with alpha. In and
+    // out may be the same row when they have the same layout.
     void convert(const std::uint8_t *in, std::uint8_t *out, int pixels) const;
-    // Samples an output pixel takes: 4 for Rgba rows, else 3.
-    int outputChannels() const { return rows_ == ColourRows::Rgba ? 4 : 3; }
+    // Samples an input pixel has.
+    int inputChannels() const;
+    // Samples an output pixel takes: 4 for rows with alpha, else 3.
+    int outputChannels() const {
+        return rows_ == ColourRows::Rgba || rows_ == ColourRows::CmykAlpha ? 4 : 3;
+    }
 
 private:
     SrgbTransform(void *transform, ColourRows rows) : transform_(transform), rows_(rows) {}

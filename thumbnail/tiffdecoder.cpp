@@ -1,8 +1,11 @@
 #include "tiffdecoder.h"
 
+#include "jpegcodec.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -94,8 +97,10 @@ bool TiffDecoder::readHeader() {
     TIFFOpenOptionsFree(options);
     if (!tiff_)
         return libtiffFailed("not a TIFF file that libtiff can read");
+    if (!readInkLayout())
+        return false;
     char why[1024] = {};
-    if (!TIFFRGBAImageOK(tiff_, why))
+    if (!header_.ink && !TIFFRGBAImageOK(tiff_, why))
         return fail(*error_ ? error_ : why);
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width);
@@ -131,14 +136,67 @@ bool TiffDecoder::readHeader() {
         bandRows_ = int(std::clamp<std::uint32_t>(stripRows, 1, height));
         coded = TIFFScanlineSize64(tiff_) * std::uint64_t(bandRows_);
     }
-    header_.memoryNeed =
-        file_.size() + std::uint64_t(width) * std::uint64_t(bandRows_) * 4 + coded + 256 * 1024;
+    header_.memoryNeed = file_.size() +
+                         std::uint64_t(width) * std::uint64_t(bandRows_) * (header_.ink ? 5 : 4) +
+                         coded + inkOf_.size() + 256 * 1024;
+    return true;
+}
+
+// CMYK as four inks, 8 or 16 bits a sample, goes its own way; everything else libtiff turns
+// into RGBA.
+bool TiffDecoder::readInkLayout() {
+    std::uint16_t photometric = 0, inkSet = INKSET_CMYK, samples = 1, bits = 1,
+                  planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT, extra = 0,
+                  *extraTypes = nullptr;
+    TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_INKSET, &inkSet);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetField(tiff_, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
+    header_.ink = photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK &&
+                  samples >= extra && samples - extra == 4;
+    if (!header_.ink)
+        return true;
+    if ((bits != 8 && bits != 16) || format != SAMPLEFORMAT_UINT)
+        return fail("CMYK of " + std::to_string(bits) +
+                    "-bit or non-integer samples is not supported");
+    ink_.samples = samples;
+    ink_.bytes = bits / 8;
+    ink_.planes = planar == PLANARCONFIG_SEPARATE;
+    ink_.tiled = TIFFIsTiled(tiff_);
+    if (ink_.tiled) {
+        std::uint32_t tileWidth = 0;
+        TIFFGetField(tiff_, TIFFTAG_TILEWIDTH, &tileWidth);
+        if (tileWidth == 0 || tileWidth > 0x7fffffff)
+            return fail("the tiles have no width");
+        ink_.tileWidth = int(tileWidth);
+    }
+    ink_.associated = extra > 0 && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
+    // DotRange names the values of no ink and of full ink; an inverted range stores light.
+    const unsigned top = (1u << bits) - 1;
+    std::uint16_t none = 0, full = std::uint16_t(top);
+    if (!TIFFGetField(tiff_, TIFFTAG_DOTRANGE, &none, &full) || none == full)
+        none = 0, full = std::uint16_t(top);
+    inkOf_.resize(std::size_t(top) + 1);
+    const double scale = 255.0 / (double(full) - double(none));
+    for (unsigned v = 0; v <= top; ++v)
+        inkOf_[v] = std::uint8_t(std::clamp((double(v) - none) * scale + 0.5, 0.0, 255.0));
     return true;
 }
 
 bool TiffDecoder::start(int, int) {
     if (failed_ || !fits(header_.memoryNeed))
         return false;
+    outputWidth_ = header_.width;
+    outputHeight_ = header_.height;
+    if (header_.ink) {
+        channels_ = (deliverInk_ ? 4 : 3) + (header_.alpha ? 1 : 0);
+        band_.resize(std::size_t(outputWidth_) * std::size_t(bandRows_) * 5);
+        coded_.resize(std::size_t(ink_.tiled ? TIFFTileSize64(tiff_) : TIFFStripSize64(tiff_)));
+        return true;
+    }
     char why[1024] = {};
     if (!TIFFRGBAImageBegin(&image_, tiff_, 1, why))
         return fail(*error_ ? error_ : why);
@@ -146,14 +204,14 @@ bool TiffDecoder::start(int, int) {
     // Rows come as stored; the orientation tag is applied by the engine, and only when asked.
     image_.orientation = ORIENTATION_TOPLEFT;
     image_.req_orientation = ORIENTATION_TOPLEFT;
-    outputWidth_ = header_.width;
-    outputHeight_ = header_.height;
     band_.resize(std::size_t(outputWidth_) * std::size_t(bandRows_) * 4);
     return true;
 }
 
 bool TiffDecoder::loadBand(int first) {
     const int rows = std::min(bandRows_, outputHeight_ - first);
+    if (header_.ink)
+        return loadInkBand(first, rows);
     image_.row_offset = first;
     image_.col_offset = 0;
     if (!TIFFRGBAImageGet(&image_, reinterpret_cast<std::uint32_t *>(band_.data()),
@@ -185,4 +243,76 @@ const std::uint8_t *TiffDecoder::row(int y) {
         return nullptr;
     return band_.data() +
            std::size_t(y - first) * std::size_t(outputWidth_) * std::size_t(channels_);
+}
+
+bool TiffDecoder::loadInkBand(int first, int rows) {
+    const int planes = ink_.planes ? ink_.samples : 1;
+    const std::size_t pixelBytes =
+        std::size_t(ink_.planes ? 1 : ink_.samples) * std::size_t(ink_.bytes);
+    // A tile's rows are tileWidth wide; a strip's are the picture's width.
+    const int across = ink_.tiled ? ink_.tileWidth : outputWidth_;
+    const std::size_t needed = std::size_t(rows - 1) * std::size_t(across) * pixelBytes +
+                               std::size_t(std::min(across, outputWidth_)) * pixelBytes;
+    for (int plane = 0; plane < planes; ++plane)
+        for (int left = 0; left < outputWidth_; left += across) {
+            const tmsize_t got =
+                ink_.tiled ? TIFFReadEncodedTile(tiff_,
+                                                 TIFFComputeTile(tiff_, std::uint32_t(left),
+                                                                 std::uint32_t(first), 0,
+                                                                 std::uint16_t(plane)),
+                                                 coded_.data(), tmsize_t(coded_.size()))
+                           : TIFFReadEncodedStrip(tiff_,
+                                                  TIFFComputeStrip(tiff_, std::uint32_t(first),
+                                                                   std::uint16_t(plane)),
+                                                  coded_.data(), tmsize_t(coded_.size()));
+            if (got < 0 || std::size_t(got) < needed)
+                return libtiffFailed("a strip or tile holds less than the picture needs");
+            const int right = std::min(outputWidth_, left + across);
+            for (int r = 0; r < rows; ++r) {
+                const std::uint8_t *from =
+                    coded_.data() + std::size_t(r) * std::size_t(across) * pixelBytes;
+                for (int x = left; x < right; ++x, from += pixelBytes)
+                    putInk(from, x, r, plane);
+            }
+        }
+    bandFirst_ = first;
+    if (!deliverInk_)
+        inkToRgb(rows);
+    return true;
+}
+
+void TiffDecoder::putInk(const std::uint8_t *from, int x, int row, int plane) {
+    const int stride = header_.alpha ? 5 : 4;
+    std::uint8_t *to =
+        band_.data() +
+        (std::size_t(row) * std::size_t(outputWidth_) + std::size_t(x)) * std::size_t(stride);
+    const int first = ink_.planes ? plane : 0, end = ink_.planes ? plane + 1 : ink_.samples;
+    for (int s = first; s < end; ++s, from += ink_.bytes) {
+        if (s >= stride)
+            continue; // extra samples that are not the alpha
+        unsigned v = from[0];
+        if (ink_.bytes == 2) {
+            std::uint16_t wide;
+            std::memcpy(&wide, from, 2); // libtiff delivers samples in the host's order
+            v = wide;
+        }
+        to[s] = s < 4 ? inkOf_[v] : std::uint8_t(ink_.bytes == 2 ? (v * 255 + 32767) / 65535 : v);
+    }
+    // Premultiplied ink is divided once the pixel's last sample is in.
+    if (ink_.associated && end >= stride && to[4] != 0)
+        for (int c = 0; c < 4; ++c)
+            to[c] = std::uint8_t(std::min(255u, (to[c] * 255u + to[4] / 2u) / to[4]));
+}
+
+// A plain conversion for a photo without a profile to go through: (1 - ink) * (1 - black).
+void TiffDecoder::inkToRgb(int rows) {
+    const std::size_t pixels = std::size_t(outputWidth_) * std::size_t(rows);
+    const std::size_t in = header_.alpha ? 5 : 4, out = header_.alpha ? 4 : 3;
+    std::uint8_t pixel[5];
+    for (std::size_t i = 0; i < pixels; ++i) {
+        std::memcpy(pixel, &band_[i * in], in);
+        PixelToRgb(&band_[i * out], pixel, PixelLayout::Cmyk);
+        if (header_.alpha)
+            band_[i * out + 3] = pixel[4];
+    }
 }

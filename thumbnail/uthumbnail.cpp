@@ -8,6 +8,7 @@
 #include "imagedecoder.h"
 #include "jpegcodec.h"
 #include "memorybudget.h"
+#include "settingsstamp.h"
 #include "srgbtransform.h"
 
 #include <algorithm>
@@ -73,7 +74,10 @@ ColourPlan planColours(const ThumbnailRequest &request, const std::vector<std::u
         std::string unusable;
         plan.toSrgb = SrgbTransform::Create(profile, rows, unusable);
     }
-    if (request.extras.keepProfile)
+    // The profile of ink cannot describe the RGB of its plain conversion.
+    const bool ink = rows == ColourRows::Cmyk || rows == ColourRows::InvertedCmyk ||
+                     rows == ColourRows::CmykAlpha;
+    if (request.extras.keepProfile && (plan.toSrgb || !ink))
         plan.profile = plan.toSrgb ? CompactSrgbProfile() : profile;
     return plan;
 }
@@ -130,18 +134,24 @@ public:
     const char *message() const { return jpeg_.message(); }
 
     ThumbnailStatus finish(std::string &bytes) {
+        const std::string stamp = request_.stamped ? SettingsStampOf(request_) : std::string();
         if (canvas_) {
-            EncodedCanvas encoded =
-                EncodeCanvas(request_.format, canvas_->canvas(), request_.quality,
-                             request_.extras.smooth, std::move(profile_));
+            // WebP and AVIF take the stamp as XMP from their encoders.
+            const bool xmp =
+                request_.format == OutputFormat::Webp || request_.format == OutputFormat::Avif;
+            EncodedCanvas encoded = EncodeCanvas(
+                request_.format, canvas_->canvas(), request_.quality, request_.extras.smooth,
+                std::move(profile_), xmp && !stamp.empty() ? SettingsXmp(stamp) : std::string());
             if (!encoded)
                 return {ThumbnailError::NotEncodable, 0, std::move(encoded.cause)};
             bytes = std::move(encoded.bytes);
-            return {};
+        } else {
+            if (!jpeg_.finish())
+                return {ThumbnailError::NotEncodable, 0, jpeg_.message()};
+            bytes.assign(reinterpret_cast<const char *>(jpeg_.data()), jpeg_.size());
         }
-        if (!jpeg_.finish())
-            return {ThumbnailError::NotEncodable, 0, jpeg_.message()};
-        bytes.assign(reinterpret_cast<const char *>(jpeg_.data()), jpeg_.size());
+        if (!stamp.empty())
+            bytes = AddSettingsStamp(bytes, stamp); // JPEG and PNG; the others have it
         return {};
     }
 
@@ -267,8 +277,13 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
         return refused;
     // The header was read within the whole budget; the decoding keeps to its own share.
     decoder->setMemoryLimit(header.memoryNeed);
-    ColourPlan colours =
-        planColours(request, header.iccProfile, header.alpha ? ColourRows::Rgba : ColourRows::Rgb);
+    const ColourRows rows = header.ink ? (header.alpha ? ColourRows::CmykAlpha : ColourRows::Cmyk)
+                            : header.alpha ? ColourRows::Rgba
+                                           : ColourRows::Rgb;
+    ColourPlan colours = planColours(request, header.iccProfile, rows);
+    // Ink goes to its profile as stored; without one it comes as RGB from the decoder.
+    if (colours.toSrgb)
+        decoder->deliverInk();
     settings.toSrgb = colours.toSrgb.get();
     settings.keepAlpha = output.keepsAlpha(header.alpha);
     if (ThumbnailStatus refused =
@@ -287,12 +302,12 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
 
 // Decodes, draws and encodes; the thumbnail is complete in `bytes` when this succeeds. The
 // format is told by the first bytes; what no decoder knows goes to libjpeg, whose words say
-// what it is not.
+// what it is not. `file` is the source's open file, when it is one (see DecoderInput).
 ThumbnailStatus renderThumbnail(std::istream &source, const ThumbnailRequest &request,
-                                DecoderMemoryBudget *budget, std::string &bytes) {
+                                DecoderMemoryBudget *budget, std::string &bytes, int file = -1) {
     if (request.width < 1 || request.height < 1)
         return {ThumbnailError::InvalidBox};
-    DecoderInput input(source);
+    DecoderInput input(source, file);
     const PhotoFormat format = SniffFormat(input.head());
     ThumbnailOutput output(request);
     ThumbnailStatus made;
@@ -355,7 +370,7 @@ ThumbnailStatus MakeThumbnailBytes(const std::string &SourceFileName, std::strin
                 return refused;
         FdStreamBuf in(source.fd());
         std::istream stream(&in);
-        return renderThumbnail(stream, Request, Budget, Thumbnail);
+        return renderThumbnail(stream, Request, Budget, Thumbnail, source.fd());
     });
 }
 

@@ -48,6 +48,9 @@ struct ThumbnailRequest {
     // The pixels converted from the photo's ICC profile to sRGB; with keepProfile the
     // thumbnail then carries a compact sRGB profile instead of the photo's.
     bool srgb = false;
+    // The settings stamp (settingsstamp.h) inside the thumbnail, for runs that skip thumbnails
+    // made with the same settings.
+    bool stamped = false;
 };
 
 // Reads the source from its current position to its end and, only when everything has

@@ -27,16 +27,20 @@ struct PictureGuard {
     ~PictureGuard() { WebPPictureFree(picture); }
 };
 
-// The bare WebP stream with an ICCP chunk added (and the container's header rewritten).
-EncodedCanvas withProfile(const std::string &bare, const std::vector<std::uint8_t> &profile) {
+// The bare WebP stream with ICCP and XMP chunks added where there are any (and the
+// container's header rewritten).
+EncodedCanvas withMetadata(const std::string &bare, const CanvasEncoding &encoding) {
     std::unique_ptr<WebPMux, void (*)(WebPMux *)> mux(WebPMuxNew(), WebPMuxDelete);
     const WebPData image{reinterpret_cast<const std::uint8_t *>(bare.data()), bare.size()};
-    const WebPData icc{profile.data(), profile.size()};
+    const WebPData icc{encoding.iccProfile.data(), encoding.iccProfile.size()};
+    const WebPData xmp{reinterpret_cast<const std::uint8_t *>(encoding.xmp.data()),
+                       encoding.xmp.size()};
     WebPData assembled{nullptr, 0};
     if (!mux || WebPMuxSetImage(mux.get(), &image, 0) != WEBP_MUX_OK ||
-        WebPMuxSetChunk(mux.get(), "ICCP", &icc, 0) != WEBP_MUX_OK ||
+        (icc.size > 0 && WebPMuxSetChunk(mux.get(), "ICCP", &icc, 0) != WEBP_MUX_OK) ||
+        (xmp.size > 0 && WebPMuxSetChunk(mux.get(), "XMP ", &xmp, 0) != WEBP_MUX_OK) ||
         WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK)
-        return {{}, "the colour profile cannot be added to the WebP file"};
+        return {{}, "the colour profile or settings cannot be added to the WebP file"};
     EncodedCanvas out{{reinterpret_cast<const char *>(assembled.bytes), assembled.size}, {}};
     WebPDataClear(&assembled);
     return out;
@@ -79,7 +83,7 @@ EncodedCanvas EncodeWebp(const Canvas &canvas, const CanvasEncoding &encoding) {
     else
         out.cause = describe(picture.error_code);
     WebPMemoryWriterClear(&writer);
-    if (encoded && !encoding.iccProfile.empty())
-        return withProfile(out.bytes, encoding.iccProfile);
+    if (encoded && (!encoding.iccProfile.empty() || !encoding.xmp.empty()))
+        return withMetadata(out.bytes, encoding);
     return out;
 }

@@ -423,17 +423,22 @@ struct UpdateCase {
     const char *what;
     std::string change; // "touch": the Rome photo changed; else options for the second run
     std::string counts; // of the second run's summary
+    std::string format = "jpg";
 };
 
 class UpdateRuns : public PhotoLibrary, public ::testing::WithParamInterface<UpdateCase> {};
 
 TEST_P(UpdateRuns, make_only_what_changed) {
-    const std::string tree = " -o " + Quote(out) + " " + Quote(in + "/2024");
+    const std::string format = GetParam().format;
+    const std::string tree = " -o " + Quote(out) + " " + Quote(in + "/2024") +
+                             (format == "jpg" ? "" : " --format " + format);
     ASSERT_EQ(Thumb("-q -r --update" + tree).status, 0);
-    const std::string rome = out + "/Rome/IMG.jpg.thumb.jpg";
-    // The stamp: a comment right after the JFIF segment.
-    EXPECT_EQ(ReadFile(rome).substr(20, 2) + ReadFile(rome).substr(24, 16),
-              "\xFF\xFEQuillet settings");
+    const std::string rome = out + "/Rome/IMG.jpg.thumb." + format;
+    // The stamp: a comment right after the JFIF segment, or XMP.
+    const std::string made = ReadFile(rome);
+    EXPECT_TRUE(format != "jpg" ||
+                made.substr(20, 2) + made.substr(24, 16) == "\xFF\xFEQuillet settings");
+    EXPECT_TRUE(format == "jpg" || made.find("quillet:settings=") != std::string::npos);
     if (GetParam().change == "touch")
         fs::last_write_time(in + "/2024/Rome/IMG.jpg",
                             fs::last_write_time(rome) + std::chrono::seconds(1));
@@ -448,7 +453,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(UpdateCase{"nothing changed", "", ": 0 of 2 converted, 2 up to date"},
                       UpdateCase{"a photo touched", "touch", ": 1 of 2 converted, 1 up to date"},
                       UpdateCase{"a setting changed", "--fill '#FF0000'", ": 2 of 2 converted in"},
-                      UpdateCase{"only-shrink", "--only-shrink", ": 2 of 2 converted in"}));
+                      UpdateCase{"only-shrink", "--only-shrink", ": 2 of 2 converted in"},
+                      UpdateCase{"WebP unchanged", "", ": 0 of 2 converted, 2 up to date", "webp"},
+                      UpdateCase{"AVIF unchanged", "", ": 0 of 2 converted, 2 up to date", "avif"},
+                      UpdateCase{"WebP touched", "touch", ": 1 of 2 converted, 1 up to date",
+                                 "webp"}));
 
 TEST_F(PhotoLibrary, a_nul_separated_list_of_any_bytes_gives_json_lines_and_a_plain_run_no_stamp) {
     WriteFile(dir.file("list"), cafe + std::string(1, '\0') + in + "/2024/Rome/IMG.jpg");

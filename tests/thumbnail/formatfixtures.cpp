@@ -1,5 +1,6 @@
 #include "formatfixtures.h"
 
+#include <lcms2.h>
 #include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
@@ -8,6 +9,7 @@
 #include <webp/mux.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -78,63 +80,123 @@ std::string EncodeTiff(const Picture &picture, const FormatOptions &options) {
     check(tiff, "libtiff");
     const int channels = picture.components;
     const int bits = options.sixteenBits ? 16 : 8;
+    const int top = (1 << bits) - 1;
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, picture.width);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, picture.height);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, channels);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG,
+                 options.planes ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, options.cmyk ? PHOTOMETRIC_SEPARATED : PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    if (channels == 4) {
+    if (channels == (options.cmyk ? 5 : 4)) {
         const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
+    if (options.inverted)
+        TIFFSetField(tiff, TIFFTAG_DOTRANGE, top, 0);
     if (options.orientation)
         TIFFSetField(tiff, TIFFTAG_ORIENTATION, options.orientation);
     if (!options.iccProfile.empty())
         TIFFSetField(tiff, TIFFTAG_ICCPROFILE, std::uint32_t(options.iccProfile.size()),
                      options.iccProfile.data());
     const std::size_t sample = std::size_t(bits / 8);
-    const auto put = [&](std::vector<std::uint8_t> &to, int x, int y) {
-        for (int c = 0; c < channels; ++c) {
-            const std::uint8_t v = picture.at(x, y)[c];
-            const std::uint16_t wide = std::uint16_t(v * 257);
+    // The samples of one plane (all of them when contiguous).
+    const int planes = options.planes ? channels : 1, perPlane = options.planes ? 1 : channels;
+    const auto put = [&](std::vector<std::uint8_t> &to, int x, int y, int plane) {
+        for (int c = plane * perPlane; c < (plane + 1) * perPlane; ++c) {
+            int v = picture.at(x, y)[c] * top / 255;
+            if (options.inverted && c < 4)
+                v = top - v;
+            const std::uint16_t wide = std::uint16_t(v);
             if (sample == 2)
                 to.insert(to.end(), reinterpret_cast<const std::uint8_t *>(&wide),
                           reinterpret_cast<const std::uint8_t *>(&wide) + 2);
             else
-                to.push_back(v);
+                to.push_back(std::uint8_t(v));
         }
     };
-    if (options.tiled) {
-        const int side = 16;
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, side);
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, side);
-        for (int ty = 0; ty < picture.height; ty += side)
-            for (int tx = 0; tx < picture.width; tx += side) {
-                std::vector<std::uint8_t> tile;
-                for (int y = ty; y < ty + side; ++y)
-                    for (int x = tx; x < tx + side; ++x)
-                        if (x < picture.width && y < picture.height)
-                            put(tile, x, y);
-                        else
-                            tile.resize(tile.size() + sample * std::size_t(channels));
-                check(TIFFWriteTile(tiff, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0,
-                                    0) >= 0,
-                      "TIFFWriteTile");
+    for (int plane = 0; plane < planes; ++plane) {
+        if (options.tiled) {
+            const int side = 16;
+            TIFFSetField(tiff, TIFFTAG_TILEWIDTH, side);
+            TIFFSetField(tiff, TIFFTAG_TILELENGTH, side);
+            for (int ty = 0; ty < picture.height; ty += side)
+                for (int tx = 0; tx < picture.width; tx += side) {
+                    std::vector<std::uint8_t> tile;
+                    for (int y = ty; y < ty + side; ++y)
+                        for (int x = tx; x < tx + side; ++x)
+                            if (x < picture.width && y < picture.height)
+                                put(tile, x, y, plane);
+                            else
+                                tile.resize(tile.size() + sample * std::size_t(perPlane));
+                    check(TIFFWriteTile(tiff, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0,
+                                        std::uint16_t(plane)) >= 0,
+                          "TIFFWriteTile");
+                }
+        } else {
+            TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 3);
+            for (int y = 0; y < picture.height; ++y) {
+                std::vector<std::uint8_t> row;
+                for (int x = 0; x < picture.width; ++x)
+                    put(row, x, y, plane);
+                check(TIFFWriteScanline(tiff, row.data(), std::uint32_t(y), std::uint16_t(plane)) >=
+                          0,
+                      "TIFFWriteScanline");
             }
-    } else {
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 3);
-        for (int y = 0; y < picture.height; ++y) {
-            std::vector<std::uint8_t> row;
-            for (int x = 0; x < picture.width; ++x)
-                put(row, x, y);
-            check(TIFFWriteScanline(tiff, row.data(), std::uint32_t(y), 0) >= 0,
-                  "TIFFWriteScanline");
         }
     }
     TIFFClose(tiff);
     return stream.str();
+}
+
+void PressRgb(const std::uint8_t *ink, std::uint8_t *rgb) {
+    const double c = ink[0] / 255.0, m = ink[1] / 255.0, y = ink[2] / 255.0, k = ink[3] / 255.0;
+    const double black = 1 - 0.9 * k;
+    const double shares[3] = {(1 - 0.85 * c) * black, (1 - 0.1 * c - 0.8 * m) * black,
+                              (1 - 0.05 * m - 0.9 * y) * black};
+    for (int i = 0; i < 3; ++i)
+        rgb[i] = std::uint8_t(std::lround(shares[i] * 255));
+}
+
+std::string CmykPressProfile() {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile(), lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_16,
+                                             INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(lab);
+    cmsHPROFILE press = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(press, 4.3);
+    cmsSetDeviceClass(press, cmsSigOutputClass);
+    cmsSetColorSpace(press, cmsSigCmykData);
+    cmsSetPCS(press, cmsSigLabData);
+    cmsWriteTag(press, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsPipeline *table = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage *grid = cmsStageAllocCLut16bit(nullptr, 17, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(
+        grid,
+        [](const cmsUInt16Number in[], cmsUInt16Number out[], void *cargo) -> cmsInt32Number {
+            std::uint8_t ink[4], rgb[3];
+            for (int i = 0; i < 4; ++i)
+                ink[i] = std::uint8_t((in[i] + 128) / 257);
+            PressRgb(ink, rgb);
+            cmsDoTransform(static_cast<cmsHTRANSFORM>(cargo), rgb, out, 1);
+            return 1;
+        },
+        toLab, 0);
+    // Version 4 tables take their grid between curves (here straight ones).
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipelineInsertStage(table, cmsAT_END, grid);
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(press, cmsSigAToB0Tag, table);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(press, nullptr, &size);
+    std::string bytes(size, '\0');
+    check(cmsSaveProfileToMem(press, bytes.data(), &size), "lcms");
+    cmsPipelineFree(table);
+    cmsCloseProfile(press);
+    cmsDeleteTransform(toLab);
+    return bytes;
 }
 
 std::string EncodeWebP(const Picture &picture, const FormatOptions &options) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <zlib.h>
 
@@ -52,6 +53,22 @@ std::string Heic(const Picture &p, const FormatOptions &o) {
 }
 std::string Avif(const Picture &p, const FormatOptions &o) {
     return EncodeHeif(p, true, o);
+}
+
+// A PNG whose eXIf chunk follows the picture's data, just before IEND.
+std::string PngExifAtEnd(const Picture &p, const FormatOptions &o) {
+    FormatOptions before = o;
+    before.orientation = 0;
+    std::string png = EncodePng(p, before);
+    const std::string chunk = "eXIf" + ExifBlock(o.orientation, true).substr(6);
+    const std::uint32_t crc =
+        crc32(0, reinterpret_cast<const Bytef *>(chunk.data()), uInt(chunk.size()));
+    std::string bytes;
+    for (std::uint32_t v : {std::uint32_t(chunk.size() - 4), crc})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes += char(v >> shift & 0xFF);
+    png.insert(png.size() - 12, bytes.substr(0, 4) + chunk + bytes.substr(4));
+    return png;
 }
 
 // An ICC profile with the header fields libpng checks and no tags, padded with text that is
@@ -140,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         Variant{"png_16_bits", EncodePng, {.sixteenBits = true}, {}},
         Variant{"png_exif_turned_upright", EncodePng, {.orientation = 6}, kUpright},
         Variant{"png_exif_left_as_stored", EncodePng, {.orientation = 6}, {}},
+        Variant{
+            "png_exif_after_the_data_turned_upright", PngExifAtEnd, {.orientation = 6}, kUpright},
         Variant{"png_profile_kept", EncodePng, {.iccProfile = kProfile}, kProfileKept},
         Variant{"png_alpha", EncodePng, {}, {}, true}, Variant{"tiff_strips", EncodeTiff, {}, {}},
         Variant{"tiff_tiles", EncodeTiff, {.tiled = true}, {}},
@@ -174,6 +193,82 @@ INSTANTIATE_TEST_SUITE_P(
                 kUpright,
                 false,
                 4}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- CMYK TIFF: through its profile when asked for sRGB, else the plain conversion --------
+
+struct InkVariant {
+    const char *name;
+    FormatOptions options;
+    bool alpha = false;
+    bool profile = false;
+    bool srgb = false;
+};
+
+class InkTiffs : public ::testing::TestWithParam<InkVariant> {};
+
+TEST_P(InkTiffs, give_the_thumbnail_of_the_inks_colours) {
+    const InkVariant &v = GetParam();
+    const Picture pattern = PatternPicture(67, 45, 4, 7);
+    Picture ink{pattern.width, pattern.height, v.alpha ? 5 : 4, {}};
+    Picture rgb{pattern.width, pattern.height, v.alpha ? 4 : 3, {}};
+    for (int y = 0; y < ink.height; ++y)
+        for (int x = 0; x < ink.width; ++x) {
+            const std::uint8_t *p = pattern.at(x, y), a = chequeredAlpha(x, y);
+            std::uint8_t out[3];
+            if (v.profile && v.srgb) {
+                PressRgb(p, out);
+            } else {
+                for (int c = 0; c < 3; ++c)
+                    out[c] = std::uint8_t(std::lround((255 - p[c]) * (255 - p[3]) / 255.0));
+            }
+            ink.pixels.insert(ink.pixels.end(), p, p + 4);
+            rgb.pixels.insert(rgb.pixels.end(), out, out + 3);
+            if (v.alpha) {
+                ink.pixels.push_back(a);
+                rgb.pixels.push_back(a);
+            }
+        }
+    FormatOptions options = v.options;
+    options.cmyk = true;
+    if (v.profile)
+        options.iccProfile = CmykPressProfile();
+    TempFolder dir;
+    WriteFile(dir.file("photo"), EncodeTiff(ink, options));
+    const TColor fill = 0x0040C0FF;
+    // Kept, a profile of ink goes out only converted, as the sRGB one.
+    ThumbnailRequest request{40, 30, true, fill, false, false, {.keepProfile = true}};
+    request.srgb = v.srgb;
+    Made got;
+    got.status = MakeThumbnailBytes(dir.file("photo"), got.bytes, request, nullptr);
+    ASSERT_TRUE(got.status) << got.status.message;
+    const ReferenceResult want = ReferenceThumbnailOf(
+        v.alpha ? OverColour(rgb, 0xFF, 0xC0, 0x40) : rgb, false, 40, 30, true, fill, false);
+    // The plain conversion is exact. The profile's perceptual rendering lifts its blacks a
+    // little from the colours its table holds, while the plain conversion is 12 levels away.
+    if (v.profile && v.srgb) {
+        EXPECT_LT(MeanDifference(got.bytes, want.bytes), 6);
+        EXPECT_NE(got.bytes.find("ICC_PROFILE"), std::string::npos);
+    } else {
+        EXPECT_TRUE(got.bytes == want.bytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, InkTiffs,
+    ::testing::Values(
+        InkVariant{"strips", {}}, InkVariant{"profile_unconverted_not_carried", {}, false, true},
+        InkVariant{"profile_converted", {}, false, true, true},
+        InkVariant{"no_profile_converted_plainly", {}, false, false, true},
+        InkVariant{"planes_16_bits", {.sixteenBits = true, .planes = true}},
+        InkVariant{"planes_tiles_converted", {.tiled = true, .planes = true}, false, true, true},
+        InkVariant{
+            "tiles_16_bits_converted", {.sixteenBits = true, .tiled = true}, false, true, true},
+        InkVariant{"inverted_by_dot_range", {.inverted = true}},
+        InkVariant{
+            "inverted_planes_converted", {.planes = true, .inverted = true}, false, true, true},
+        InkVariant{"alpha", {}, true},
+        InkVariant{"alpha_planes_converted", {.planes = true}, true, true, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Formats, heif_embedded_thumbnail_serves_smooth_mode_only_when_twice_as_large) {

@@ -2,6 +2,7 @@
 
 #include "jpegfixtures.h"
 #include "tempfolder.h"
+#include "uthumbnail.h"
 
 #include <gtest/gtest.h>
 
@@ -95,3 +96,36 @@ INSTANTIATE_TEST_SUITE_P(
                       CurrentCase{"same second", 2000, 2000, "A", false, false},
                       CurrentCase{"other settings", 1000, 2000, "B", false, false},
                       CurrentCase{"a link at the target", 1000, 2000, "A", true, false}));
+
+struct InsideCase {
+    const char *format;
+    OutputFormat output;
+    int box;
+};
+
+class StampInside : public ::testing::TestWithParam<InsideCase> {};
+
+TEST_P(StampInside, reads_back_from_every_format_only_when_asked_for) {
+    const InsideCase &c = GetParam();
+    TempFolder folder;
+    save(folder.file("photo"), EncodeJpeg(PatternPicture(900, 700)));
+    ThumbnailRequest request{c.box, c.box, true, clBlack, false, false, {}};
+    request.format = c.output;
+    for (bool stamped : {false, true}) {
+        request.stamped = stamped;
+        std::string bytes;
+        ASSERT_TRUE(MakeThumbnailBytes(folder.file("photo"), bytes, request, nullptr));
+        save(folder.file("t"), bytes);
+        EXPECT_EQ(ReadSettingsStamp(folder.file("t")), stamped ? SettingsStampOf(request) : "");
+    }
+}
+
+// A large WebP keeps its XMP beyond the first kilobytes that hold the other formats' stamps.
+INSTANTIATE_TEST_SUITE_P(Formats, StampInside,
+                         ::testing::Values(InsideCase{"jpeg", OutputFormat::Jpeg, 160},
+                                           InsideCase{"png", OutputFormat::Png, 160},
+                                           InsideCase{"webp", OutputFormat::Webp, 160},
+                                           InsideCase{"webp_large", OutputFormat::Webp, 700},
+                                           InsideCase{"avif", OutputFormat::Avif, 160},
+                                           InsideCase{"avif_large", OutputFormat::Avif, 700}),
+                         [](const auto &info) { return std::string(info.param.format); });
