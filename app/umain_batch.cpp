@@ -135,6 +135,8 @@ void TForm1::KEL_grbutton1Click() {
         }
         if (status) {
             WriteLog(QStringLiteral("Thumbnail ") + target + QStringLiteral(" done."));
+            if (!thumbnail.status.message.empty())
+                WriteLog(QStringLiteral(".. ") + NameFromBytes(thumbnail.status.message));
             continue;
         }
         WriteLog(QStringLiteral("Failed to create thumbnail of ") + target + QLatin1Char('.'));

@@ -63,6 +63,8 @@ std::string OutcomeLine(const ThumbOutcome &o, bool json) {
     }
     if (o.status == "planned")
         return o.source + " -> " + o.target;
+    if (o.status == "converted" && !o.cause.empty())
+        return "converted " + o.source + ", but " + o.cause;
     if (o.status == "converted" || o.status == "current")
         return {};
     return (o.status == "failed" ? "failed " : "skipped ") + o.source + ": " + o.cause;
@@ -165,6 +167,7 @@ BatchSummary RunThumbBatch(const ThumbOptions &o, const BatchReporter &reporter)
             out.cause = DescribeStatus(
                 result.status, {out.source, out.target, box.width, box.height, o.memoryLimit});
         } else if (out.status == "converted") {
+            out.cause = result.status.message;
             out.width = result.width;
             out.height = result.height;
             out.bytes = result.size;

@@ -193,8 +193,10 @@ std::vector<BatchResult> ThumbnailBatch::convertGroup(std::size_t first, std::si
     for (std::size_t index : wanted) {
         BatchResult &result = results[index - first];
         if (!jobs_[index].target.empty()) {
+            // Written, the thumbnail keeps the note of how it was made.
             if (result.status)
-                result.status = write(jobs_[index].target, result);
+                if (ThumbnailStatus written = write(jobs_[index].target, result); !written)
+                    result.status = written;
             result.bytes.clear();
         }
     }

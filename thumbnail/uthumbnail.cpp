@@ -60,11 +60,12 @@ ThumbnailStatus reserve(std::uint64_t need, std::uint64_t limit, DecoderMemoryBu
 }
 
 // What both routes do with the photo's colours: the transform to sRGB when asked for (a
-// profile lcms cannot use leaves the colours as stored, as a viewer would show them), and the
-// profile the thumbnail carries.
+// profile lcms cannot use leaves the colours as stored, as a viewer would show them, and says
+// why), and the profile the thumbnail carries.
 struct ColourPlan {
     std::unique_ptr<SrgbTransform> toSrgb;
     std::vector<std::uint8_t> profile;
+    std::string note;
 };
 
 ColourPlan planColours(const ThumbnailRequest &request, const std::vector<std::uint8_t> &profile,
@@ -73,6 +74,8 @@ ColourPlan planColours(const ThumbnailRequest &request, const std::vector<std::u
     if (request.srgb && !profile.empty()) {
         std::string unusable;
         plan.toSrgb = SrgbTransform::Create(profile, rows, unusable);
+        if (!plan.toSrgb)
+            plan.note = unusable + ": the colours are left as stored";
     }
     // The profile of ink cannot describe the RGB of its plain conversion.
     const bool ink = rows == ColourRows::Cmyk || rows == ColourRows::InvertedCmyk ||
@@ -152,8 +155,11 @@ public:
         }
         if (!stamp.empty())
             bytes = AddSettingsStamp(bytes, stamp); // JPEG and PNG; the others have it
-        return {};
+        return {ThumbnailError::None, 0, note};
     }
+
+    // Made, but not quite as asked: why (a colour profile that could not be used).
+    std::string note;
 
 private:
     const ThumbnailRequest &request_;
@@ -192,6 +198,7 @@ ThumbnailStatus renderJpeg(std::istream &source, const ThumbnailRequest &request
     decoder.setMemoryLimit(decoding);
     ColourPlan colours = planColours(request, decoder.iccProfile(), colourRowsOf(decoder.layout()));
     settings.toSrgb = colours.toSrgb.get();
+    output.note = colours.note;
     if (ThumbnailStatus refused =
             output.start(g, decoder.progressive(), std::move(colours.profile));
         !refused)
@@ -238,6 +245,7 @@ ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailR
     settings.toSrgb = colours.toSrgb.get();
     std::vector<RowSink *> sinks;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
+        outputs[i]->note = colours.note;
         if (ThumbnailStatus refused =
                 outputs[i]->start(geometries[i], decoder.progressive(), colours.profile);
             !refused)
@@ -285,6 +293,7 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     if (colours.toSrgb)
         decoder->deliverInk();
     settings.toSrgb = colours.toSrgb.get();
+    output.note = colours.note;
     settings.keepAlpha = output.keepsAlpha(header.alpha);
     if (ThumbnailStatus refused =
             output.start(g, false, std::move(colours.profile), settings.keepAlpha);

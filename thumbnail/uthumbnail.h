@@ -95,7 +95,8 @@ struct ThumbnailStatus {
     ThumbnailError error = ThumbnailError::None;
     // An errno value, or kErrorSpecialFile / kErrorProtectedTarget (completefile.h).
     int systemError = 0;
-    // The library's own words, in English, as it gives them.
+    // The library's own words, in English, as it gives them; after a success, what was not
+    // quite as asked (a colour profile that could not be used), when anything was not.
     std::string message;
     // What decoding the picture takes, estimated from its header (when known).
     std::uint64_t memoryNeeded = 0;

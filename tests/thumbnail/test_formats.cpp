@@ -271,6 +271,34 @@ INSTANTIATE_TEST_SUITE_P(
         InkVariant{"alpha_planes_converted", {.planes = true}, true, true, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A profile that cannot take the photo to sRGB leaves its colours and says why.
+TEST(Formats, an_unusable_profile_is_named_in_the_status_of_the_thumbnail) {
+    const struct {
+        std::string profile;
+        bool srgb;
+        const char *note;
+    } cases[] = {
+        {kProfile, true, "the colour profile cannot be converted to sRGB"},
+        {CmykPressProfile(), true, "the colour profile is not for the photo's colour space"},
+        {kProfile, false, ""},
+    };
+    const Picture picture = PatternPicture(40, 30);
+    const std::string plain = Thumb(EncodeTiff(picture)).bytes;
+    for (const auto &c : cases) {
+        TempFolder dir;
+        WriteFile(dir.file("photo"), EncodeTiff(picture, {.iccProfile = c.profile}));
+        ThumbnailRequest request{40, 30, true, clBlack, false, false, {}};
+        request.srgb = c.srgb;
+        std::string bytes;
+        const ThumbnailStatus status =
+            MakeThumbnailBytes(dir.file("photo"), bytes, request, nullptr);
+        ASSERT_TRUE(status);
+        EXPECT_EQ(status.message,
+                  *c.note ? c.note + std::string(": the colours are left as stored") : "");
+        EXPECT_EQ(bytes, plain);
+    }
+}
+
 TEST(Formats, heif_embedded_thumbnail_serves_smooth_mode_only_when_twice_as_large) {
     const std::string heic = EncodeHeif(SolidPicture(256, 192, 20, 40, 230), false, {},
                                         SolidPicture(64, 48, 230, 20, 20));
