@@ -15,8 +15,8 @@ constexpr int kStride = 13;    // bits one step over AC coefficients decides on
 struct Huffman {
     // length << 8 | symbol; 0 for a longer code
     std::vector<std::uint16_t> lookup = std::vector<std::uint16_t>(1u << kLookahead, 0);
-    // For AC tables, the coefficients that the next kStride bits hold whole (codes and their
-    // extra bits): bits 0-4 the bits they take (0 when not even one fits), bits 5-11 how far
+    // For AC tables, the coefficients whose codes the next kStride bits hold (with their extra
+    // bits): bits 0-4 the bits they take (0 when not even one fits), bits 5-11 how far
     // they move the coefficient index, bit 12 whether an end of block follows them (its code
     // counted in the bits). Stepping over two or three coefficients at once is what makes
     // this faster than decoding.
@@ -59,10 +59,12 @@ struct Huffman {
                 const int length = e >> 8, symbol = e & 0xFF;
                 if (!length)
                     break;
-                const int bits = length + (symbol == 0x00 || symbol == 0xF0 ? 0 : symbol & 15);
-                if (used + bits > kStride)
+                // The code must lie in the window; its extra bits, only stepped over, may run
+                // past it (at most 15 of them, so `used` stays below 32), but then what follows
+                // them is not known.
+                if (used + length > kStride)
                     break;
-                used += bits;
+                used += length + (symbol == 0x00 || symbol == 0xF0 ? 0 : symbol & 15);
                 if (symbol == 0x00) {
                     end = 1;
                     break;
