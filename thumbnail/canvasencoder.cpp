@@ -12,7 +12,8 @@ std::uint64_t CanvasEncodingMemory(OutputFormat format, std::uint64_t pixels) {
 EncodedCanvas EncodeCanvas(OutputFormat format, const Canvas &canvas, int quality, bool fullChroma,
                            std::vector<std::uint8_t> iccProfile, std::string xmp) {
     const CanvasEncoding encoding{EncoderSettingFor(format, quality), fullChroma,
-                                  std::move(iccProfile), std::move(xmp)};
+                                  std::move(iccProfile), std::move(xmp),
+                                  format == OutputFormat::Webp ? WebpNearLosslessFor(quality) : -1};
     const FormatModule &module = LoadedFormatModule();
     if (!module.table)
         return {{}, module.problem};

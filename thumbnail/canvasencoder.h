@@ -24,6 +24,7 @@ struct CanvasEncoding {
     bool fullChroma = false;
     std::vector<std::uint8_t> iccProfile; // embedded when not empty
     std::string xmp;                      // WebP and AVIF: embedded when not empty
+    int nearLossless = -1; // WebP: the near-lossless level, or -1 for the lossy format
 };
 
 struct EncodedCanvas {

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 // Raised whenever the table or a class it passes changes shape.
-inline constexpr std::uint32_t kFormatModuleInterface = 2;
+inline constexpr std::uint32_t kFormatModuleInterface = 3;
 
 struct FormatModuleTable {
     // These two come first in every interface, so any module can be told apart.

@@ -7,6 +7,10 @@
 
 // WebP's quality (0 to 100) for `quality`.
 double WebpSettingFor(int quality);
+// Above 90 WebP's lossy format cannot keep up with JPEG (it halves its chroma: 4 dB under at
+// 95) and its near-lossless mode can: that mode's level (0 to 100, 100 lossless) for
+// `quality`, or -1 where the lossy format serves.
+int WebpNearLosslessFor(int quality);
 // The AV1 quantizer (63 down to 0) for `quality`.
 double AvifSettingFor(int quality);
 // The encoder's own setting for `quality`; JPEG's is the quality itself, PNG has none.

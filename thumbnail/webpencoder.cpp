@@ -58,6 +58,11 @@ EncodedCanvas EncodeWebp(const Canvas &canvas, const CanvasEncoding &encoding) {
     // Sharper chroma edges where a filtered picture asks for full chroma, which WebP's lossy
     // format cannot keep.
     config.use_sharp_yuv = encoding.fullChroma ? 1 : 0;
+    if (encoding.nearLossless >= 0) {
+        config.lossless = 1;
+        config.near_lossless = encoding.nearLossless;
+        config.quality = 75; // in the lossless format, the effort: libwebp's default
+    }
 
     WebPPicture picture;
     if (!WebPPictureInit(&picture))
@@ -65,6 +70,7 @@ EncodedCanvas EncodeWebp(const Canvas &canvas, const CanvasEncoding &encoding) {
     PictureGuard guard{&picture};
     picture.width = canvas.width;
     picture.height = canvas.height;
+    picture.use_argb = config.lossless; // never by way of YUV into the lossless format
     const int stride = int(canvas.stride());
     const bool imported = canvas.channels == 4
                               ? WebPPictureImportRGBA(&picture, canvas.pixels.data(), stride)

@@ -11,6 +11,8 @@
 #include <png.h>
 #include <webp/decode.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 
@@ -251,3 +253,40 @@ INSTANTIATE_TEST_SUITE_P(Table, OutputFormats, ::testing::ValuesIn(everyCombinat
                          });
 
 } // namespace
+
+// Above 90 WebP switches to its near-lossless format to keep up with JPEG's fidelity, which
+// its lossy format (chroma halved) cannot on a picture of fine detail.
+TEST(OutputFormats, webp_keeps_up_with_jpeg_above_quality_90) {
+    const struct {
+        int quality;
+        const char *format; // the chunk of the picture's data
+    } cases[] = {{90, "VP8 "}, {91, "VP8L"}, {95, "VP8L"}, {100, "VP8L"}};
+    const std::string source = EncodeJpeg(PatternPicture(640, 480), {95});
+    const auto make = [&](OutputFormat format, int quality) {
+        std::istringstream in(source);
+        ThumbnailRequest request{160, 120, true, clBlack, false, false, {true, false, false}};
+        request.format = format;
+        request.quality = quality;
+        std::ostringstream out;
+        EXPECT_TRUE(MakeThumbnailStream(in, out, request));
+        return out.str();
+    };
+    const Decoded canvas = decodePng(make(OutputFormat::Png, 90));
+    const auto psnr = [&](const Decoded &d) {
+        double sum = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x)
+                for (int c = 0; c < 3; ++c)
+                    sum += std::pow(d.at(x, y)[c] - canvas.at(x, y)[c], 2);
+        return 10 * std::log10(255.0 * 255.0 / std::max(sum / (160 * 120 * 3), 1e-9));
+    };
+    for (const auto &c : cases) {
+        const std::string webp = make(OutputFormat::Webp, c.quality);
+        EXPECT_FALSE(riffChunk(webp, c.format).empty()) << c.quality;
+        if (c.quality > 90) {
+            EXPECT_GT(psnr(decodeWebp(webp)),
+                      psnr(decodeJpeg(make(OutputFormat::Jpeg, c.quality))) - 2)
+                << c.quality;
+        }
+    }
+}
