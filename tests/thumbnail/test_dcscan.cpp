@@ -90,6 +90,8 @@ TEST(DcScan, matches_libjpegs_eighth_size_decode) {
         {"420", 333, 251, 3, {85, false, Sampling::S420}, false},
         {"422", 250, 333, 3, {85, false, Sampling::S422}, false},
         {"420 restarts", 321, 211, 3, {92, false, Sampling::S420, 1}, false},
+        // Codes longer than a lookup and extra bits running past a stride's window.
+        {"444 quality 100", 203, 97, 3, {100, false, Sampling::S444}, true},
     };
     for (const auto &c : cases) {
         const std::string bytes =
