@@ -4,7 +4,7 @@
 # only (the system's aliases still apply). Each set runs the usual start-up bench, whose
 # median "quillet / with caption" ratio is what a user with those fonts would see.
 #
-#   bash bench/startup_fonts.sh [BUILD_DIR] [RUNS]
+#   bash bench/startup_fonts.sh [BUILD_DIR] [RUNS] [SET...]
 #
 # Sets whose folders are not installed are skipped; fonts-urw-base35 (which the printing
 # stack brings) and fonts-noto-core make the interesting ones. The package brings Liberation,
@@ -14,6 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
 runs=${2:-11}
+shift $(($# < 2 ? $# : 2))
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -30,8 +31,10 @@ declare -A sets=(
     ["dejavu+noto"]="$dejavu $noto"
     ["dejavu+liberation+noto"]="$dejavu $liberation $noto"
 )
-for name in dejavu dejavu+liberation dejavu+urw dejavu+liberation+urw dejavu+noto \
-    dejavu+liberation+noto; do
+chosen=("$@")
+[ ${#chosen[@]} -gt 0 ] || chosen=(dejavu dejavu+liberation dejavu+urw dejavu+liberation+urw
+    dejavu+noto dejavu+liberation+noto)
+for name in "${chosen[@]}"; do
     dirs=""
     for folder in ${sets[$name]}; do
         [ -d "$folder" ] || { dirs=; break; }
