@@ -401,6 +401,14 @@ std::string Cut(const std::string &bytes) {
     return bytes.substr(0, bytes.size() / 2);
 }
 
+// The second quarter of the file overwritten: the picture's data of a TIFF, whose directory
+// libtiff writes at the end.
+std::string Damaged(std::string bytes) {
+    std::fill(bytes.begin() + long(bytes.size() / 4), bytes.begin() + long(bytes.size() / 2),
+              '\xFF');
+    return bytes;
+}
+
 struct Hostile {
     const char *name;
     std::string (*bytes)();
@@ -437,6 +445,18 @@ INSTANTIATE_TEST_SUITE_P(
                 ThumbnailError::NotDecodable},
         Hostile{"tiff_of_a_huge_size", TiffOfHugeSize, ThumbnailError::TooLarge},
         Hostile{"tiff_cut_short", [] { return Cut(EncodeTiff(PatternPicture(64, 64))); },
+                ThumbnailError::NotDecodable},
+        Hostile{"tiff_cmyk_planes_damaged",
+                [] {
+                    return Damaged(
+                        EncodeTiff(PatternPicture(64, 64, 4), {.cmyk = true, .planes = true}));
+                },
+                ThumbnailError::NotDecodable},
+        Hostile{"tiff_cmyk_16_bit_tiles_damaged",
+                [] {
+                    return Damaged(EncodeTiff(PatternPicture(64, 64, 4),
+                                              {.sixteenBits = true, .tiled = true, .cmyk = true}));
+                },
                 ThumbnailError::NotDecodable},
         Hostile{
             "heic_announcing_a_huge_size",
