@@ -221,6 +221,37 @@ bool EncodedPictureSize(std::string_view s, int &width, int &height) {
         height = int(bigEndian(s, 20, 4));
         return true;
     }
+    // WebP's first chunk: the extended header's canvas (24 bits each, less one), the lossy
+    // frame's header (14 bits each) or the lossless one's (14 bits each, less one).
+    const auto byte = [&s](std::size_t at) { return std::uint32_t(std::uint8_t(s[at])); };
+    const auto little = [&](std::size_t at, int bytes) {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | byte(at + std::size_t(i));
+        return value;
+    };
+    if (isWebp(s) && s.size() >= 30) {
+        const std::string_view chunk = s.substr(12, 4);
+        if (chunk == "VP8X") {
+            width = int(little(24, 3) + 1);
+            height = int(little(27, 3) + 1);
+        } else if (chunk == "VP8 ") {
+            width = int(little(26, 2) & 0x3FFF);
+            height = int(little(28, 2) & 0x3FFF);
+        } else if (chunk == "VP8L") {
+            const std::uint32_t bits = little(21, 4);
+            width = int((bits & 0x3FFF) + 1);
+            height = int((bits >> 14 & 0x3FFF) + 1);
+        }
+        return chunk == "VP8X" || chunk == "VP8 " || chunk == "VP8L";
+    }
+    // AVIF: the first image spatial extents property, the primary picture's as libavif writes.
+    if (const std::size_t at = s.find("ispe");
+        isAvif(s) && at != std::string_view::npos && at + 16 <= s.size()) {
+        width = int(bigEndian(s, at + 8, 4));
+        height = int(bigEndian(s, at + 12, 4));
+        return true;
+    }
     // The first start-of-frame marker (SOF0 to SOF15, not DHT, JPG or DAC) holds the size.
     for (std::size_t at = 2; isJpeg(s) && at + 9 <= s.size() && s[at] == '\xFF';) {
         const unsigned marker = static_cast<unsigned char>(s[at + 1]);

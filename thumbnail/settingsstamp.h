@@ -23,8 +23,8 @@ std::string AddSettingsStamp(std::string_view encoded, std::string_view stamp);
 // device is never opened for reading. Empty when there is none.
 std::string ReadSettingsStamp(const std::string &path);
 
-// The picture size in the header of an encoded JPEG or PNG; false (sizes untouched) for
-// anything else.
+// The picture size in the header of an encoded JPEG, PNG, WebP or AVIF (as our encoders write
+// them); false (sizes untouched) for anything else.
 bool EncodedPictureSize(std::string_view encoded, int &width, int &height);
 
 // Whether `target` is a thumbnail of `source` as it is now: a regular file (not a link),

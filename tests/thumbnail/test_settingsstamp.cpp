@@ -101,22 +101,28 @@ struct InsideCase {
     const char *format;
     OutputFormat output;
     int box;
+    int quality = 90;
 };
 
 class StampInside : public ::testing::TestWithParam<InsideCase> {};
 
-TEST_P(StampInside, reads_back_from_every_format_only_when_asked_for) {
+TEST_P(StampInside, reads_back_from_every_format_only_when_asked_for_and_the_size_too) {
     const InsideCase &c = GetParam();
     TempFolder folder;
     save(folder.file("photo"), EncodeJpeg(PatternPicture(900, 700)));
     ThumbnailRequest request{c.box, c.box, true, clBlack, false, false, {}};
     request.format = c.output;
+    request.quality = c.quality;
     for (bool stamped : {false, true}) {
         request.stamped = stamped;
         std::string bytes;
         ASSERT_TRUE(MakeThumbnailBytes(folder.file("photo"), bytes, request, nullptr));
         save(folder.file("t"), bytes);
         EXPECT_EQ(ReadSettingsStamp(folder.file("t")), stamped ? SettingsStampOf(request) : "");
+        int width = 0, height = 0; // the padded canvas fills the box
+        EXPECT_TRUE(EncodedPictureSize(bytes, width, height));
+        EXPECT_EQ(width, c.box);
+        EXPECT_EQ(height, c.box);
     }
 }
 
@@ -126,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, StampInside,
                                            InsideCase{"png", OutputFormat::Png, 160},
                                            InsideCase{"webp", OutputFormat::Webp, 160},
                                            InsideCase{"webp_large", OutputFormat::Webp, 700},
+                                           InsideCase{"webp_lossless", OutputFormat::Webp, 160,
+                                                      100},
                                            InsideCase{"avif", OutputFormat::Avif, 160},
                                            InsideCase{"avif_large", OutputFormat::Avif, 700}),
                          [](const auto &info) { return std::string(info.param.format); });
