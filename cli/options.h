@@ -20,8 +20,8 @@ struct ThumbBox {
 
 struct ThumbOptions {
     std::string outputFolder{kDefaults.targetFolder.thumbCommand};
-    std::vector<ThumbBox> sizes{ThumbBox{}}; // in the order given, each once
-    bool sizeFolders = false;                // each size in a folder "WxH" of its own
+    std::vector<ThumbBox> sizes = std::vector<ThumbBox>(1); // in the order given, each once
+    bool sizeFolders = false; // each size in a folder "WxH" of its own
     bool keepAspect = kDefaults.keepAspect.thumbCommand;
     bool eraseEmpty = kDefaults.eraseEmpty.thumbCommand;
     TColor fill = kDefaults.fill.thumbCommand;
