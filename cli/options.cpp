@@ -192,7 +192,8 @@ std::string ThumbUsage() {
     ThumbTargets targets{unused};
     return "Usage: quillet-thumb [options] SOURCE...\n"
            "Writes one thumbnail per source photo (JPEG unless --format says otherwise) into\n"
-           "the output folder, named after the source's file name plus the suffix.\n"
+           "the output folder, named after the source's file name plus the suffix. A folder\n"
+           "as a source gives the photos it holds (with -r, the photos of its whole tree).\n"
            "\n" +
            OptionsHelp(thumbTable(targets), 21) +
            "\n"

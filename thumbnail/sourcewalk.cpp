@@ -46,8 +46,9 @@ std::string relativeOfNamed(const std::string &name) {
 
 class TreeWalk {
 public:
-    TreeWalk(const PhotoNameTest &isPhoto, std::vector<SourceEntry> &out)
-        : isPhoto_(isPhoto), out_(out) {}
+    // Not `deep`: the root's own photos only, with no relative paths (a flat batch).
+    TreeWalk(const PhotoNameTest &isPhoto, std::vector<SourceEntry> &out, bool deep)
+        : isPhoto_(isPhoto), out_(out), deep_(deep) {}
 
     void walkRoot(const std::string &root) {
         tree_ = realPathOf(root);
@@ -82,7 +83,8 @@ private:
             return;
         }
         if (type == DT_DIR) {
-            walk(path, relative);
+            if (deep_)
+                walk(path, relative);
             return;
         }
         struct stat st {};
@@ -94,7 +96,7 @@ private:
             take(path, relative);
             return;
         }
-        if (!S_ISDIR(st.st_mode))
+        if (!S_ISDIR(st.st_mode) || !deep_)
             return;
         const FileIdentity id{st.st_dev, st.st_ino};
         struct stat own {};
@@ -109,7 +111,7 @@ private:
 
     void take(const std::string &path, const std::string &relative) {
         if (isPhoto_(relative.substr(relative.rfind('/') + 1)))
-            out_.push_back({path, relative, {}});
+            out_.push_back({path, deep_ ? relative : std::string(), {}});
     }
 
     struct Less {
@@ -120,6 +122,7 @@ private:
 
     const PhotoNameTest &isPhoto_;
     std::vector<SourceEntry> &out_;
+    bool deep_;
     std::string tree_;
     std::vector<FileIdentity> inside_; // the folders from the root down to the current one
     std::set<FileIdentity, Less> walked_;
@@ -132,10 +135,10 @@ std::vector<SourceEntry> ListSources(const std::vector<std::string> &names, bool
     std::vector<SourceEntry> entries;
     for (const std::string &name : names) {
         struct stat st {};
-        if (!recursive || name.empty() || ::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (name.empty() || ::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             entries.push_back({name, recursive ? relativeOfNamed(name) : std::string(), {}});
         else
-            TreeWalk(isPhoto, entries).walkRoot(name);
+            TreeWalk(isPhoto, entries, recursive).walkRoot(name);
     }
     return entries;
 }

@@ -17,9 +17,10 @@ struct SourceEntry {
 // Whether a file name (no folder) is one of the photos a walk takes.
 using PhotoNameTest = std::function<bool(std::string_view name)>;
 
-// Without `recursive`, every name as it is, with no relative path. With it, a folder is walked
-// (its names sorted by bytes, hidden ones left out, only files `isPhoto` accepts taken), each
-// photo relative to that folder; a photo named directly is found under the current folder: a
+// A folder gives its photos: its names sorted by bytes, hidden ones left out, only files
+// `isPhoto` accepts taken. Without `recursive`, that is the folder's own photos, and every
+// name has no relative path. With it, a folder is walked down its tree, each photo relative
+// to that folder; a photo named directly is found under the current folder: a
 // relative name without ".." keeps its folders (a leading "./" dropped), any other keeps its
 // file name only. The path always ends with the relative path. A link to
 // a folder is followed only when it leads to a folder inside the tree that was not walked

@@ -61,7 +61,8 @@ TEST_P(SourceWalk, mirrors_relative_paths_and_stops_at_links_out_and_loops) {
 
 INSTANTIATE_TEST_SUITE_P(
     Trees, SourceWalk,
-    ::testing::Values(WalkCase{{"T", "a/x.jpg"}, false, {"T||", "a/x.jpg||"}},
+    ::testing::Values(WalkCase{{"T", "a/x.jpg"}, false, {"T/z.jpg||", "a/x.jpg||"}},
+                      WalkCase{{"b", "a"}, false, {"b/x.jpg||", "a/x.jpg||"}},
                       WalkCase{{"T"},
                                true,
                                {"T/a/x.jpg|a/x.jpg|", "T/b/deep/y.jpg|b/deep/y.jpg|",
