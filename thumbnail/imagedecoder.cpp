@@ -1,6 +1,7 @@
 #include "imagedecoder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <istream>
 #include <string_view>
@@ -109,6 +110,27 @@ bool DecoderInput::readTail(std::vector<std::uint8_t> &out, std::size_t most) co
     const ssize_t got = ::pread(file_, out.data(), size, off_t(st.st_size) - off_t(size));
     out.resize(got > 0 ? std::size_t(got) : 0);
     return got == ssize_t(size);
+}
+
+std::int64_t DecoderInput::fileSize() const {
+    struct stat st {};
+    if (file_ < 0 || ::fstat(file_, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return std::int64_t(st.st_size);
+}
+
+std::size_t DecoderInput::readAt(std::uint64_t offset, void *out, std::size_t count) const {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(file_, static_cast<char *>(out) + done, count - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += std::size_t(got);
+    }
+    return done;
 }
 
 bool ImageDecoder::fail(std::string why, bool memory) {

@@ -40,6 +40,11 @@ public:
     // The file's last `most` bytes (all of a shorter file) into `out`, the stream untouched;
     // false for a source that is not a file.
     bool readTail(std::vector<std::uint8_t> &out, std::size_t most) const;
+    // The size of the file behind the source; -1 for a source that is not a regular file.
+    std::int64_t fileSize() const;
+    // Up to `count` bytes of that file from `offset`, the stream untouched; fewer only at
+    // its end or on a read error.
+    std::size_t readAt(std::uint64_t offset, void *out, std::size_t count) const;
 
 protected:
     int_type underflow() override;

@@ -28,8 +28,17 @@ int onWarning(TIFF *, void *, const char *, const char *, va_list) {
     return 1;
 }
 
+std::uint64_t sizeOf(const TiffDecoder *d) {
+    return d->fileSize_ >= 0 ? std::uint64_t(d->fileSize_) : d->file_.size();
+}
+
 tmsize_t onRead(thandle_t handle, void *out, tmsize_t count) {
     TiffDecoder *d = decoderOf(handle);
+    if (d->fileSize_ >= 0) {
+        const std::size_t n = d->input_.readAt(d->position_, out, std::size_t(count));
+        d->position_ += n;
+        return tmsize_t(n);
+    }
     const std::uint64_t left =
         d->file_.size() - std::min<std::uint64_t>(d->position_, d->file_.size());
     const std::size_t n = std::size_t(std::min<std::uint64_t>(left, std::uint64_t(count)));
@@ -47,7 +56,7 @@ tmsize_t onWrite(thandle_t, void *, tmsize_t) {
 toff_t onSeek(thandle_t handle, toff_t offset, int whence) {
     TiffDecoder *d = decoderOf(handle);
     const std::uint64_t base = whence == SEEK_CUR   ? d->position_
-                               : whence == SEEK_END ? d->file_.size()
+                               : whence == SEEK_END ? sizeOf(d)
                                                     : 0;
     d->position_ = base + offset;
     return d->position_;
@@ -58,11 +67,13 @@ int onClose(thandle_t) {
 }
 
 toff_t onSize(thandle_t handle) {
-    return decoderOf(handle)->file_.size();
+    return sizeOf(decoderOf(handle));
 }
 
-// The file is in memory already: libtiff reads strips from it in place.
+// A source held in memory is read by libtiff in place; a file is read strip by strip.
 int onMap(thandle_t handle, void **base, toff_t *size) {
+    if (decoderOf(handle)->fileSize_ >= 0)
+        return 0;
     *base = decoderOf(handle)->file_.data();
     *size = decoderOf(handle)->file_.size();
     return 1;
@@ -84,7 +95,8 @@ bool TiffDecoder::libtiffFailed(const char *fallback) {
 }
 
 bool TiffDecoder::readHeader() {
-    if (!input_.readAll(file_, limit_))
+    fileSize_ = input_.fileSize();
+    if (fileSize_ < 0 && !input_.readAll(file_, limit_))
         return fail("the file needs more memory than the decoder may use", true);
     TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, this);

@@ -1,7 +1,8 @@
 #pragma once
 // TIFF through libtiff: RGB, grey, palette and CMYK; 8 and 16 bits; strips and tiles; the
-// first page. The file is held in memory (libtiff seeks through it) and the picture is decoded
-// one band of strips or tiles at a time, so only a band's rows are held. CMYK is read as ink
+// first page. libtiff seeks through the file where it lies (a stream that is not a file is
+// held in memory first) and the picture is decoded one band of strips or tiles at a time, so
+// only a band's rows are held. CMYK is read as ink
 // (either planar configuration, its DotRange honoured) so that its profile can convert it.
 #include "imagedecoder.h"
 
@@ -17,7 +18,9 @@ public:
     const std::uint8_t *row(int y) override;
 
     // Internals shared with libtiff's callbacks.
-    std::vector<std::uint8_t> file_;
+    DecoderInput &input_;
+    std::int64_t fileSize_ = -1;     // read in place through input_ when it is a file
+    std::vector<std::uint8_t> file_; // else the whole source
     std::uint64_t position_ = 0;
     char error_[1024] = {};
 
@@ -30,7 +33,6 @@ private:
     void inkToRgb(int rows);
     bool libtiffFailed(const char *fallback);
 
-    DecoderInput &input_;
     TIFF *tiff_ = nullptr;
     TIFFRGBAImage image_{};
     bool imageStarted_ = false;
