@@ -735,6 +735,41 @@ bool stepInTurn(const std::vector<std::unique_ptr<SteppedDrawing>> &drawings) {
     }
 }
 
+// Exact canvases over one source, each reading only the rows it samples; `reads` gathers
+// the columns and rows they read, and must outlive the drawings.
+void addExactDrawings(const RowSource &source, std::span<const ThumbnailGeometry> geometries,
+                      const DrawSettings &settings, std::span<RowSink *const> sinks,
+                      ExactReads &reads, std::vector<std::unique_ptr<SteppedDrawing>> &drawings) {
+    for (std::size_t i = 0; i < geometries.size(); ++i)
+        drawings.push_back(std::make_unique<SteppedDrawing>(
+            geometries[i], settings, *sinks[i],
+            [&source, &reads](const Plan &p, std::function<int(int)> &through) {
+                const std::size_t first = reads.rows.size();
+                RowMaker make = exactRows(source, p, &reads);
+                through = [&reads, first, top = p.rows.first](int y) {
+                    return reads.rows[first + std::size_t(y - top)] + 1;
+                };
+                return make;
+            }));
+}
+
+// A smooth canvas over `source`, the shared decode (`height` rows) averaged k x k; `kept`
+// grows to the shared rows its filter holds at once. The drawing that reads lowest steps
+// next, so no other is further ahead than the rows one drawn row reads.
+std::unique_ptr<SteppedDrawing> smoothDrawing(const RowSource &source, int k, int height, int &kept,
+                                              const ThumbnailGeometry &g,
+                                              const DrawSettings &settings, RowSink &sink) {
+    return std::make_unique<SteppedDrawing>(
+        g, settings, sink,
+        [&source, k, &kept, height](const Plan &p, std::function<int(int)> &through) {
+            SmoothReads reads;
+            RowMaker make = smoothRows(source, p, &reads);
+            through = [reads, k, height](int y) { return std::min(height, k * reads.through(y)); };
+            kept = std::max(kept, k * (reads.window + 1));
+            return make;
+        });
+}
+
 // Smooth canvases from one decode at the largest scale any of them needs, each drawn as
 // DrawPicture draws it alone when that is its own scale; one that needs less detail has the
 // decode averaged k x k first, as DrawDecodedPicture does with other formats.
@@ -759,20 +794,7 @@ bool drawSmoothPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry>
         const int k = shared.boxes[i];
         const RowSource &source = k > 1 ? shrunk.emplace_back(boxShrunk(rows, k)) : rows;
         drawings.push_back(
-            std::make_unique<SteppedDrawing>(geometries[i], settings, *sinks[i],
-                                             [&source, k, &kept, height = rows.height](
-                                                 const Plan &p, std::function<int(int)> &through) {
-                                                 SmoothReads reads;
-                                                 RowMaker make = smoothRows(source, p, &reads);
-                                                 through = [reads, k, height](int y) {
-                                                     return std::min(height, k * reads.through(y));
-                                                 };
-                                                 // The drawing that reads lowest steps next, so no
-                                                 // other is further ahead than the rows one drawn
-                                                 // row reads.
-                                                 *kept = std::max(*kept, k * (reads.window + 1));
-                                                 return make;
-                                             }));
+            smoothDrawing(source, k, rows.height, *kept, geometries[i], settings, *sinks[i]));
     }
     return stepInTurn(drawings);
 }
@@ -790,19 +812,40 @@ bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geome
     source.readOnly = {};
     ExactReads reads;
     std::vector<std::unique_ptr<SteppedDrawing>> drawings;
-    for (std::size_t i = 0; i < geometries.size(); ++i)
-        drawings.push_back(std::make_unique<SteppedDrawing>(
-            geometries[i], settings, *sinks[i],
-            [&source, &reads](const Plan &p, std::function<int(int)> &through) {
-                const std::size_t first = reads.rows.size();
-                RowMaker make = exactRows(source, p, &reads);
-                through = [&reads, first, top = p.rows.first](int y) {
-                    return reads.rows[first + std::size_t(y - top)] + 1;
-                };
-                return make;
-            }));
+    addExactDrawings(source, geometries, settings, sinks, reads, drawings);
     // The decoder may spare only the blocks that no canvas reads.
     if (readOnly)
         readOnly(reads.columns, reads.rows);
+    return stepInTurn(drawings);
+}
+
+bool DrawDecodedPictures(ImageDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                         const DrawSettings &settings, std::span<RowSink *const> sinks) {
+    int coverWidth = 0, coverHeight = 0;
+    for (const ThumbnailGeometry &g : geometries) {
+        const Plan p(g, settings.turn);
+        coverWidth = std::max(coverWidth, 2 * p.storedWidth);
+        coverHeight = std::max(coverHeight, 2 * p.storedHeight);
+    }
+    if (!(settings.smooth ? decoder.start(coverWidth, coverHeight) : decoder.start()))
+        return false;
+    if (!settings.smooth && (decoder.outputWidth() != decoder.header().width ||
+                             decoder.outputHeight() != decoder.header().height))
+        return false;
+    // Held while the drawings read at different depths: each decoded row is read once.
+    auto kept = std::make_shared<int>(1);
+    const RowSource rows = keptRows(decodedRows(decoder, settings.fill, settings.toSrgb), kept);
+    std::vector<std::unique_ptr<SteppedDrawing>> drawings;
+    ExactReads reads;
+    if (!settings.smooth)
+        addExactDrawings(rows, geometries, settings, sinks, reads, drawings);
+    std::deque<RowSource> shrunk;
+    for (std::size_t i = 0; settings.smooth && i < geometries.size(); ++i) {
+        // As DrawDecodedPicture reduces for this canvas alone from the same decode.
+        const int k = boxFactor(rows.width, rows.height, Plan(geometries[i], settings.turn));
+        const RowSource &source = k > 1 ? shrunk.emplace_back(boxShrunk(rows, k)) : rows;
+        drawings.push_back(
+            smoothDrawing(source, k, rows.height, *kept, geometries[i], settings, *sinks[i]));
+    }
     return stepInTurn(drawings);
 }

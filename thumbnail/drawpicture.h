@@ -58,3 +58,9 @@ bool DrawPictures(JpegDecoder &decoder, std::span<const ThumbnailGeometry> geome
 // the sink takes RGBA rows).
 bool DrawDecodedPicture(ImageDecoder &decoder, const ThumbnailGeometry &g,
                         const DrawSettings &settings, RowSink &sink);
+
+// Several canvases of a picture of another format from one decode, each as DrawDecodedPicture
+// draws it alone from the same decoded picture (smooth: the one that keeps twice the detail
+// the largest canvas asks for). Alpha is laid over the fill colour; none is kept.
+bool DrawDecodedPictures(ImageDecoder &decoder, std::span<const ThumbnailGeometry> geometries,
+                         const DrawSettings &settings, std::span<RowSink *const> sinks);

@@ -261,10 +261,13 @@ ThumbnailStatus renderJpegSizes(std::istream &source, std::span<const ThumbnailR
     return {};
 }
 
-// Every other format through its decoder: the same geometry, modes and budget.
+// Every other format through its decoder: the same geometry, modes and budget. Several
+// boxes share one decode; a photo's own alpha is kept only for one box.
 ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
-                              const ThumbnailRequest &request, DecoderMemoryBudget *budget,
-                              ThumbnailOutput &output) {
+                              std::span<const ThumbnailRequest> requests,
+                              DecoderMemoryBudget *budget,
+                              std::span<const std::unique_ptr<ThumbnailOutput>> outputs) {
+    const ThumbnailRequest &request = requests.front();
     const ThumbnailExtras &extras = request.extras;
     const std::unique_ptr<ImageDecoder> decoder = MakeImageDecoder(format, source);
     const std::uint64_t limit = budget ? budget->limit() : kDefaultDecoderMemory;
@@ -274,12 +277,17 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     const DecodedHeader &header = decoder->header();
     DrawSettings settings{extras.smooth, extras.upright ? header.orientation : Orientation::Normal,
                           request.fill};
-    const ThumbnailGeometry g = geometryOf(header.width, header.height, request, settings.turn);
-    if (g.canvasWidth == 0 || g.canvasHeight == 0)
-        return {ThumbnailError::EmptyThumbnail};
-    const std::uint64_t need = header.memoryNeed +
-                               DrawingMemory(header.width, header.height, false, g, settings) +
-                               output.memoryNeed(g);
+    std::vector<ThumbnailGeometry> geometries;
+    std::uint64_t need = header.memoryNeed;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const ThumbnailGeometry g =
+            geometryOf(header.width, header.height, requests[i], settings.turn);
+        if (g.canvasWidth == 0 || g.canvasHeight == 0)
+            return {ThumbnailError::EmptyThumbnail};
+        need += DrawingMemory(header.width, header.height, false, g, settings) +
+                outputs[i]->memoryNeed(g);
+        geometries.push_back(g);
+    }
     BudgetReservation reservation;
     if (ThumbnailStatus refused = reserve(need, limit, budget, reservation); !refused)
         return refused;
@@ -293,15 +301,23 @@ ThumbnailStatus renderDecoded(PhotoFormat format, DecoderInput &source,
     if (colours.toSrgb)
         decoder->deliverInk();
     settings.toSrgb = colours.toSrgb.get();
-    output.note = colours.note;
-    settings.keepAlpha = output.keepsAlpha(header.alpha);
-    if (ThumbnailStatus refused =
-            output.start(g, false, std::move(colours.profile), settings.keepAlpha);
-        !refused)
-        return refused;
-    if (!DrawDecodedPicture(*decoder, g, settings, output.rows()) || !decoder->finish()) {
-        if (decoder->message().empty() && *output.message())
-            return {ThumbnailError::NotEncodable, 0, output.message()};
+    settings.keepAlpha = outputs.size() == 1 && outputs.front()->keepsAlpha(header.alpha);
+    std::vector<RowSink *> sinks;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        outputs[i]->note = colours.note;
+        if (ThumbnailStatus refused =
+                outputs[i]->start(geometries[i], false, colours.profile, settings.keepAlpha);
+            !refused)
+            return refused;
+        sinks.push_back(&outputs[i]->rows());
+    }
+    const bool drawn = sinks.size() == 1
+                           ? DrawDecodedPicture(*decoder, geometries.front(), settings, *sinks[0])
+                           : DrawDecodedPictures(*decoder, geometries, settings, sinks);
+    if (!drawn || !decoder->finish()) {
+        for (const auto &output : outputs)
+            if (decoder->message().empty() && *output->message())
+                return {ThumbnailError::NotEncodable, 0, output->message()};
         if (decoder->message().empty())
             return {ThumbnailError::NotDecodable, 0, "the decoder delivered an unexpected size"};
         return decodeFailure(*decoder, need);
@@ -318,15 +334,15 @@ ThumbnailStatus renderThumbnail(std::istream &source, const ThumbnailRequest &re
         return {ThumbnailError::InvalidBox};
     DecoderInput input(source, file);
     const PhotoFormat format = SniffFormat(input.head());
-    ThumbnailOutput output(request);
+    std::unique_ptr<ThumbnailOutput> output = std::make_unique<ThumbnailOutput>(request);
     ThumbnailStatus made;
     if (format == PhotoFormat::Jpeg || format == PhotoFormat::Unknown) {
         std::istream stream(&input);
-        made = renderJpeg(stream, request, budget, output);
+        made = renderJpeg(stream, request, budget, *output);
     } else {
-        made = renderDecoded(format, input, request, budget, output);
+        made = renderDecoded(format, input, {&request, 1}, budget, {&output, 1});
     }
-    return made ? output.finish(bytes) : made;
+    return made ? output->finish(bytes) : made;
 }
 
 // Runs `work`, turning what it throws into a status: the system's refusal of memory stays
@@ -397,7 +413,7 @@ MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Re
         return b.width < 1 || b.height < 1;
     });
     std::vector<ThumbnailStatus> statuses(Boxes.size());
-    // A JPEG is read and decoded once for all boxes.
+    // A photo is read and decoded once for all boxes.
     bool each = invalid || Boxes.size() < 2;
     const ThumbnailStatus made = each ? ThumbnailStatus{} : guarded([&]() -> ThumbnailStatus {
         SharedReadFile source;
@@ -408,17 +424,21 @@ MakeThumbnailSizes(const std::string &SourceFileName, const ThumbnailRequest &Re
                 return refused;
         FdStreamBuf in(source.fd());
         std::istream stream(&in);
-        DecoderInput input(stream);
+        DecoderInput input(stream, source.fd());
         const PhotoFormat format = SniffFormat(input.head());
-        if (format != PhotoFormat::Jpeg && format != PhotoFormat::Unknown) {
-            each = true; // another format's decoder reads it for each box
+        const bool jpeg = format == PhotoFormat::Jpeg || format == PhotoFormat::Unknown;
+        // A photo's own alpha, kept, is drawn for one box at a time.
+        if (!jpeg && Request.transparent && FormatHasAlpha(Request.format)) {
+            each = true;
             return {};
         }
-        std::istream jpeg(&input);
         std::vector<std::unique_ptr<ThumbnailOutput>> outputs;
         for (const ThumbnailRequest &request : requests)
             outputs.push_back(std::make_unique<ThumbnailOutput>(request));
-        if (ThumbnailStatus failed = renderJpegSizes(jpeg, requests, Budget, outputs); !failed)
+        std::istream jpegStream(&input);
+        if (ThumbnailStatus failed = jpeg ? renderJpegSizes(jpegStream, requests, Budget, outputs)
+                                          : renderDecoded(format, input, requests, Budget, outputs);
+            !failed)
             return failed;
         for (std::size_t i = 0; i < outputs.size(); ++i)
             statuses[i] = outputs[i]->finish(Thumbnails[i]);

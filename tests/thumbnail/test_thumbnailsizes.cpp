@@ -1,5 +1,6 @@
 #include "uthumbnail.h"
 
+#include "formatfixtures.h"
 #include "jpegfixtures.h"
 #include "tempfolder.h"
 
@@ -8,6 +9,9 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+// Designated initializers name only the options that matter to a case.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 struct SizesCase {
     const char *what;
@@ -122,6 +126,24 @@ INSTANTIATE_TEST_SUITE_P(
                       SizesCase{"smooth, progressive at one scale",
                                 EncodeJpeg(PatternPicture(1600, 1200), {80, true}),
                                 {{60, 60}, {50, 40}},
+                                true,
+                                false,
+                                {.smooth = true}},
+                      SizesCase{"PNG, turned upright",
+                                EncodePng(PatternPicture(900, 600), {.orientation = 6}),
+                                kThree,
+                                true,
+                                false,
+                                {.upright = true}},
+                      SizesCase{"TIFF tiles, smooth",
+                                EncodeTiff(PatternPicture(1200, 800), {.tiled = true}),
+                                kThree,
+                                true,
+                                true,
+                                {.smooth = true}},
+                      SizesCase{"WebP with alpha over the fill, smooth",
+                                EncodeWebP(PatternPicture(700, 500, 4)),
+                                {{60, 60}, {300, 200}},
                                 true,
                                 false,
                                 {.smooth = true}}));
