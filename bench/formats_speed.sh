@@ -31,10 +31,10 @@ mkdir -p "$work/heic" "$work/png" "$work/out"
 for photo in "${photos[@]:0:6}"; do
     name=$(basename "$photo" .jpg)
     # 12 MP, the size of a phone's photo.
-    "$convert" "$photo" -resize 4032x3024^ -gravity center -extent 4032x3024 "$work/$name.ppm"
-    heif-enc -q 90 -t 320 -o "$work/heic/$name.heic" "$work/$name.ppm" >/dev/null
+    "$convert" "$photo" -resize 4032x3024^ -gravity center -extent 4032x3024 "$work/$name.png"
+    heif-enc -q 90 -t 320 -o "$work/heic/$name.heic" "$work/$name.png" >/dev/null
     "$convert" "$photo" -resize 6000x4000^ -gravity center -extent 6000x4000 "$work/png/$name.png"
-    rm "$work/$name.ppm"
+    rm "$work/$name.png"
 done
 du -sh "$work/heic" "$work/png"
 
