@@ -89,8 +89,6 @@ private slots:
     void windowKeepsEveryControlAtItsSmallest();
     void screenReadersLearnRoleAndName_data();
     void screenReadersLearnRoleAndName();
-    void formatChoiceIsLabelledForScreenReaders_data();
-    void formatChoiceIsLabelledForScreenReaders();
     void closeButtonEndsAndSaves();
     void addFolderFollowsIncludeSubfolders_data();
     void addFolderFollowsIncludeSubfolders();
@@ -708,25 +706,6 @@ void TestUmain::screenReadersLearnRoleAndName() {
     QVERIFY(iface);
     QCOMPARE(int(iface->role()), role);
     QCOMPARE(iface->text(QAccessible::Name), name);
-}
-
-void TestUmain::formatChoiceIsLabelledForScreenReaders_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("format") << "ComboBox1"
-                            << "Format:";
-    QTest::newRow("quality") << "SpinBox1"
-                             << "Quality:";
-}
-
-void TestUmain::formatChoiceIsLabelledForScreenReaders() {
-    QFETCH(QString, control);
-    QAccessibleInterface *combo =
-        QAccessible::queryAccessibleInterface(form_->findChild<QWidget *>(control));
-    QVERIFY(combo);
-    const auto labels = combo->relations(QAccessible::Label);
-    QCOMPARE(labels.size(), 1);
-    QTEST(labels.front().first->text(QAccessible::Name), "label");
 }
 
 // "Add folder" lists the chosen folder's photos: down its tree, each by its path there, with
