@@ -6,33 +6,82 @@
 namespace {
 
 constexpr int kLevels = 236;
-// Sixteen samples at a time: the compiler's vector extensions give SSE2 or NEON code at -O2.
-constexpr int kLanes = 16;
-typedef std::int16_t Int16x8 __attribute__((vector_size(16)));
-typedef std::uint8_t Uint8x8 __attribute__((vector_size(8)));
-typedef std::uint8_t Uint8x16 __attribute__((vector_size(16)));
-
-Uint8x16 load16(const std::uint8_t *p) {
-    Uint8x16 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// Eight bytes of `v` from `first` on, widened.
-Int16x8 widen(const Uint8x16 &v, int first) {
-    Uint8x8 half;
-    std::memcpy(&half, reinterpret_cast<const std::uint8_t *>(&v) + first, sizeof half);
-    return __builtin_convertvector(half, Int16x8);
-}
+// Rows are padded to the widest vector below.
+constexpr int kPadding = 32;
 
 std::size_t padded(int width) {
-    return std::size_t((width + kLanes - 1) / kLanes * kLanes);
+    return std::size_t((width + kPadding - 1) / kPadding * kPadding);
+}
+
+// For each column: sixteen times the pixel plus the sum of the errors the row before left
+// below it, offset into the tables. `shift` holds those errors as 4 (error + 1) in its low
+// four bits (the bits above are the chain's leftovers); each went
+// 1/16 below and behind (on the side that row came from, `walked`), 5/16 below and 3/16
+// below and ahead. Lanes of bytes sum the errors and only the results are widened: the
+// compiler's vector extensions give SSE2, AVX2 or NEON code from the one body.
+template <typename Bytes, typename HalfBytes, typename Words>
+[[gnu::always_inline]] inline void sumErrors(const std::uint8_t *in, const std::uint8_t *shift,
+                                             std::int16_t *base, int width, int walked,
+                                             std::int16_t offset) {
+    constexpr int Lanes = sizeof(Bytes);
+    for (int c = 0; c < width; c += Lanes) {
+        std::uint8_t tail[Lanes] = {};
+        const std::uint8_t *src = in + c;
+        if (width - c < Lanes)
+            src = static_cast<const std::uint8_t *>(std::memcpy(tail, src, std::size_t(width - c)));
+        // Each shift is 4 (error + 1), so the sum is 4 (below + 9): at most 72, a byte's worth.
+        // No helpers: in the wide instance a vector crossing a call would change the ABI.
+        Bytes before, at, after, pixels;
+        std::memcpy(&before, shift + c - walked, sizeof before);
+        std::memcpy(&at, shift + c, sizeof at);
+        std::memcpy(&after, shift + c + walked, sizeof after);
+        std::memcpy(&pixels, src, sizeof pixels);
+        const Bytes below = ((before & 15) + 5 * (at & 15) + 3 * (after & 15)) >> 2;
+        for (int half = 0; half < Lanes; half += Lanes / 2) {
+            HalfBytes p, b;
+            std::memcpy(&p, reinterpret_cast<const std::uint8_t *>(&pixels) + half, sizeof p);
+            std::memcpy(&b, reinterpret_cast<const std::uint8_t *>(&below) + half, sizeof b);
+            const Words sum = (__builtin_convertvector(p, Words) << 4) +
+                              __builtin_convertvector(b, Words) + offset;
+            std::memcpy(base + c + half, &sum, sizeof sum);
+        }
+    }
+}
+
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef std::int16_t Words8 __attribute__((vector_size(16)));
+
+void sumErrorsPortable(const std::uint8_t *in, const std::uint8_t *shift, std::int16_t *base,
+                       int width, int walked, std::int16_t offset) {
+    sumErrors<Bytes16, Bytes8, Words8>(in, shift, base, width, walked, offset);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+typedef std::int16_t Words16 __attribute__((vector_size(32)));
+
+// Twice the lanes where the processor has them: this pass is a third of the dithering.
+[[gnu::target("avx2")]] void sumErrorsAvx2(const std::uint8_t *in, const std::uint8_t *shift,
+                                           std::int16_t *base, int width, int walked,
+                                           std::int16_t offset) {
+    sumErrors<Bytes32, Bytes16, Words16>(in, shift, base, width, walked, offset);
+}
+#endif
+
+decltype(&sumErrorsPortable) chooseSumErrors() {
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("avx2"))
+        return sumErrorsAvx2;
+#endif
+    return sumErrorsPortable;
 }
 
 } // namespace
 
 GreyDither::GreyDither(int width)
-    : width_(width), base_(padded(width)), shift_(padded(width) + 2 * kLanes, 8) {
+    : width_(width), sumErrors_(chooseSumErrors()), base_(padded(width)),
+      shift_(padded(width) + 2 * kPadding, 4) {
     // Level j shows grey (255 j + (levels - 1) / 2) / (levels - 1); input values map to the
     // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass. With 236
     // levels no value is more than 1 from its grey, which is what the packed entries hold.
@@ -56,10 +105,10 @@ GreyDither::GreyDither(int width)
     next_.resize(std::size_t(size));
     for (int i = 0; i < size; ++i) {
         level_[std::size_t(i)] = grey[valueAt(i)];
-        std::uint32_t packed = 0;
+        std::uint16_t packed = 0;
         for (int before = -1; before <= 1; ++before) {
             const int v = valueAt(std::clamp(i + 7 * before, 0, size - 1));
-            packed |= std::uint32_t(8 * (v - grey[v] + 1)) << (8 * (before + 1));
+            packed |= std::uint16_t(4 * (v - grey[v] + 1) << (4 * (before + 1)));
         }
         next_[std::size_t(i)] = packed;
     }
@@ -68,35 +117,19 @@ GreyDither::GreyDither(int width)
 void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
     const int w = width_;
     std::uint8_t *shift = shift_.data() + 1;
-    // What the row before left for this one: each of its pixels' errors went 1/16 below and
-    // behind (on the side that row came from), 5/16 below and 3/16 below and ahead. The
-    // libjpeg quantiser's sum is then ((carried + below + 8) >> 4) + pixel: sixteen times the
-    // pixel keeps the same floor in the index's upper bits.
+    // The libjpeg quantiser's sum is ((carried + below + 8) >> 4) + pixel: sixteen times the
+    // pixel keeps the same floor in the index's upper bits; the 4 (error + 1) shifts add 9.
     const int walked = oddRow_ ? 1 : -1; // the direction of the row before
-    for (int c = 0; c < w; c += kLanes) {
-        std::uint8_t tail[kLanes] = {};
-        const std::uint8_t *src = in + c;
-        if (w - c < kLanes)
-            src = static_cast<const std::uint8_t *>(std::memcpy(tail, src, std::size_t(w - c)));
-        // Each shift is 8 (error + 1), so the sum is 8 (below + 9): at most 144, a byte's worth.
-        const Uint8x16 below =
-            (load16(shift + c - walked) + 5 * load16(shift + c) + 3 * load16(shift + c + walked)) >>
-            3;
-        const Uint8x16 pixels = load16(src);
-        for (int half = 0; half < kLanes; half += kLanes / 2) {
-            const Int16x8 base =
-                (widen(pixels, half) << 4) + widen(below, half) + std::int16_t(8 - 9 + offset_);
-            std::memcpy(base_.data() + c + half, &base, sizeof base);
-        }
-    }
+    sumErrors_(in, shift, base_.data(), w, walked, std::int16_t(8 - 9 + offset_));
     // Serpentine order: even rows left to right, odd rows right to left. The first pixel has
-    // no error before it; the zero error on each side of the row is 8 (0 + 1) too. The entry's
-    // low byte is the error; `& 31` leaves the bytes above out of the next shift, and x86
-    // shifts mask their count so anyway: the chain is one shift per pixel.
+    // no error before it; the zero error on each side of the row is 4 (0 + 1) too. The entry's
+    // low four bits are the error; the fields above are multiples of 4 as well, so `& 31`
+    // leaves them out of the next shift, and x86 shifts mask their count so anyway: the chain
+    // is one shift per pixel.
     const std::int16_t *base = base_.data();
-    const std::uint32_t *next = next_.data(); // a local: the byte stores below may alias
-    shift[-1] = shift[w] = 8;
-    unsigned s = 8;
+    const std::uint16_t *next = next_.data(); // a local: the byte stores below may alias
+    shift[-1] = shift[w] = 4;
+    unsigned s = 4;
     if (oddRow_) {
 #pragma GCC unroll 4
         for (int c = w - 1; c >= 0; --c)
@@ -110,6 +143,6 @@ void GreyDither::row(const std::uint8_t *in, std::uint8_t *out) {
     const int back = oddRow_ ? 1 : -1;
     if (out)
         for (int c = 0; c < w; ++c)
-            out[c] = level_[std::size_t(base[c] + 7 * (shift[c + back] / 8 - 1))];
+            out[c] = level_[std::size_t(base[c] + 7 * ((shift[c + back] & 15) / 4 - 1))];
     oddRow_ = !oddRow_;
 }

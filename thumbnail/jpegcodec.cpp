@@ -135,6 +135,13 @@ void stepReadRow(JpegDecoder *d) {
     }
 }
 
+void stepReadRawRows(JpegDecoder *d) {
+    JSAMPARRAY rows = d->rawRows_.data();
+    // Our source never suspends, so nothing read means a stall.
+    if (jpeg_read_raw_data(&d->cinfo_, &rows, JDIMENSION(d->rawRows_.size())) == 0)
+        ERREXIT(&d->cinfo_, JERR_FILE_READ);
+}
+
 void stepSkipRows(JpegDecoder *d) {
     jpeg_skip_scanlines(&d->cinfo_, d->stepCount_);
 }
@@ -282,6 +289,12 @@ bool JpegDecoder::begin(int eighths, bool dither) {
     // libjpeg's own results at a fraction of the cost, so libjpeg delivers plain grey.
     if (!layoutOf(cinfo_, layout_))
         return refuse("Unsupported output colour space");
+    // A grey photo's samples come out of the inverse DCT as they are: taken raw, a block row
+    // at a time, they skip libjpeg's copy of each row, and the dithering works through rows
+    // while its tables are still in the cache.
+    const bool raw = dither && layout_ == PixelLayout::Grey && cinfo_.num_components == 1 &&
+                     cinfo_.jpeg_color_space == JCS_GRAYSCALE;
+    cinfo_.raw_data_out = raw ? TRUE : FALSE;
     if (!run(stepStart))
         return false;
     const int expected = layout_ == PixelLayout::Grey ? 1 : layout_ == PixelLayout::Rgb ? 3 : 4;
@@ -293,6 +306,19 @@ bool JpegDecoder::begin(int eighths, bool dither) {
     if (dither && layout_ == PixelLayout::Grey) {
         dither_ = std::make_unique<GreyDither>(int(cinfo_.output_width));
         dithered_.resize(cinfo_.output_width);
+    }
+    if (raw) {
+        // One call delivers the block rows of an iMCU row, each block whole.
+        const jpeg_component_info &comp = cinfo_.comp_info[0];
+        const std::size_t width =
+            std::size_t(comp.width_in_blocks) * std::size_t(comp.DCT_scaled_size);
+        const std::size_t rows =
+            std::size_t(cinfo_.max_v_samp_factor) * std::size_t(cinfo_.min_DCT_scaled_size);
+        decoded_.assign(width * rows, 0);
+        rawRows_.resize(rows);
+        for (std::size_t r = 0; r < rows; ++r)
+            rawRows_[r] = decoded_.data() + r * width;
+        rawNext_ = rows;
     }
     return true;
 }
@@ -358,11 +384,21 @@ void JpegDecoder::readOnly(const std::vector<int> &columns, const std::vector<in
 }
 
 bool JpegDecoder::readRow(std::uint8_t *dithered) {
-    stepCount_ = 0;
-    if (!run(stepReadRow))
-        return false;
+    const std::uint8_t *decoded = decoded_.data();
+    if (rawRows_.empty()) {
+        stepCount_ = 0;
+        if (!run(stepReadRow))
+            return false;
+    } else {
+        if (rawNext_ == rawRows_.size()) {
+            if (!run(stepReadRawRows))
+                return false;
+            rawNext_ = 0;
+        }
+        decoded = rawRows_[rawNext_++];
+    }
     if (dither_)
-        dither_->row(decoded_.data(), dithered);
+        dither_->row(decoded, dithered);
     return true;
 }
 

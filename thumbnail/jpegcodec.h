@@ -112,7 +112,9 @@ public:
     jpeg_decompress_struct cinfo_{};
     JpegErrorTrap trap_{};
     jpeg_progress_mgr progress_{};
-    std::vector<std::uint8_t> decoded_; // the row libjpeg delivered last
+    std::vector<std::uint8_t> decoded_; // the row libjpeg delivered last, or its raw rows
+    std::vector<JSAMPROW> rawRows_;     // into decoded_ when grey is read raw
+    std::size_t rawNext_ = 0;           // the next raw row to hand out
     unsigned stepCount_ = 0;
     bool failed_ = false;
     bool keepExif_ = false;
