@@ -1,5 +1,7 @@
 #include "jpegcodec.h"
 
+#include "rgbquantiser.h"
+
 // The inverse DCT table, so readOnly can leave blocks out.
 #include <jpegint.h>
 
@@ -477,6 +479,34 @@ void stepStartCompress(JpegEncoder *e) {
     jpeg_start_compress(&e->cinfo_, TRUE);
 }
 
+// A filtered picture's coefficients are ours (RgbBlockQuantiser); libjpeg codes them.
+void stepStartCoefficients(JpegEncoder *e) {
+    jpeg_compress_struct *c = &e->cinfo_;
+    const auto blocks = [](JDIMENSION side) { return (side + DCTSIZE - 1) / DCTSIZE; };
+    for (int k = 0; k < 3; ++k)
+        e->coefficients_[k] =
+            (*c->mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(c), JPOOL_IMAGE, TRUE,
+                                           blocks(c->image_width), blocks(c->image_height), 1);
+    jpeg_write_coefficients(c, e->coefficients_);
+}
+
+void stepWriteBlockRow(JpegEncoder *e) {
+    jpeg_compress_struct *c = &e->cinfo_;
+    JBLOCKROW rows[3];
+    for (int k = 0; k < 3; ++k)
+        rows[k] = (*c->mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(c),
+                                                e->coefficients_[k], e->blockRow_, 1, TRUE)[0];
+    const int width = int(c->image_width);
+    const std::size_t stride = std::size_t(width) * 3;
+    std::int16_t block[3][64];
+    for (int x = 0; x < width; x += DCTSIZE) {
+        e->quantiser_->quantise(e->strip_.data() + std::size_t(x) * 3, stride,
+                                std::min(DCTSIZE, width - x), e->stripRows_, block);
+        for (int k = 0; k < 3; ++k)
+            std::copy_n(block[k], DCTSIZE2, rows[k][x / DCTSIZE]);
+    }
+}
+
 void stepWriteRow(JpegEncoder *e) {
     JSAMPROW row = const_cast<JSAMPROW>(e->pendingRow_);
     jpeg_write_scanlines(&e->cinfo_, &row, 1);
@@ -575,8 +605,6 @@ void stepSetup(EncoderSetup *s) {
     if (s->filtered) {
         c->comp_info[0].h_samp_factor = 1;
         c->comp_info[0].v_samp_factor = 1;
-        // The filtered picture is worth the more exact transform.
-        c->dct_method = JDCT_FLOAT;
     }
     if (s->progressive)
         jpeg_simple_progression(c);
@@ -589,12 +617,38 @@ bool JpegEncoder::start(int width, int height, bool progressive, bool filtered, 
         return false;
     EncoderSetup setup{this, width, height, progressive, filtered, quality};
     failed_ = !runTrapped(trap_, stepSetup, &setup);
-    return !failed_ && run(stepStartCompress);
+    if (failed_ || !filtered)
+        return !failed_ && run(stepStartCompress);
+    quantiser_ = std::make_unique<RgbBlockQuantiser>(cinfo_.quant_tbl_ptrs[0]->quantval,
+                                                     cinfo_.quant_tbl_ptrs[1]->quantval);
+    strip_.resize(std::size_t(width) * 3 * DCTSIZE);
+    return run(stepStartCoefficients);
 }
 
 bool JpegEncoder::writeRow(const std::uint8_t *rgb) {
-    pendingRow_ = rgb;
-    return run(stepWriteRow);
+    if (!quantiser_) {
+        pendingRow_ = rgb;
+        return run(stepWriteRow);
+    }
+    if (failed_ || blockRow_ >= (cinfo_.image_height + DCTSIZE - 1) / DCTSIZE)
+        return false;
+    const std::size_t stride = std::size_t(cinfo_.image_width) * 3;
+    std::copy_n(rgb, stride, strip_.data() + std::size_t(stripRows_) * stride);
+    return ++stripRows_ < DCTSIZE || writeBlockRow();
+}
+
+std::uint64_t JpegEncoder::FilteredMemory(int width, int height) {
+    const auto blocks = [](int side) { return std::uint64_t(std::max(side, 0) + 7) / 8; };
+    return blocks(width) * blocks(height) * 3 * sizeof(JBLOCK) +
+           std::uint64_t(std::max(width, 0)) * 3 * DCTSIZE;
+}
+
+bool JpegEncoder::writeBlockRow() {
+    if (!run(stepWriteBlockRow))
+        return false;
+    ++blockRow_;
+    stripRows_ = 0;
+    return true;
 }
 
 bool JpegEncoder::writeProfile(const std::vector<std::uint8_t> &profile) {
@@ -603,5 +657,7 @@ bool JpegEncoder::writeProfile(const std::vector<std::uint8_t> &profile) {
 }
 
 bool JpegEncoder::finish() {
+    if (quantiser_ && stripRows_ > 0 && !writeBlockRow())
+        return false;
     return run(stepFinishCompress);
 }

@@ -150,6 +150,8 @@ private:
     bool compressedTaken_ = false;
 };
 
+class RgbBlockQuantiser;
+
 class JpegEncoder : public RowSink {
 public:
     JpegEncoder();
@@ -158,12 +160,14 @@ public:
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
     // `quality` (1 to 100) with baseline tables; progressive when asked. A filtered (smooth)
-    // picture keeps its chroma at full resolution and takes the float DCT; otherwise the
-    // library's defaults hold.
+    // picture keeps its chroma at full resolution and its coefficients are chosen for the
+    // RGB a decoder shows (RgbBlockQuantiser); otherwise the library's defaults hold.
     bool start(int width, int height, bool progressive, bool filtered = false, int quality = 90);
     // Writes an ICC profile's markers; between start and the first row.
     bool writeProfile(const std::vector<std::uint8_t> &profile);
     bool writeRow(const std::uint8_t *rgb) override;
+    // What a filtered picture's coefficients hold until the end: all of them.
+    static std::uint64_t FilteredMemory(int width, int height);
     bool finish();
     const unsigned char *data() const { return output_; }
     std::size_t size() const { return size_; }
@@ -178,9 +182,16 @@ public:
     unsigned char *output_ = nullptr;
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;
+    // A filtered picture: its rows gather into block rows, whose coefficients go into these.
+    std::unique_ptr<RgbBlockQuantiser> quantiser_;
+    jvirt_barray_ptr coefficients_[3] = {};
+    std::vector<std::uint8_t> strip_;
+    int stripRows_ = 0;
+    JDIMENSION blockRow_ = 0;
 
 private:
     bool run(void (*step)(JpegEncoder *));
+    bool writeBlockRow();
 
     bool failed_ = false;
 };
