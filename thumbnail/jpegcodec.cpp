@@ -479,32 +479,14 @@ void stepStartCompress(JpegEncoder *e) {
     jpeg_start_compress(&e->cinfo_, TRUE);
 }
 
-// A filtered picture's coefficients are ours (RgbBlockQuantiser); libjpeg codes them.
-void stepStartCoefficients(JpegEncoder *e) {
-    jpeg_compress_struct *c = &e->cinfo_;
-    const auto blocks = [](JDIMENSION side) { return (side + DCTSIZE - 1) / DCTSIZE; };
-    for (int k = 0; k < 3; ++k)
-        e->coefficients_[k] =
-            (*c->mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(c), JPOOL_IMAGE, TRUE,
-                                           blocks(c->image_width), blocks(c->image_height), 1);
-    jpeg_write_coefficients(c, e->coefficients_);
-}
-
-void stepWriteBlockRow(JpegEncoder *e) {
-    jpeg_compress_struct *c = &e->cinfo_;
-    JBLOCKROW rows[3];
-    for (int k = 0; k < 3; ++k)
-        rows[k] = (*c->mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(c),
-                                                e->coefficients_[k], e->blockRow_, 1, TRUE)[0];
-    const int width = int(c->image_width);
-    const std::size_t stride = std::size_t(width) * 3;
-    std::int16_t block[3][64];
-    for (int x = 0; x < width; x += DCTSIZE) {
-        e->quantiser_->quantise(e->strip_.data() + std::size_t(x) * 3, stride,
-                                std::min(DCTSIZE, width - x), e->stripRows_, block);
-        for (int k = 0; k < 3; ++k)
-            std::copy_n(block[k], DCTSIZE2, rows[k][x / DCTSIZE]);
-    }
+// Stands in for libjpeg's forward DCT and quantisation of a filtered picture: the blocks come
+// from the encoder's own RGB rows of the block row being compressed (RgbBlockQuantiser),
+// all three components at once as Y is asked for; Cb and Cr follow from what that left.
+void filteredForwardDct(j_compress_ptr c, jpeg_component_info *component, JSAMPARRAY,
+                        JBLOCKROW blocks, JDIMENSION, JDIMENSION startColumn, JDIMENSION count) {
+    static_cast<JpegEncoder *>(c->client_data)
+        ->quantiseBlocks(component->component_index, blocks, int(startColumn / DCTSIZE),
+                         int(count));
 }
 
 void stepWriteRow(JpegEncoder *e) {
@@ -617,38 +599,50 @@ bool JpegEncoder::start(int width, int height, bool progressive, bool filtered, 
         return false;
     EncoderSetup setup{this, width, height, progressive, filtered, quality};
     failed_ = !runTrapped(trap_, stepSetup, &setup);
-    if (failed_ || !filtered)
-        return !failed_ && run(stepStartCompress);
+    if (failed_ || !run(stepStartCompress))
+        return false;
+    if (!filtered)
+        return true;
     quantiser_ = std::make_unique<RgbBlockQuantiser>(cinfo_.quant_tbl_ptrs[0]->quantval,
                                                      cinfo_.quant_tbl_ptrs[1]->quantval);
     strip_.resize(std::size_t(width) * 3 * DCTSIZE);
-    return run(stepStartCoefficients);
+    chroma_.resize(std::size_t(width + DCTSIZE - 1) / DCTSIZE);
+    cinfo_.client_data = this;
+    cinfo_.fdct->forward_DCT = filteredForwardDct;
+    return true;
 }
 
 bool JpegEncoder::writeRow(const std::uint8_t *rgb) {
-    if (!quantiser_) {
-        pendingRow_ = rgb;
-        return run(stepWriteRow);
+    if (quantiser_ && !failed_) {
+        // libjpeg compresses a block row in the call that gives its last row (or the
+        // picture's), and then reads the block row's pixels from here.
+        const std::size_t stride = std::size_t(cinfo_.image_width) * 3;
+        std::copy_n(rgb, stride, strip_.data() + std::size_t(stripRows_) * stride);
+        ++stripRows_;
     }
-    if (failed_ || blockRow_ >= (cinfo_.image_height + DCTSIZE - 1) / DCTSIZE)
-        return false;
-    const std::size_t stride = std::size_t(cinfo_.image_width) * 3;
-    std::copy_n(rgb, stride, strip_.data() + std::size_t(stripRows_) * stride);
-    return ++stripRows_ < DCTSIZE || writeBlockRow();
+    pendingRow_ = rgb;
+    const bool written = run(stepWriteRow);
+    if (stripRows_ == DCTSIZE)
+        stripRows_ = 0;
+    return written;
 }
 
-std::uint64_t JpegEncoder::FilteredMemory(int width, int height) {
-    const auto blocks = [](int side) { return std::uint64_t(std::max(side, 0) + 7) / 8; };
-    return blocks(width) * blocks(height) * 3 * sizeof(JBLOCK) +
-           std::uint64_t(std::max(width, 0)) * 3 * DCTSIZE;
-}
-
-bool JpegEncoder::writeBlockRow() {
-    if (!run(stepWriteBlockRow))
-        return false;
-    ++blockRow_;
-    stripRows_ = 0;
-    return true;
+void JpegEncoder::quantiseBlocks(int component, JBLOCKROW blocks, int first, int count) {
+    const int width = int(cinfo_.image_width);
+    for (int i = 0; i < count; ++i) {
+        const int x = std::min(first + i, (width - 1) / DCTSIZE) * DCTSIZE;
+        std::array<JBLOCK, 2> &chroma = chroma_[std::size_t(x / DCTSIZE)];
+        if (component == 0) {
+            std::int16_t block[3][DCTSIZE2];
+            quantiser_->quantise(strip_.data() + std::size_t(x) * 3, std::size_t(width) * 3,
+                                 std::min(DCTSIZE, width - x), std::max(stripRows_, 1), block);
+            std::copy_n(block[0], DCTSIZE2, blocks[i]);
+            std::copy_n(block[1], DCTSIZE2, chroma[0]);
+            std::copy_n(block[2], DCTSIZE2, chroma[1]);
+        } else {
+            std::copy_n(chroma[std::size_t(component - 1)], DCTSIZE2, blocks[i]);
+        }
+    }
 }
 
 bool JpegEncoder::writeProfile(const std::vector<std::uint8_t> &profile) {
@@ -657,7 +651,5 @@ bool JpegEncoder::writeProfile(const std::vector<std::uint8_t> &profile) {
 }
 
 bool JpegEncoder::finish() {
-    if (quantiser_ && stripRows_ > 0 && !writeBlockRow())
-        return false;
     return run(stepFinishCompress);
 }

@@ -9,6 +9,7 @@
 #include "memorybudget.h"
 #include "rowsink.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -166,8 +167,6 @@ public:
     // Writes an ICC profile's markers; between start and the first row.
     bool writeProfile(const std::vector<std::uint8_t> &profile);
     bool writeRow(const std::uint8_t *rgb) override;
-    // What a filtered picture's coefficients hold until the end: all of them.
-    static std::uint64_t FilteredMemory(int width, int height);
     bool finish();
     const unsigned char *data() const { return output_; }
     std::size_t size() const { return size_; }
@@ -182,16 +181,16 @@ public:
     unsigned char *output_ = nullptr;
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;
-    // A filtered picture: its rows gather into block rows, whose coefficients go into these.
+    // A filtered picture: the rows of the block row being written, and the Cb and Cr blocks
+    // made with each Y block until libjpeg asks for them.
+    void quantiseBlocks(int component, JBLOCKROW blocks, int first, int count);
     std::unique_ptr<RgbBlockQuantiser> quantiser_;
-    jvirt_barray_ptr coefficients_[3] = {};
     std::vector<std::uint8_t> strip_;
     int stripRows_ = 0;
-    JDIMENSION blockRow_ = 0;
+    std::vector<std::array<JBLOCK, 2>> chroma_;
 
 private:
     bool run(void (*step)(JpegEncoder *));
-    bool writeBlockRow();
 
     bool failed_ = false;
 };

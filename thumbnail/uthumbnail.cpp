@@ -108,9 +108,7 @@ public:
     // What the output holds besides the decoder: the gathered canvas and its encoder's copies.
     std::uint64_t memoryNeed(const ThumbnailGeometry &g) const {
         if (request_.format == OutputFormat::Jpeg)
-            return request_.extras.smooth
-                       ? JpegEncoder::FilteredMemory(g.canvasWidth, g.canvasHeight)
-                       : 0;
+            return 0;
         return CanvasEncodingMemory(request_.format,
                                     std::uint64_t(g.canvasWidth) * std::uint64_t(g.canvasHeight));
     }
