@@ -206,6 +206,7 @@ struct DcScan::Component {
     // has half the largest rate, made from the lowest frequencies as well as the DC.
     int fx, fy;
     float quant[4]; // dequantising the DC and the coefficients at (0,1), (1,0) and (1,1)
+    std::int64_t dcQuant;
     std::shared_ptr<Huffman> dc, ac;
     int predictor = 0;
     std::vector<std::uint8_t> rows; // the eighth-size samples of the current MCU row
@@ -264,6 +265,7 @@ DcScan::DcScan(JpegDecoder &decoder)
         k.fy = maxV_ / k.v;
         const UINT16 *q = c.quant_tbl_ptrs[comp.quant_tbl_no]->quantval; // natural order
         k.quant[0] = q[0];
+        k.dcQuant = q[0];
         k.quant[1] = q[1];
         k.quant[2] = q[DCTSIZE];
         k.quant[3] = q[DCTSIZE + 1];
@@ -440,6 +442,15 @@ void DcScan::decodeMcuRow() {
                             // Each sample is the mean of its part of the block: the DC's
                             // eighth, and for halves the first cosines' means over a half,
                             // (cos(pi/16) + cos(3pi/16) + cos(5pi/16) + cos(7pi/16)) / 4.
+                            if (k.fx == 1 && k.fy == 1) {
+                                // The DC's eighth plus 128.5, truncated: the same in integers.
+                                const std::int64_t f =
+                                    (std::int64_t(k.predictor) * k.dcQuant + 1028) >> 3;
+                                k.rows[std::size_t(by) * std::size_t(mcusPerRow_ * maxH_) +
+                                       std::size_t(mcu * k.h + bx)] =
+                                    std::uint8_t(std::clamp<std::int64_t>(f, 0, 255));
+                                continue;
+                            }
                             constexpr float kHalfMean = 0.640728f;
                             constexpr float kSingle = kHalfMean / 5.656854f; // / (4 sqrt 2)
                             constexpr float kDouble = kHalfMean * kHalfMean / 4;
@@ -479,14 +490,17 @@ const std::uint8_t *DcScan::row(int y) {
     while (mcuRow_ <= y / maxV_)
         decodeMcuRow();
     const int within = y % maxV_;
-    // Every component holds the eighth-size picture's own samples.
-    const auto sample = [this, within](const Component &k, int x) {
-        return int(k.rows[std::size_t(within) * std::size_t(mcusPerRow_ * maxH_) + std::size_t(x)]);
+    // Every component holds the eighth-size picture's own samples. Plain pointers: the byte
+    // stores below could alias anything reached through the components.
+    const auto samples = [this, within](const Component &k) {
+        return k.rows.data() + std::size_t(within) * std::size_t(mcusPerRow_ * maxH_);
     };
     std::uint8_t *out = rgb_.data();
+    const int width = width_;
     if (components_.size() == 1) {
-        for (int x = 0; x < width_; ++x, out += 3)
-            out[0] = out[1] = out[2] = std::uint8_t(sample(components_[0], x));
+        const std::uint8_t *grey = samples(components_[0]);
+        for (int x = 0; x < width; ++x, out += 3)
+            out[0] = out[1] = out[2] = grey[x];
         return rgb_.data();
     }
     const Component *byIndex[3] = {};
@@ -496,9 +510,10 @@ const std::uint8_t *DcScan::row(int y) {
         return nullptr;
     // libjpeg's YCbCr to RGB in 16-bit fixed point.
     constexpr int kHalf = 1 << 15;
-    for (int x = 0; x < width_; ++x, out += 3) {
-        const int luma = sample(*byIndex[0], x);
-        const int cb = sample(*byIndex[1], x) - 128, cr = sample(*byIndex[2], x) - 128;
+    const std::uint8_t *ys = samples(*byIndex[0]), *cbs = samples(*byIndex[1]),
+                       *crs = samples(*byIndex[2]);
+    for (int x = 0; x < width; ++x, out += 3) {
+        const int luma = ys[x], cb = cbs[x] - 128, cr = crs[x] - 128;
         out[0] = std::uint8_t(std::clamp(luma + ((91881 * cr + kHalf) >> 16), 0, 255));
         out[1] =
             std::uint8_t(std::clamp(luma + ((-22554 * cb - 46802 * cr + kHalf) >> 16), 0, 255));

@@ -4,6 +4,12 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__x86_64__)
+#define QUILLET_WIDER_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define QUILLET_WIDER_VECTORS
+#endif
+
 namespace {
 
 // Four lanes: SSE2 or NEON from the compiler's vector extensions. A block row is two vectors,
@@ -46,11 +52,11 @@ V splat(float f) {
     return V{} + f;
 }
 
-// Rounded to a whole number within 0 to 255, as a decoder stores it.
-V clampRound(V v) {
+// Within 0 to 255, where a decoder clamps. The decoder's rounding is left out of the model:
+// the coefficients' joint rounding already deals in the unclamped error.
+V clamped(V v) {
     v = v < 0 ? V{} : v;
-    v = v > 255 ? splat(255) : v;
-    return __builtin_convertvector(__builtin_convertvector(v + 0.5f, VI), V);
+    return v > 255 ? splat(255) : v;
 }
 
 V floorOf(V v) {
@@ -60,11 +66,11 @@ V floorOf(V v) {
 
 // What a decoder shows of a block, and how far that is from the picture.
 struct Decoded {
-    Planes value{};  // each component before the decoder rounds it (Y, Cb, Cr less 128)
-    Planes sample{}; // after rounding and clamping, less 128 for Cb and Cr
+    Planes value{};  // each component before the decoder clamps it (Y, Cb, Cr less 128)
+    Planes sample{}; // after clamping, less 128 for Cb and Cr
     float error = 0;
 
-    static V sampleOf(V v, int k) { return clampRound(v + 128) - (k == 0 ? 0.0f : 128.0f); }
+    static V sampleOf(V v, int k) { return clamped(v + 128) - (k == 0 ? 0.0f : 128.0f); }
 
     void settle(const Planes &target, const Plane &weight) {
         for (int k = 0; k < 3; ++k)
@@ -82,9 +88,9 @@ struct Decoded {
             const V y = K == 0 ? changed : sample[0][j];
             const V cb = K == 1 ? changed : sample[1][j];
             const V cr = K == 2 ? changed : sample[2][j];
-            const V r = clampRound(y + kCrR * cr) - target[0][j];
-            const V g = clampRound(y + kCbG * cb + kCrG * cr) - target[1][j];
-            const V bl = clampRound(y + kCbB * cb) - target[2][j];
+            const V r = clamped(y + kCrR * cr) - target[0][j];
+            const V g = clamped(y + kCbG * cb + kCrG * cr) - target[1][j];
+            const V bl = clamped(y + kCbB * cb) - target[2][j];
             sum += weight[j] * (r * r + g * g + bl * bl);
         }
         return sum[0] + sum[1] + sum[2] + sum[3];
@@ -112,8 +118,11 @@ RgbBlockQuantiser::RgbBlockQuantiser(const std::uint16_t *luma, const std::uint1
                     basis_[std::size_t(64 * (8 * u + v) + 8 * y + x)] = dctAt(u, y) * dctAt(v, x);
 }
 
-void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride, int width, int height,
-                                 std::int16_t out[3][64]) const {
+// The blocks of a thumbnail cost a few percent of its time; AVX2 and FMA, where the processor
+// has them, take a third of that off.
+QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride,
+                                                       int width, int height,
+                                                       std::int16_t out[3][64]) const {
     Planes target{}, ycc{};
     Plane weight{};
     bool clamps = false, flat = true;
@@ -206,33 +215,26 @@ void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride, in
         d.settle(target, weight);
         const auto refine = [&](auto component) {
             constexpr int K = decltype(component)::value;
-            bool improved = false;
             for (int i = 0; i < 64; ++i) {
                 const float s = step_[std::size_t(64 * K + i)];
                 int &n = q[K][i / 4][i % 4];
                 const float exact = coef[K][i / 4][i % 4] / s;
                 if (exact - float(n) < 0.25f && float(n) - exact < 0.25f)
                     continue;
-                const float d1 = exact > float(n) ? s : -s;
+                const float step = exact > float(n) ? s : -s;
                 const V *b = basis + kBlockVectors * i;
-                const float e = d.template errorWith<K>(target, weight, b, d1);
+                const float e = d.template errorWith<K>(target, weight, b, step);
                 if (e < d.error) {
-                    d.template change<K>(b, d1);
+                    d.template change<K>(b, step);
                     d.error = e;
-                    n += d1 > 0 ? 1 : -1;
-                    improved = true;
+                    n += step > 0 ? 1 : -1;
                 }
             }
-            return improved;
         };
-        constexpr int kPasses = 2;
-        for (int pass = 0; pass < kPasses; ++pass) {
-            const bool y = refine(std::integral_constant<int, 0>{});
-            const bool cb = refine(std::integral_constant<int, 1>{});
-            const bool cr = refine(std::integral_constant<int, 2>{});
-            if (!y && !cb && !cr)
-                break;
-        }
+        // One pass: a second gains a tenth as much again for as much time.
+        refine(std::integral_constant<int, 0>{});
+        refine(std::integral_constant<int, 1>{});
+        refine(std::integral_constant<int, 2>{});
     }
 
     // Baseline JPEG codes an AC coefficient in at most 10 bits and a DC difference in 11.
