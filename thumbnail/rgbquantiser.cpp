@@ -217,7 +217,7 @@ QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, 
             constexpr int K = decltype(component)::value;
             for (int i = 0; i < 64; ++i) {
                 const float s = step_[std::size_t(64 * K + i)];
-                int &n = q[K][i / 4][i % 4];
+                const int n = q[K][i / 4][i % 4];
                 const float exact = coef[K][i / 4][i % 4] / s;
                 if (exact - float(n) < 0.25f && float(n) - exact < 0.25f)
                     continue;
@@ -227,7 +227,7 @@ QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, 
                 if (e < d.error) {
                     d.template change<K>(b, step);
                     d.error = e;
-                    n += step > 0 ? 1 : -1;
+                    q[K][i / 4][i % 4] = n + (step > 0 ? 1 : -1);
                 }
             }
         };
