@@ -4,7 +4,7 @@
 # whole batch, one thread each (-j1, VIPS_CONCURRENCY=1), the sides taking turns.
 #  - quality: smooth thumbnails and vipsthumbnail's, padded into 160 x 180 and cropped into
 #    320 x 320, PSNR of the picture of each against ImageMagick's Lanczos-3 reduction of the
-#    full decoded picture to the same size;
+#    full decoded picture to the same size, and the files' sizes;
 #  - time: smooth against vipsthumbnail; exact greyscale against djpeg's full decode (one
 #    djpeg per photo: that is how it runs); exact colour against the entropy-decode floor
 #    (bench/entropy_floor.cpp, one process);
@@ -61,7 +61,8 @@ quality() { # label box crop|pad
         -o "$work/out" "${photos[@]}"
     echo
     echo "PSNR (dB) against the Lanczos-3 reduction of the full picture, $label:"
-    printf '%-24s %8s %8s %8s\n' photo smooth vips smooth-vips
+    printf '%-24s %8s %8s %8s %14s\n' photo smooth vips smooth-vips 'bytes/vips'
+    local sizes=0 vsizes=0
     for f in "${photos[@]}"; do
         local name ours picture dims s v d
         name=$(basename "$f")
@@ -76,7 +77,13 @@ quality() { # label box crop|pad
         s=$(psnr "$ours[$picture]" "$(reference "$f" "$dims")")
         v=$(psnr "$work/out/${name%.jpg}.vips.jpg" "$(reference "$f" "$dims")")
         d=$(echo "$s - $v" | bc -l)
-        printf '%-24s %8.2f %8.2f %+8.2f\n' "${name%.jpg}" "$s" "$v" "$d"
+        local bytes vbytes
+        bytes=$(stat -c %s "$ours")
+        vbytes=$(stat -c %s "$work/out/${name%.jpg}.vips.jpg")
+        sizes=$((sizes + bytes))
+        vsizes=$((vsizes + vbytes))
+        printf '%-24s %8.2f %8.2f %+8.2f %14.2f\n' "${name%.jpg}" "$s" "$v" "$d" \
+            "$(echo "$bytes / $vbytes" | bc -l)"
         sum_s=$(echo "$sum_s + $s" | bc -l)
         sum_v=$(echo "$sum_v + $v" | bc -l)
         worst=$(echo "if ($d < $worst) $d else $worst" | bc -l)
@@ -85,6 +92,8 @@ quality() { # label box crop|pad
     printf 'average: smooth %.2f, vips %.2f, difference %+.2f (goal > 0); smallest %+.2f (goal >= -0.2)\n' \
         "$(echo "$sum_s / $n" | bc -l)" "$(echo "$sum_v / $n" | bc -l)" \
         "$(echo "($sum_s - $sum_v) / $n" | bc -l)" "$worst"
+    # Padded thumbnails carry their fill as well, which costs few bytes.
+    printf 'bytes: %d against %d, ratio %.2f\n' "$sizes" "$vsizes" "$(echo "$sizes / $vsizes" | bc -l)"
 }
 quality "160x180 padded" 160x180 pad
 quality "320x320 cropped" 320x320 crop

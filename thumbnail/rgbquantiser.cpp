@@ -118,11 +118,13 @@ RgbBlockQuantiser::RgbBlockQuantiser(const std::uint16_t *luma, const std::uint1
                     basis_[std::size_t(64 * (8 * u + v) + 8 * y + x)] = dctAt(u, y) * dctAt(v, x);
 }
 
+namespace {
+
 // The blocks of a thumbnail cost a few percent of its time; AVX2 and FMA, where the processor
-// has them, take a third of that off.
-QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride,
-                                                       int width, int height,
-                                                       std::int16_t out[3][64]) const {
+// has them, take a third of that off. A free function: clang makes clones of those alone.
+QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisTable,
+                                         const std::uint8_t *rgb, std::size_t stride, int width,
+                                         int height, std::int16_t out[3][64]) {
     Planes target{}, ycc{};
     Plane weight{};
     bool clamps = false, flat = true;
@@ -177,7 +179,7 @@ QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, 
         V below[3], above[3], down[3];
         for (int k = 0; k < 3; ++k) {
             V s;
-            std::memcpy(&s, step_.data() + 64 * k + 4 * j, sizeof s);
+            std::memcpy(&s, steps + 64 * k + 4 * j, sizeof s);
             down[k] = floorOf(coef[k][j] / s);
             below[k] = coef[k][j] - down[k] * s; // the error rounding down leaves
             above[k] = below[k] - s;             // and rounding up
@@ -204,19 +206,19 @@ QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, 
         // where the pixels the decoder produces come nearer the picture. One that lies within
         // a quarter step of its rounding would cost at least half a step squared elsewhere,
         // which clamping seldom repays: it is not tried, which halves the work.
-        const auto *basis = reinterpret_cast<const V *>(basis_.data());
+        const auto *basis = reinterpret_cast<const V *>(basisTable);
         Decoded d;
         for (int k = 0; k < 3; ++k)
             for (int i = 0; i < 64; ++i)
                 if (const int n = q[k][i / 4][i % 4])
                     for (int j = 0; j < kBlockVectors; ++j)
-                        d.value[k][j] += float(n) * step_[std::size_t(64 * k + i)] *
+                        d.value[k][j] += float(n) * steps[std::size_t(64 * k + i)] *
                                          basis[kBlockVectors * i + j];
         d.settle(target, weight);
         const auto refine = [&](auto component) {
             constexpr int K = decltype(component)::value;
             for (int i = 0; i < 64; ++i) {
-                const float s = step_[std::size_t(64 * K + i)];
+                const float s = steps[std::size_t(64 * K + i)];
                 const int n = q[K][i / 4][i % 4];
                 const float exact = coef[K][i / 4][i % 4] / s;
                 if (exact - float(n) < 0.25f && float(n) - exact < 0.25f)
@@ -241,4 +243,11 @@ QUILLET_WIDER_VECTORS void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, 
     for (int k = 0; k < 3; ++k)
         for (int i = 0; i < 64; ++i)
             out[k][i] = std::int16_t(std::clamp(q[k][i / 4][i % 4], i == 0 ? -1024 : -1023, 1023));
+}
+
+} // namespace
+
+void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride, int width, int height,
+                                 std::int16_t out[3][64]) const {
+    quantiseBlock(step_.data(), basis_.data(), rgb, stride, width, height, out);
 }
