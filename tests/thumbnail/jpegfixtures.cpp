@@ -94,6 +94,8 @@ std::string EncodeJpeg(const Picture &picture, const JpegOptions &options,
         c.comp_info[0].h_samp_factor = h;
         c.comp_info[0].v_samp_factor = v;
     }
+    if (picture.components == 1 && options.greyDoubleSampled)
+        c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 2;
     c.restart_in_rows = options.restartRows;
     if (options.progressive)
         jpeg_simple_progression(&c);

@@ -37,6 +37,8 @@ struct JpegOptions {
     // Progressive with one scan per coefficient and bit: over two thousand scans for a
     // colour picture (valid, but far beyond what any encoder writes).
     bool everyBitItsOwnScan = false;
+    // For a grey picture: its one component sampled 2x2, valid though only its blocks change.
+    bool greyDoubleSampled = false;
 };
 
 // Markers written after the JFIF header.
