@@ -69,18 +69,20 @@ typedef std::int16_t Words16 __attribute__((vector_size(32)));
 }
 #endif
 
-decltype(&sumErrorsPortable) chooseSumErrors() {
+decltype(&sumErrorsPortable) chooseSumErrors(DitherVectors vectors) {
 #if defined(__x86_64__) || defined(__i386__)
-    if (__builtin_cpu_supports("avx2"))
+    if (vectors == DitherVectors::Widest && __builtin_cpu_supports("avx2"))
         return sumErrorsAvx2;
+#else
+    (void)vectors;
 #endif
     return sumErrorsPortable;
 }
 
 } // namespace
 
-GreyDither::GreyDither(int width)
-    : width_(width), sumErrors_(chooseSumErrors()), base_(padded(width)),
+GreyDither::GreyDither(int width, DitherVectors vectors)
+    : width_(width), sumErrors_(chooseSumErrors(vectors)), base_(padded(width)),
       shift_(padded(width) + 2 * kPadding, 4) {
     // Level j shows grey (255 j + (levels - 1) / 2) / (levels - 1); input values map to the
     // level whose upper boundary (2 j + 1) 255 / (2 (levels - 1)) they do not pass. With 236

@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+// Which vectors sum the errors: the widest the processor has, or the ones every processor has.
+enum class DitherVectors { Widest, Portable };
+
 class GreyDither {
 public:
-    explicit GreyDither(int width);
+    explicit GreyDither(int width, DitherVectors vectors = DitherVectors::Widest);
 
     // Dithers the next row. `out`, when given, receives each pixel's output grey value.
     void row(const std::uint8_t *in, std::uint8_t *out);
