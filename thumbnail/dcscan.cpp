@@ -96,7 +96,7 @@ bool canonical(const JHUFF_TBL &table) {
 // bits follow, and `overrun` tells when they are being read.
 struct DcScan::Reader {
     JpegDecoder &source;
-    std::vector<std::uint8_t> chunk = std::vector<std::uint8_t>(64 * 1024);
+    std::vector<std::uint8_t> chunk = std::vector<std::uint8_t>(16 * 1024);
     std::size_t position = 0, end = 0;
     std::uint64_t bits = 0; // the next `count` bits, left-aligned
     int count = 0;
