@@ -112,17 +112,16 @@ RgbBlockQuantiser::RgbBlockQuantiser(const std::uint16_t *luma, const std::uint1
         step_[std::size_t(64 + i)] = step_[std::size_t(128 + i)] = chroma[i];
     }
     for (int u = 0; u < 8; ++u)
-        for (int v = 0; v < 8; ++v)
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 8; ++x)
-                    basis_[std::size_t(64 * (8 * u + v) + 8 * y + x)] = dctAt(u, y) * dctAt(v, x);
+        for (int x = 0; x < 8; ++x)
+            cosine_[std::size_t(u)][std::size_t(x)] = dctAt(u, x);
 }
 
 namespace {
 
 // The blocks of a thumbnail cost a few percent of its time; AVX2 and FMA, where the processor
 // has them, take a third of that off. A free function: clang makes clones of those alone.
-QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisTable,
+QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps,
+                                         const std::array<std::array<float, 8>, 8> &cosine,
                                          const std::uint8_t *rgb, std::size_t stride, int width,
                                          int height, std::int16_t out[3][64]) {
     Planes target{}, ycc{};
@@ -149,10 +148,6 @@ QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisT
         }
 
     // The transform, columns then rows: coefficient (u, v) at row u, lane v.
-    float cosine[8][8];
-    for (int u = 0; u < 8; ++u)
-        for (int x = 0; x < 8; ++x)
-            cosine[u][x] = dctAt(u, x);
     Planes coef{};
     for (int k = 0; k < 3; ++k) {
         Plane columns{};
@@ -206,14 +201,25 @@ QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisT
         // where the pixels the decoder produces come nearer the picture. One that lies within
         // a quarter step of its rounding would cost at least half a step squared elsewhere,
         // which clamping seldom repays: it is not tried, which halves the work.
-        const auto *basis = reinterpret_cast<const V *>(basisTable);
+        // Coefficient i's basis picture, made when wanted: cosine u down times cosine v across.
+        V across[8][kRowVectors];
+        for (int v = 0; v < 8; ++v)
+            for (int h = 0; h < kRowVectors; ++h)
+                across[v][h] = V{cosine[v][4 * h], cosine[v][4 * h + 1], cosine[v][4 * h + 2],
+                                 cosine[v][4 * h + 3]};
+        const auto basisOf = [&](int i, V *b) {
+            for (int j = 0; j < kBlockVectors; ++j)
+                b[j] = cosine[i / 8][j / kRowVectors] * across[i % 8][j % kRowVectors];
+        };
         Decoded d;
+        V b[kBlockVectors];
         for (int k = 0; k < 3; ++k)
             for (int i = 0; i < 64; ++i)
-                if (const int n = q[k][i / 4][i % 4])
+                if (const int n = q[k][i / 4][i % 4]) {
+                    basisOf(i, b);
                     for (int j = 0; j < kBlockVectors; ++j)
-                        d.value[k][j] += float(n) * steps[std::size_t(64 * k + i)] *
-                                         basis[kBlockVectors * i + j];
+                        d.value[k][j] += float(n) * steps[std::size_t(64 * k + i)] * b[j];
+                }
         d.settle(target, weight);
         const auto refine = [&](auto component) {
             constexpr int K = decltype(component)::value;
@@ -224,7 +230,7 @@ QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisT
                 if (exact - float(n) < 0.25f && float(n) - exact < 0.25f)
                     continue;
                 const float step = exact > float(n) ? s : -s;
-                const V *b = basis + kBlockVectors * i;
+                basisOf(i, b);
                 const float e = d.template errorWith<K>(target, weight, b, step);
                 if (e < d.error) {
                     d.template change<K>(b, step);
@@ -249,5 +255,5 @@ QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps, const float *basisT
 
 void RgbBlockQuantiser::quantise(const std::uint8_t *rgb, std::size_t stride, int width, int height,
                                  std::int16_t out[3][64]) const {
-    quantiseBlock(step_.data(), basis_.data(), rgb, stride, width, height, out);
+    quantiseBlock(step_.data(), cosine_, rgb, stride, width, height, out);
 }

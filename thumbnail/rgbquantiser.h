@@ -24,6 +24,6 @@ public:
 
 private:
     std::array<float, 3 * 64> step_{};
-    // Coefficient i's basis picture at pixel p, at index 64 i + p.
-    alignas(16) std::array<float, 64 * 64> basis_{};
+    // Row u, column x of the 8-point DCT.
+    std::array<std::array<float, 8>, 8> cosine_{};
 };
