@@ -76,7 +76,7 @@ struct Decoded {
         for (int k = 0; k < 3; ++k)
             for (int j = 0; j < kBlockVectors; ++j)
                 sample[k][j] = sampleOf(value[k][j], k);
-        error = errorWith<0>(target, weight, value[0].data(), 0);
+        error = errorWith<0>(target, weight, value[0].data(), 0); // Y changed by nothing
     }
 
     // The weighted squared RGB error with component K at `value` + `d` b.
@@ -198,9 +198,10 @@ QUILLET_WIDER_VECTORS void quantiseBlock(const float *steps,
     if (clamps && !flat) {
         // Clamped pixels make the error depend on more than each coefficient alone: each
         // coefficient is tried one step towards the other side of its exact value, and kept
-        // where the pixels the decoder produces come nearer the picture. One that lies within
-        // a quarter step of its rounding would cost at least half a step squared elsewhere,
-        // which clamping seldom repays: it is not tried, which halves the work.
+        // where the clamped pixels come nearer the picture. One that lies within a quarter step
+        // of its rounding would cost at least half a step squared elsewhere, which clamping
+        // seldom repays: it is not tried, which halves the work.
+
         // Coefficient i's basis picture, made when wanted: cosine u down times cosine v across.
         V across[8][kRowVectors];
         for (int v = 0; v < 8; ++v)

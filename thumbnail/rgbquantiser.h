@@ -6,7 +6,7 @@
 // each coefficient's three components are rounded together to the combination that leaves
 // the least RGB error. Where the picture touches black or white (a black fill beside the
 // picture, clipped highlights), the decoder clamps, and errors beyond the clamp cost nothing:
-// such blocks are refined against the pixels the decoder really produces.
+// such blocks are refined against the clamped pixels a decoder produces.
 #include <array>
 #include <cstddef>
 #include <cstdint>
