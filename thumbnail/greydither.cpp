@@ -15,10 +15,10 @@ std::size_t padded(int width) {
 
 // For each column: sixteen times the pixel plus the sum of the errors the row before left
 // below it, offset into the tables. `shift` holds those errors as 4 (error + 1) in its low
-// four bits (the bits above are the chain's leftovers); each went
-// 1/16 below and behind (on the side that row came from, `walked`), 5/16 below and 3/16
-// below and ahead. Lanes of bytes sum the errors and only the results are widened: the
-// compiler's vector extensions give SSE2, AVX2 or NEON code from the one body.
+// four bits (the bits above are the chain's leftovers); each went 1/16 below and behind (on
+// the side that row came from, `walked`), 5/16 below and 3/16 below and ahead. Lanes of bytes
+// sum the errors and only the results are widened: the compiler's vector extensions give
+// SSE2, AVX2 or NEON code from the one body.
 template <typename Bytes, typename HalfBytes, typename Words>
 [[gnu::always_inline]] inline void sumErrors(const std::uint8_t *in, const std::uint8_t *shift,
                                              std::int16_t *base, int width, int walked,
