@@ -206,7 +206,6 @@ struct DcScan::Component {
     // has half the largest rate, made from the lowest frequencies as well as the DC.
     int fx, fy;
     float quant[4]; // dequantising the DC and the coefficients at (0,1), (1,0) and (1,1)
-    std::int64_t dcQuant;
     std::shared_ptr<Huffman> dc, ac;
     int predictor = 0;
     std::vector<std::uint8_t> rows; // the eighth-size samples of the current MCU row
@@ -265,7 +264,6 @@ DcScan::DcScan(JpegDecoder &decoder)
         k.fy = maxV_ / k.v;
         const UINT16 *q = c.quant_tbl_ptrs[comp.quant_tbl_no]->quantval; // natural order
         k.quant[0] = q[0];
-        k.dcQuant = q[0];
         k.quant[1] = q[1];
         k.quant[2] = q[DCTSIZE];
         k.quant[3] = q[DCTSIZE + 1];
@@ -439,18 +437,19 @@ void DcScan::decodeMcuRow() {
                                 drop(found & 15);
                                 index += (found >> 4) + 1;
                             }
-                            // Each sample is the mean of its part of the block: the DC's
-                            // eighth, and for halves the first cosines' means over a half,
-                            // (cos(pi/16) + cos(3pi/16) + cos(5pi/16) + cos(7pi/16)) / 4.
                             if (k.fx == 1 && k.fy == 1) {
-                                // The DC's eighth plus 128.5, truncated: the same in integers.
+                                // The DC's eighth plus 128.5, truncated, in integers.
                                 const std::int64_t f =
-                                    (std::int64_t(k.predictor) * k.dcQuant + 1028) >> 3;
+                                    (std::int64_t(k.predictor) * std::int64_t(k.quant[0]) + 1028) >>
+                                    3;
                                 k.rows[std::size_t(by) * std::size_t(mcusPerRow_ * maxH_) +
                                        std::size_t(mcu * k.h + bx)] =
                                     std::uint8_t(std::clamp<std::int64_t>(f, 0, 255));
                                 continue;
                             }
+                            // Each sample is the mean of its part of the block: the DC's
+                            // eighth, and for halves the first cosines' means over a half,
+                            // (cos(pi/16) + cos(3pi/16) + cos(5pi/16) + cos(7pi/16)) / 4.
                             constexpr float kHalfMean = 0.640728f;
                             constexpr float kSingle = kHalfMean / 5.656854f; // / (4 sqrt 2)
                             constexpr float kDouble = kHalfMean * kHalfMean / 4;
